@@ -41,8 +41,10 @@ inline unsigned char ub(const char *p, std::ptrdiff_t i)
      CASE_ROW(f, 0xC0), CASE_ROW(f, 0xD0), CASE_ROW(f, 0xE0), CASE_ROW(f, 0xF0), 0}
 
 // Default case tables: ASCII letters only; the 257th entry is unused.
-extern "C" unsigned char _ix2lowmap[257] = CASE_TABLE(ascii_lower);
-extern "C" unsigned char _ix2upmap[257] = CASE_TABLE(ascii_upper);
+extern "C" {
+unsigned char _ix2lowmap[257] = CASE_TABLE(ascii_lower);
+unsigned char _ix2upmap[257] = CASE_TABLE(ascii_upper);
+}
 
 #undef CASE_TABLE
 #undef CASE_ROW
