@@ -3,8 +3,9 @@
  * The OS layer sits below the data-type library, yet a few of its answers
  * depend on the client locale (how long a blank-padded range is in a
  * multibyte code set, for one). The client locale initialisation installs a
- * hook set here once it has loaded a locale; until then, or with NULL hooks,
- * the OS layer behaves as if no client locale were loaded. */
+ * hook set here once it has loaded a locale; until then, or with NULL hooks
+ * (or NULL members), the OS layer behaves as if no client locale were loaded:
+ * nothing fixed, no converter, not initialised. */
 #ifndef TRW_OSCLIENT_H
 #define TRW_OSCLIENT_H
 
@@ -16,6 +17,27 @@ typedef struct os_client_locale_hooks {
     /* Trailing-blank length of a range under the client locale, or NULL to
      * strip 0x20 bytes only. Must not return more than n. */
     int (*byleng)(const char *range, int n);
+
+    /* The text the locale environment fixed for a locale setting, or NULL
+     * when none was fixed. name is one of CLIENT_LOCALE, DB_LOCALE, DBNLS,
+     * DBLANG, LC_CTYPE, LC_COLLATE, LC_NUMERIC, LC_MONETARY, DBMONEY, LC_TIME,
+     * DBTIME, DBDATE, GL_DATE, GL_DATETIME (upper case). The text belongs to
+     * the locale environment and stays valid while it is current. */
+    const char *(*fixed_value)(const char *name);
+
+    /* Converts a process-environment value that holds bytes above 0x7F into
+     * a new malloc'd text, which the caller frees; NULL when the environment
+     * has no converter for such values or the conversion gave nothing. */
+    char *(*convert_env_value)(const char *value);
+
+    /* Converts text bound for the database server. 1: *out is a new malloc'd
+     * text the caller frees; 0: no conversion is needed (*out untouched);
+     * -1: the conversion failed. */
+    int (*convert_db_text)(const char *text, char **out);
+
+    /* 1 when the client locale layer was initialised in client mode, with
+     * its old-style language mode (0, 1 or 2) in *nls_mode; else 0. */
+    int (*client_mode_nls)(int *nls_mode);
 } os_client_locale_hooks;
 
 /* Installs the hook set (NULL removes it). The set must outlive its use. */

@@ -158,14 +158,16 @@ TEST(TrailingBlanks, ClientLocaleSeamIsUsedAndClamped)
 {
     static int calls;
     calls = 0;
-    static const os_client_locale_hooks wide{[](const char *, int n) {
+    static os_client_locale_hooks wide{};
+    wide.byleng = [](const char *, int n) {
         ++calls;
         return n + 5;  // a faulty measure must not escape the range
-    }};
+    };
     os_set_client_locale_hooks(&wide);
     EXPECT_EQ(byleng("ab  ", 4), 4);
     EXPECT_EQ(calls, 1);
-    static const os_client_locale_hooks negative{[](const char *, int) { return -1; }};
+    static os_client_locale_hooks negative{};
+    negative.byleng = [](const char *, int) { return -1; };
     os_set_client_locale_hooks(&negative);
     EXPECT_EQ(byleng("ab", 2), 0);
     os_set_client_locale_hooks(nullptr);
