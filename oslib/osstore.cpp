@@ -149,7 +149,8 @@ void set_record_field(unsigned char *record, std::size_t width, std::uint32_t va
 extern "C" void ldchar(const char *field, int n, char *dst)
 {
     const int k = n > 0 ? trw_byleng(field, n) : 0;
-    std::memmove(dst, field, static_cast<std::size_t>(k));
+    if (k > 0)
+        std::memmove(dst, field, static_cast<std::size_t>(k));
     dst[k] = '\0';
 }
 
@@ -163,7 +164,8 @@ extern "C" void ldvarchar(const char *field, int n, char *dst)
 {
     const int length = static_cast<unsigned char>(field[0]);
     const int k = std::max(0, std::min(length, n));
-    std::memmove(dst, field + 1, static_cast<std::size_t>(k));
+    if (k > 0)
+        std::memmove(dst, field + 1, static_cast<std::size_t>(k));
     dst[k] = '\0';
 }
 

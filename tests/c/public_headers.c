@@ -1,6 +1,9 @@
 /* Includes every public header as C11 and calls one function of each. */
+#include "gentcb.h"
 #include "glversion.h"
 #include "osclient.h"
+#include "osenv.h"
+#include "osstore.h"
 #include "osutil.h"
 #include "rprvers.h"
 
@@ -23,8 +26,12 @@ int main(void)
     stlong(-2, four);
     check(ldlong(four) == -2, "osutil stlong/ldlong");
     check(os_client_locale() == NULL, "osclient no hooks");
+    check(ggetmaxlenbyname("TARNWELLSERVER") == 128, "osenv maximum length");
+    stshort(258, four);
+    check(four[0] == 1 && four[1] == 2, "osstore stshort");
+    check(trwGEN_getFloatType() == 0, "gentcb float type");
     check(strcmp(gl_version(), "glslib-4.00.FC1") == 0, "glversion");
     check(sqprvers(1, "-V", "x", NULL) == 0, "rprvers returns");
-    printf("%d passed, %d failed\n", 4 - failures, failures);
+    printf("%d passed, %d failed\n", 7 - failures, failures);
     return failures != 0;
 }
