@@ -82,52 +82,25 @@ const char *non_empty(const char *text)
 
 // ---- ignore list (ENVIGNORE), alive only while the files are read --------
 
-struct NameList {
-    char **names = nullptr;
-    int count = 0;
-    int capacity = 0;
-};
-NameList ignore_list;
-
-bool ignore_list_create()
-{
-    ignore_list.names = static_cast<char **>(std::malloc(16 * sizeof(char *)));
-    ignore_list.capacity = ignore_list.names != nullptr ? 16 : 0;
-    ignore_list.count = 0;
-    return ignore_list.names != nullptr;
-}
-
-void ignore_list_free()
-{
-    for (int i = 0; i < ignore_list.count; ++i)
-        std::free(ignore_list.names[i]);
-    std::free(ignore_list.names);
-    ignore_list = NameList{};
-}
+osenv::TextList ignore_list;
 
 bool ignore_list_add(const char *name, std::size_t length)
 {
-    if (ignore_list.count == ignore_list.capacity) {
-        const int grown = ignore_list.capacity + 16;
-        void *p = std::realloc(ignore_list.names, grown * sizeof(char *));
-        if (p == nullptr)
-            return false;
-        ignore_list.names = static_cast<char **>(p);
-        ignore_list.capacity = grown;
-    }
+    if (!ignore_list.reserve_one())
+        return false;
     char *copy = static_cast<char *>(std::malloc(length + 1));
     if (copy == nullptr)
         return false;
     std::memcpy(copy, name, length);
     copy[length] = '\0';
-    ignore_list.names[ignore_list.count++] = copy;
+    ignore_list.texts[ignore_list.count++] = copy;
     return true;
 }
 
 bool is_ignored(const char *name)
 {
     for (int i = 0; i < ignore_list.count; ++i)
-        if (std::strcmp(ignore_list.names[i], name) == 0)
+        if (std::strcmp(ignore_list.texts[i], name) == 0)
             return true;
     return false;
 }
@@ -629,6 +602,27 @@ constexpr const char *kLocaleFixedNames[] = {
 
 namespace osenv {
 
+bool TextList::reserve_one()
+{
+    if (count < capacity)
+        return true;
+    const int grown = capacity + 16;
+    void *p = std::realloc(texts, static_cast<std::size_t>(grown) * sizeof(char *));
+    if (p == nullptr)
+        return false;
+    texts = static_cast<char **>(p);
+    capacity = grown;
+    return true;
+}
+
+void TextList::free_all()
+{
+    for (int i = 0; i < count; ++i)
+        std::free(texts[i]);
+    std::free(texts);
+    *this = TextList{};
+}
+
 char *copy_text(const char *text)
 {
     const std::size_t size = std::strlen(text) + 1;
@@ -666,7 +660,7 @@ extern "C" int greadenv(void)
         return kNoMemory;
     if (Inf_EVars != nullptr)
         return kOk;
-    if (!ignore_list_create())
+    if (!ignore_list.reserve_one())
         return kNoMemory;
     os_envvar *records = nullptr;
     int count = 0;
@@ -680,7 +674,7 @@ extern "C" int greadenv(void)
         Num_EVars = count;
         status = read_configuration();
     }
-    ignore_list_free();
+    ignore_list.free_all();
     return status;
 }
 

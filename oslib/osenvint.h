@@ -14,6 +14,16 @@ char *copy_text(const char *text);
 // Equality of two texts, ASCII letters compared without regard to case.
 bool same_text_any_case(const char *a, const char *b);
 
+// A growable array of malloc'd texts, 16 entries more at a time.
+struct TextList {
+    char **texts = nullptr;
+    int count = 0;
+    int capacity = 0;
+
+    bool reserve_one(); // room for one more text; false without memory
+    void free_all();    // frees the texts and the array, leaving it empty
+};
+
 // The installed member of the client locale hooks, or nullptr.
 template <typename Member> Member client_hook(Member os_client_locale_hooks::*member)
 {

@@ -18,25 +18,7 @@ namespace {
 
 // ---- texts handed to putenv ------------------------------------------------
 
-struct OwnedTexts {
-    char **texts = nullptr;
-    int count = 0;
-    int capacity = 0;
-};
-OwnedTexts put_texts;
-
-bool reserve_put_text()
-{
-    if (put_texts.count < put_texts.capacity)
-        return true;
-    const int grown = put_texts.capacity + 16;
-    void *p = std::realloc(put_texts.texts, grown * sizeof(char *));
-    if (p == nullptr)
-        return false;
-    put_texts.texts = static_cast<char **>(p);
-    put_texts.capacity = grown;
-    return true;
-}
+osenv::TextList put_texts;
 
 bool in_environment(const char *text)
 {
@@ -168,7 +150,7 @@ extern "C" int gfeputenv(const char *name, const char *value)
         value = "";
     const std::size_t name_length = std::strlen(name);
     const std::size_t value_length = std::strlen(value);
-    if (!reserve_put_text())
+    if (!put_texts.reserve_one())
         return OSENV_ENOMEM;
     auto *text = static_cast<char *>(std::malloc(name_length + 1 + value_length + 1));
     if (text == nullptr)
