@@ -10,15 +10,21 @@ function(trw_runtime_library name)
   install(TARGETS ${name} ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 endfunction()
 
-# trw_add_gtest(name SOURCES ... [LIBS ...] [ENV ...]): one GoogleTest program;
-# every TEST becomes its own CTest entry and so runs in a fresh process, which
-# the first-use state of the runtime (registry, locale environment) needs.
+# trw_add_gtest(name SOURCES ... [LIBS ...] [ENV NAME=value ...]): one
+# GoogleTest program; every TEST becomes its own CTest entry and so runs in a
+# fresh process, which the first-use state of the runtime (registry, locale
+# environment) needs. The environment (TRW_TEST_ENV, then ENV) is compiled
+# into the program's main, which sets it before any test code runs; CTest's
+# ENVIRONMENT property cannot carry a list through test discovery.
 function(trw_add_gtest name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} trw_runtime GTest::gtest GTest::gtest_main)
+  add_executable(${name} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} trw_runtime GTest::gtest)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-  gtest_discover_tests(${name}
-    DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "${TRW_TEST_ENV};${T_ENV}")
+  set(env_literal "")
+  foreach(kv IN LISTS TRW_TEST_ENV T_ENV)
+    string(APPEND env_literal "\"${kv}\",")
+  endforeach()
+  target_compile_definitions(${name} PRIVATE "TRW_TEST_ENVIRONMENT=${env_literal}")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
 endfunction()
