@@ -1,4 +1,7 @@
 /* Includes every public header as C11 and calls one function of each. */
+#include "gl_errno.h"
+#include "gl_ext.h"
+#include "gl_multi.h"
 #include "glversion.h"
 #include "osclient.h"
 #include "osutil.h"
@@ -24,7 +27,13 @@ int main(void)
     check(ldlong(four) == -2, "osutil stlong/ldlong");
     check(os_client_locale() == NULL, "osclient no hooks");
     check(strcmp(gl_version(), "glslib-4.00.FC1") == 0, "glversion");
+    check(gl_setextfunc(NULL, GL_EXT_SLOTS, NULL) == -1 && *_gl_ext_errno(NULL) == GL_EBADARG, "gl_ext");
+    {
+        gl_multi *table = _gl_create_multi(2, 0, NULL);
+        check(table != NULL && _gl_multi_max_length(table) == 0, "gl_multi");
+        _gl_free_multi(table);
+    }
     check(sqprvers(1, "-V", "x", NULL) == 0, "rprvers returns");
-    printf("%d passed, %d failed\n", 4 - failures, failures);
+    printf("%d passed, %d failed\n", 6 - failures, failures);
     return failures != 0;
 }
