@@ -20,7 +20,7 @@ gl_locale file_error_locale = [] { gl_locale l{}; l.error = GL_EFILEERR; return 
 
 bool is_static(const gl_locale *loc) { return loc == &oom_locale || loc == &file_error_locale; }
 
-constexpr int kNameMax = 32;
+constexpr int kNameMax = 31; // file names are kept in 32 bytes
 
 } // namespace
 
@@ -536,7 +536,7 @@ int load_category(gl_locale *loc, int slot, const char *names, const char *direc
         free_category(loc, slot);
         return e;
     }
-    std::strncpy(loc->names[slot].file, name, sizeof loc->names[slot].file - 1);
+    std::memcpy(loc->names[slot].file, name, std::strlen(name) + 1);
     return 0;
 }
 
