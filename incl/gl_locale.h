@@ -18,6 +18,7 @@
 
 #include <stdint.h>
 
+#include "gl_errno.h"
 #include "gl_multi.h"
 
 #ifdef __cplusplus
