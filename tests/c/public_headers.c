@@ -2,6 +2,7 @@
 #include "gl_errno.h"
 #include "gl_ext.h"
 #include "gl_multi.h"
+#include "gl_locale.h"
 #include "glversion.h"
 #include "osclient.h"
 #include "osutil.h"
