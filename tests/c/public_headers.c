@@ -1,5 +1,9 @@
 /* Includes every public header as C11 and calls one function of each. */
 #include "gentcb.h"
+#include "gl_errno.h"
+#include "gl_ext.h"
+#include "gl_multi.h"
+#include "gl_locale.h"
 #include "glversion.h"
 #include "osclient.h"
 #include "osenv.h"
@@ -10,10 +14,12 @@
 #include <stdio.h>
 #include <string.h>
 
+static int checks;
 static int failures;
 
 static void check(int ok, const char *what)
 {
+    ++checks;
     if (!ok) {
         fprintf(stderr, "failed: %s\n", what);
         ++failures;
@@ -31,7 +37,13 @@ int main(void)
     check(four[0] == 1 && four[1] == 2, "osstore stshort");
     check(trwGEN_getFloatType() == 0, "gentcb float type");
     check(strcmp(gl_version(), "glslib-4.00.FC1") == 0, "glversion");
+    check(gl_setextfunc(NULL, GL_EXT_SLOTS, NULL) == -1 && *_gl_ext_errno(NULL) == GL_EBADARG, "gl_ext");
+    {
+        gl_multi *table = _gl_create_multi(2, 0, NULL);
+        check(table != NULL && _gl_multi_max_length(table) == 0, "gl_multi");
+        _gl_free_multi(table);
+    }
     check(sqprvers(1, "-V", "x", NULL) == 0, "rprvers returns");
-    printf("%d passed, %d failed\n", 7 - failures, failures);
+    printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
 }
