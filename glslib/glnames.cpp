@@ -63,7 +63,7 @@ public:
     Out &operator<<(string_view text)
     {
         if (ok_ && length_ + text.size() < capacity_) {
-            std::memcpy(buffer_ + length_, text.data(), text.size());
+            text.copy(buffer_ + length_, text.size());
             length_ += text.size();
         } else {
             ok_ = false;
@@ -142,7 +142,7 @@ unsigned codeset_number(void *context, string_view codeset, const char *registry
 void short_fname(const ShortSpec &s, unsigned number, char (&out)[kFnameSize])
 {
     char modifier[5] = {};
-    std::memcpy(modifier, s.modifier.data(), s.modifier.size());
+    s.modifier.copy(modifier, sizeof modifier - 1);
     std::snprintf(out, sizeof out, "%c%c_%c%c/%04x%s.lco", gls::ascii_lower(s.lang[0]), gls::ascii_lower(s.lang[1]),
                   gls::ascii_lower(s.terr[0]), gls::ascii_lower(s.terr[1]), number, modifier);
 }

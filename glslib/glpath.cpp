@@ -49,7 +49,7 @@ public:
             return false;
         char *at = text_;
         for (auto p : pieces) {
-            std::memcpy(at, p.data(), p.size());
+            p.copy(at, p.size());
             at += p.size();
         }
         *at = '\0';
