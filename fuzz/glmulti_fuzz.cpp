@@ -16,27 +16,6 @@ struct Context {
     int error;
 };
 
-int read_bytes(FILE *stream, void *element, int size)
-{
-    auto *p = static_cast<unsigned char *>(element);
-    for (int i = 0; i < size; ++i) {
-        unsigned long v;
-        if (_gl_fscan_hex(stream, 2, &v) != 0)
-            return -1;
-        p[i] = static_cast<unsigned char>(v);
-    }
-    return 0;
-}
-
-int write_bytes(FILE *stream, const void *element, int size)
-{
-    auto *p = static_cast<const unsigned char *>(element);
-    for (int i = 0; i < size; ++i)
-        if (std::fprintf(stream, "%02x", p[i]) < 0)
-            return -1;
-    return 0;
-}
-
 gl_multi *read_table(std::string text, int size, int depth)
 {
     gl_multi *t = _gl_create_multi(size, 0, nullptr);
@@ -47,7 +26,7 @@ gl_multi *read_table(std::string text, int size, int depth)
         _gl_free_multi(t);
         return nullptr;
     }
-    int status = _gl_fscanf_multi(in, t, depth, size == 2 ? _gl_multi_read_u16 : read_bytes);
+    int status = _gl_fscanf_multi(in, t, depth, size == 2 ? _gl_multi_read_u16 : _gl_multi_read_bytes);
     std::fclose(in);
     if (status != 0) {
         if (_gl_multi_err(t) == 0 || _gl_multi_node_count(t) != 1)
@@ -65,7 +44,7 @@ std::string write_table(gl_multi *t, int size)
     char *buffer = nullptr;
     size_t length = 0;
     FILE *out = open_memstream(&buffer, &length);
-    _gl_fprintf_multi(out, t, size == 2 ? _gl_multi_write_u16 : write_bytes);
+    _gl_fprintf_multi(out, t, size == 2 ? _gl_multi_write_u16 : _gl_multi_write_bytes);
     std::fclose(out);
     std::string text(buffer, length);
     std::free(buffer);
