@@ -954,6 +954,8 @@ extern "C" int _gl_multi_flags(const gl_multi *table) { return table != nullptr 
 
 extern "C" int _gl_fscan_hex(FILE *stream, int max_digits, unsigned long *value)
 {
+    if (max_digits < 1 || max_digits > 15)
+        return -1;
     int c;
     skip_space(stream, &c);
     unsigned long v = 0;

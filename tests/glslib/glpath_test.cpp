@@ -41,6 +41,16 @@ std::vector<std::string> messages_of(const std::function<void()> &body)
     return lines;
 }
 
+// The messages of one search.
+std::vector<std::string> search_messages(const char *name, const char *kind, const char *version)
+{
+    return messages_of([=] {
+        Context ctx{0};
+        if (FILE *f = gl_path_search(&ctx, name, kind, version))
+            std::fclose(f);
+    });
+}
+
 std::string read_file(const std::string &path)
 {
     std::ifstream in(path);
@@ -55,12 +65,7 @@ TEST(GlPath, VersionedDirectoryFirstThenThePlainOne)
     tree.write("gls/lc/both.lco", "plain");
     setenv("TARNWELLDIR", tree.root().c_str(), 1);
     unsetenv("GL_PATH");
-    auto lines = messages_of([] {
-        Context ctx{0};
-        FILE *f = gl_path_search(&ctx, "only-plain.lco", "lc", "11");
-        if (f != nullptr)
-            std::fclose(f);
-    });
+    auto lines = search_messages("only-plain.lco", "lc", "11");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "GLS: Could not open: " + tree.root() + "/gls/lc11/only-plain.lco");
     EXPECT_EQ(lines[1], "GLS: Opened: " + tree.root() + "/gls/lc/only-plain.lco");
@@ -141,12 +146,7 @@ TEST(GlPath, DefaultBaseWithoutTarnwelldir)
 {
     unsetenv("TARNWELLDIR");
     unsetenv("GL_PATH");
-    auto lines = messages_of([] {
-        Context ctx{0};
-        FILE *f = gl_path_search(&ctx, "no-such-file-here", "cm", "3");
-        if (f != nullptr)
-            std::fclose(f);
-    });
+    auto lines = search_messages("no-such-file-here", "cm", "3");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "GLS: Could not open: /usr/tarnwell/gls/cm3/no-such-file-here");
     EXPECT_EQ(lines[1], "GLS: Could not open: /usr/tarnwell/gls/cm/no-such-file-here");
