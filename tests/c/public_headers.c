@@ -1,9 +1,12 @@
 /* Includes every public header as C11 and calls one function of each. */
 #include "gentcb.h"
+#include "gl_cache.h"
+#include "gl_dl.h"
 #include "gl_errno.h"
 #include "gl_ext.h"
-#include "gl_multi.h"
 #include "gl_locale.h"
+#include "gl_multi.h"
+#include "gl_names.h"
 #include "glversion.h"
 #include "osclient.h"
 #include "osenv.h"
@@ -43,6 +46,12 @@ int main(void)
         check(table != NULL && _gl_multi_max_length(table) == 0, "gl_multi");
         _gl_free_multi(table);
     }
+    {
+        int length = 0, value = 0;
+        check(_gl_validate_mb_string(NULL, NULL, (const unsigned char *)"x", &length, &value) == -1, "gl_cache");
+    }
+    check(gl_cs_name2cs_num(NULL, "12345", "/nonexistent") == GL_CS_INVALID, "gl_names");
+    check(_gl_glu_enabled() == 0, "gl_dl");
     check(sqprvers(1, "-V", "x", NULL) == 0, "rprvers returns");
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
