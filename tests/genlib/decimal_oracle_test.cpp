@@ -33,15 +33,6 @@ pairs trimmed(pairs x)
     return x;
 }
 
-int compare(const pairs &a0, const pairs &b0)
-{
-    pairs a = trimmed(a0), b = trimmed(b0);
-    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
-    return 0;
-}
-
 pairs padded(const pairs &x, size_t n)
 {
     pairs out(n > x.size() ? n - x.size() : 0, 0);
@@ -90,33 +81,45 @@ pairs multiply(const pairs &a, const pairs &b)
     return r;
 }
 
-pairs times_small(const pairs &a, int q)
-{
-    return multiply(a, pairs{q});
-}
-
-// Rough magnitude of a run from its first pairs, for quotient estimates.
-double approx(const pairs &x)
-{
-    double v = 0;
-    for (size_t i = 0; i < x.size(); ++i) v = i < 4 ? v * 100 + x[i] : v * 100;
-    return v;
-}
-
-// floor(a / b) by long division, one pair at a time; each quotient pair is
-// estimated in floating point and then corrected exactly.
+// floor(a / b) by long division, one pair at a time: each quotient pair is
+// estimated in floating point from the leading pairs, then corrected by
+// exact comparison. The remainder is kept in a fixed window of
+// b.size() + 1 pairs, so the working storage never grows.
 pairs divide(const pairs &a, const pairs &b0)
 {
-    pairs b = trimmed(b0), q, rem;
-    double bv = approx(b);
+    pairs b = trimmed(b0), q;
+    const size_t w = b.size() + 1;
+    std::vector<int> rem(w, 0), prod(w, 0);
+    auto lead = [](const std::vector<int> &x) { return (x[0] * 100.0 + x[1]) * 100.0 + (x.size() > 2 ? x[2] : 0); };
+    double bv = (0 * 100.0 + b[0]) * 100.0 + (b.size() > 1 ? b[1] : 0);
+    auto product = [&](int p) {  // prod = p * b in the window
+        int carry = 0;
+        for (size_t i = w; i-- > 1;) {
+            int v = b[i - 1] * p + carry;
+            prod[i] = v % 100;
+            carry = v / 100;
+        }
+        prod[0] = carry;
+    };
     for (int digit : a) {
-        rem.push_back(digit);
-        rem = trimmed(rem);
-        int p = std::clamp(static_cast<int>(approx(rem) / bv), 0, 99);
-        while (p > 0 && compare(times_small(b, p), rem) > 0) --p;
-        while (p < 99 && compare(times_small(b, p + 1), rem) <= 0) ++p;
+        std::rotate(rem.begin(), rem.begin() + 1, rem.end());  // rem * 100 + digit
+        rem[w - 1] = digit;
+        int p = std::clamp(static_cast<int>(lead(rem) / bv), 0, 99);
+        product(p);
+        while (prod > rem) product(--p);
+        while (p < 99) {
+            product(p + 1);
+            if (prod > rem) break;
+            ++p;
+        }
+        product(p);
+        int borrow = 0;
+        for (size_t i = w; i-- > 0;) {
+            int v = rem[i] - prod[i] - borrow;
+            borrow = v < 0;
+            rem[i] = v + (borrow ? 100 : 0);
+        }
         q.push_back(p);
-        if (p) rem = trimmed(subtract(rem, times_small(b, p)));
     }
     return q;
 }
