@@ -24,75 +24,78 @@ int compare_magnitudes(const operand &a, const operand &b)
     return (a.pairs > b.pairs) - (a.pairs < b.pairs);
 }
 
-// The run of 24 pairs (three words) with x's 16 pairs starting at pair
-// position `at`; positions past 23 fall away.
-void place_pairs(u128 x, int at, u64 w[3])
-{
-    u64 hi = static_cast<u64>(x >> 64), lo = static_cast<u64>(x);
-    w[0] = w[1] = w[2] = 0;
-    if (at < 0 || at >= 24) return;
-    int words = at / 8, bits = 8 * (at % 8);
-    u64 src[3] = {hi, lo, 0};
-    if (bits) {
-        src[2] = lo << (64 - bits);
-        src[1] = (lo >> bits) | (hi << (64 - bits));
-        src[0] = hi >> bits;
-    }
-    for (int i = words; i < 3; ++i) w[i] = src[i - words];
-}
-
 }  // namespace
 
+// The run is the carry pair, the 16 pairs of the larger operand L (x below)
+// and pair 17, which only the smaller S can reach; S's pairs beyond pair 17
+// are dropped unrounded.
 int add_operands(const operand &a, const operand &b, decvalue *r)
 {
     bool a_larger = compare_magnitudes(a, b) >= 0;
     const operand &large = a_larger ? a : b;
     const operand &small = a_larger ? b : a;
-    // Positions 0 (carry pair) to 17: the larger from position 1, the smaller
-    // aligned on it, its pairs beyond position 17 dropped unrounded.
-    u64 l[3], s[3] = {0, 0, 0};
-    place_pairs(large.pairs, 1, l);
+    u128 x = large.pairs, s = 0;
+    unsigned tail = 0;  // S's pair at position 17
     if (small.ndigits != 0) {
         // A non-zero smaller operand in normal form has the smaller exponent.
-        place_pairs(small.pairs, 1 + large.exponent - small.exponent, s);
-        s[2] &= ~0ULL << 48;
+        int d = large.exponent - small.exponent;
+        if (d < 16) s = small.pairs >> (8 * d);
+        if (d >= 1 && d <= 16) tail = static_cast<unsigned>(small.pairs >> (8 * (d - 1))) & 0xFF;
     }
-    unsigned carry = 0;
-    if (large.sign != small.sign && small.ndigits != 0) {
-        for (int i = 2; i >= 0; --i) l[i] = sub_pairs(l[i], s[i], carry);
-    } else {
-        for (int i = 2; i >= 0; --i) l[i] = add_pairs(l[i], s[i], carry);
+    u64 hi = static_cast<u64>(x >> 64), lo = static_cast<u64>(x);
+    if (large.sign == small.sign || small.ndigits == 0) {
+        unsigned carry = 0;
+        lo = add_pairs(lo, static_cast<u64>(s), carry);
+        hi = add_pairs(hi, static_cast<u64>(s >> 64), carry);
+        x = (static_cast<u128>(hi) << 64) | lo;
+        if (!carry) return store_result(r, large.sign, large.exponent, x, tail, tail != 0);
+        unsigned last = static_cast<unsigned>(lo) & 0xFF;
+        return store_result(r, large.sign, large.exponent + 1, (static_cast<u128>(1) << 120) | (x >> 8), last,
+                            (last | tail) != 0);
     }
-    return load_run(r, large.sign, large.exponent + 1, l[0], l[1], l[2], 0);
+    unsigned borrow = tail != 0;
+    unsigned next = tail ? 100 - tail : 0;
+    lo = sub_pairs(lo, static_cast<u64>(s), borrow);
+    hi = sub_pairs(hi, static_cast<u64>(s >> 64), borrow);
+    x = (static_cast<u128>(hi) << 64) | lo;
+    if (hi >> 56) return store_result(r, large.sign, large.exponent, x, next, next != 0);
+    // Leading pairs cancelled: at most 16 significant pairs remain.
+    if (x == 0) return store_result(r, large.sign, large.exponent - 16, static_cast<u128>(next) << 120, 0, false);
+    int lead = leading_zero_pairs(x);
+    x = (x << (8 * lead)) | (static_cast<u128>(next) << (8 * (lead - 1)));
+    return store_result(r, large.sign, large.exponent - lead, x, 0, false);
 }
 
 namespace {
 
-constexpr std::uint32_t kLimb = 100000000;  // 10^8: four pairs
+constexpr u64 kLimb = 100000000;  // 10^8: four pairs
 
-// Four pairs (first in the top byte) to their value below 10^8, and back.
-std::uint32_t pairs_to_limb(std::uint32_t p)
+// The eight pairs of a word as two limbs of four pairs (values below 10^8),
+// the first in the upper 32 bits: pairs are joined in parallel lanes.
+u64 word_limbs(u64 w)
 {
-    return ((p >> 24) * 100 + ((p >> 16) & 0xFF)) * 10000 + ((p >> 8) & 0xFF) * 100 + (p & 0xFF);
+    constexpr u64 m8 = 0x00FF00FF00FF00FFULL, m16 = 0x0000FFFF0000FFFFULL;
+    w = ((w >> 8) & m8) * 100 + (w & m8);
+    return ((w >> 16) & m16) * 10000 + (w & m16);
 }
 
-std::uint32_t limb_to_pairs(std::uint32_t x)
+u64 word_value(u64 w)
 {
-    std::uint32_t hi = x / 10000, lo = x % 10000;
+    u64 limbs = word_limbs(w);
+    return (limbs >> 32) * kLimb + (limbs & 0xFFFFFFFF);
+}
+
+// Four pairs of a value below 10^8, the first in the top byte.
+u64 limb_pairs(u64 x)
+{
+    u64 hi = x / 10000, lo = x % 10000;
     return (hi / 100) << 24 | (hi % 100) << 16 | (lo / 100) << 8 | (lo % 100);
 }
 
-// Eight pairs of a word below 10^16, and eight pairs of a value below 10^16.
-u64 word_value(u64 w)
-{
-    return pairs_to_limb(static_cast<std::uint32_t>(w >> 32)) * u64{kLimb} +
-           pairs_to_limb(static_cast<std::uint32_t>(w));
-}
-
+// Eight pairs of a value below 10^16.
 u64 value_word(u64 x)
 {
-    return static_cast<u64>(limb_to_pairs(static_cast<std::uint32_t>(x / kLimb))) << 32 |
-           limb_to_pairs(static_cast<std::uint32_t>(x % kLimb));
+    return limb_pairs(x / kLimb) << 32 | limb_pairs(x % kLimb);
 }
 
 int product_sign(const operand &a, const operand &b)
@@ -100,28 +103,44 @@ int product_sign(const operand &a, const operand &b)
     return a.sign == b.sign ? 1 : 0;
 }
 
-// The exact 32-pair product of two 16-pair runs.
-void multiply_pairs(u128 a, u128 b, int alen, int blen, u64 w[4])
+// The 32-pair product of two 16-pair runs, as a run for load_run: pairs 0
+// to 19 exactly (a product of normal operands has at most one leading zero
+// pair, so its 17th significant pair is among them) and a last word that is
+// non-zero when any later pair is.
+void multiply_pairs(u128 a, u128 b, u64 w[4])
 {
-    std::uint32_t al[4], bl[4];
-    for (int i = 0; i < 4; ++i) {
-        al[i] = pairs_to_limb(static_cast<std::uint32_t>(a >> (96 - 32 * i)));
-        bl[i] = pairs_to_limb(static_cast<std::uint32_t>(b >> (96 - 32 * i)));
+    u64 al[4], bl[4];
+    for (int i = 0; i < 2; ++i) {
+        u64 la = word_limbs(static_cast<u64>(a >> (64 - 64 * i)));
+        u64 lb = word_limbs(static_cast<u64>(b >> (64 - 64 * i)));
+        al[2 * i] = la >> 32, al[2 * i + 1] = la & 0xFFFFFFFF;
+        bl[2 * i] = lb >> 32, bl[2 * i + 1] = lb & 0xFFFFFFFF;
     }
-    int na = (alen + 3) / 4, nb = (blen + 3) / 4;
+    // Column k weighs 10^(8 * (7 - k)); each sum stays below 4 * 10^16.
     u64 col[8] = {};
-    for (int i = 0; i < na; ++i)
-        for (int j = 0; j < nb; ++j) col[i + j + 1] += static_cast<u64>(al[i]) * bl[j];
-    u64 carry = 0;
-    for (int k = 7; k > 0; --k) {
-        u64 v = col[k] + carry;
-        col[k] = v % kLimb;
-        carry = v / kLimb;
-    }
-    col[0] = carry;
     for (int i = 0; i < 4; ++i)
-        w[i] = static_cast<u64>(limb_to_pairs(static_cast<std::uint32_t>(col[2 * i]))) << 32 |
-               limb_to_pairs(static_cast<std::uint32_t>(col[2 * i + 1]));
+        for (int j = 0; j < 4; ++j) col[i + j + 1] += al[i] * bl[j];
+    // Carries in two parallel passes (the second leaves carries of at most
+    // 4), then a ripple for the rare column still at 10^8 or more.
+    for (int pass = 0; pass < 2; ++pass) {
+        u64 carry[8];
+        for (int k = 0; k < 8; ++k) {
+            carry[k] = col[k] / kLimb;
+            col[k] %= kLimb;
+        }
+        for (int k = 0; k < 7; ++k) col[k] += carry[k + 1];
+    }
+    bool spill = false;
+    for (int k = 0; k < 8; ++k) spill |= col[k] >= kLimb;
+    if (spill)
+        for (int k = 7; k > 0; --k) {
+            col[k - 1] += col[k] / kLimb;
+            col[k] %= kLimb;
+        }
+    w[0] = limb_pairs(col[0]) << 32 | limb_pairs(col[1]);
+    w[1] = limb_pairs(col[2]) << 32 | limb_pairs(col[3]);
+    w[2] = limb_pairs(col[4]) << 32;
+    w[3] = (col[5] | col[6] | col[7]) != 0;
 }
 
 // (hi:lo) / d with hi < d; the remainder in rem.
@@ -183,8 +202,9 @@ u128 divide_two_limbs(const u64 n[4], u128 d)
     u[4] = shift ? n[3] >> (64 - shift) : 0;
     for (int i = 3; i > 0; --i) u[i] = shift ? (n[i] << shift) | (n[i - 1] >> (64 - shift)) : n[i];
     u[0] = n[0] << shift;
-    u64 q[3];
-    for (int j = 2; j >= 0; --j) {
+    // The quotient is below 2^128, so its top limb is 0: start one lower.
+    u64 q[2];
+    for (int j = 1; j >= 0; --j) {
         u128 top = (static_cast<u128>(u[j + 2]) << 64) | u[j + 1];
         u64 qhat;
         u128 rhat;
@@ -234,9 +254,11 @@ void divide_pairs(u128 a, u128 b, int blen, u64 w[3])
     multiply_wide(run_value(a), kPow100.p[blen + 1], n);
     u128 q;
     if ((divisor >> 64) == 0) {
-        u64 d = static_cast<u64>(divisor), rem = 0, qw[4];
-        for (int i = 3; i >= 0; --i) qw[i] = divide_wide(rem, n[i], d, rem);
-        q = (static_cast<u128>(qw[1]) << 64) | qw[0];
+        // Quotient below 2^128: n[3] is 0 and n[2] below the divisor.
+        u64 d = static_cast<u64>(divisor), rem = n[2];
+        u64 q1 = divide_wide(rem, n[1], d, rem);
+        u64 q0 = divide_wide(rem, n[0], d, rem);
+        q = (static_cast<u128>(q1) << 64) | q0;
     } else {
         q = divide_two_limbs(n, divisor);
     }
@@ -284,7 +306,7 @@ extern "C" int decmul(const decvalue *a, const decvalue *b, decvalue *r)
         return 0;
     }
     u64 w[4];
-    multiply_pairs(x.pairs, y.pairs, x.ndigits, y.ndigits, w);
+    multiply_pairs(x.pairs, y.pairs, w);
     return load_run(r, product_sign(x, y), x.exponent + y.exponent, w[0], w[1], w[2], w[3]);
 }
 

@@ -54,26 +54,30 @@ void complement_words(u64 *w, int count)
 
 }  // namespace
 
-int load_run(decvalue *dec, int sign, int exponent, u64 w0, u64 w1, u64 w2, u64 w3)
+void normalise_operand(operand &op)
 {
-    u64 w[4] = {w0, w1, w2, w3};
-    int lead = leading_zero_pairs(w);
-    if (lead == 32) {
+    if (op.pairs == 0) {
+        op = operand{0, DEC_MINEXP, 0, 1};
+        return;
+    }
+    int lead = leading_zero_pairs(op.pairs);
+    op.pairs <<= 8 * lead;
+    op.exponent -= lead;
+    op.ndigits = 16 - trailing_zero_pairs(op.pairs);
+}
+
+int store_result(decvalue *dec, int sign, int exponent, u128 kept, unsigned next, bool longer)
+{
+    if (kept == 0) {
         set_zero(dec);
         return 0;
     }
-    shift_out_pairs(w, lead);
-    exponent -= lead;
-    u128 kept = (static_cast<u128>(w[0]) << 64) | w[1];
-    int ndigits;
-    if (w[2] | w[3]) {
-        ndigits = DEC_NPAIRS;
-        if ((w[2] >> 56) >= 50 && !increment_pairs(kept, 16)) {
-            kept = static_cast<u128>(1) << 120;
-            ++exponent;
-        }
-    } else {
-        ndigits = DEC_NPAIRS - trailing_zero_pairs(kept);
+    int ndigits = DEC_NPAIRS;
+    if (!longer) {
+        ndigits -= trailing_zero_pairs(kept);
+    } else if (next >= 50 && !increment_pairs(kept, 16)) {
+        kept = static_cast<u128>(1) << 120;
+        ++exponent;
     }
     store_pairs(static_cast<u64>(kept >> 64), dec->digits);
     store_pairs(static_cast<u64>(kept), dec->digits + 8);
@@ -89,6 +93,16 @@ int load_run(decvalue *dec, int sign, int exponent, u64 w0, u64 w1, u64 w2, u64 
     }
     dec->exponent = static_cast<int16_t>(exponent);
     return 0;
+}
+
+int load_run(decvalue *dec, int sign, int exponent, u64 w0, u64 w1, u64 w2, u64 w3)
+{
+    u64 w[4] = {w0, w1, w2, w3};
+    int lead = leading_zero_pairs(w);
+    if (lead == 32) return store_result(dec, sign, exponent, 0, 0, false);
+    if (lead) shift_out_pairs(w, lead);
+    return store_result(dec, sign, exponent - lead, (static_cast<u128>(w[0]) << 64) | w[1],
+                        static_cast<unsigned>(w[2] >> 56), (w[2] | w[3]) != 0);
 }
 
 }  // namespace trw::dec

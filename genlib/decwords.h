@@ -36,13 +36,31 @@ inline void store_pairs(u64 w, unsigned char *p)
     std::memcpy(p, &w, 8);
 }
 
+// 0x80 in every byte above 99, 0 elsewhere.
+inline u64 pairs_over_99(u64 w)
+{
+    return (((w & ~kHigh) + 28 * kOnes) | w) & kHigh;
+}
+
 // Every byte above 99 becomes 99.
 inline u64 clamp_pairs(u64 w)
 {
-    u64 big = (((w & ~kHigh) + 28 * kOnes) | w) & kHigh;  // byte >= 100
-    u64 mask = (big >> 7) * 0xFF;
+    u64 mask = (pairs_over_99(w) >> 7) * 0xFF;
     return (w & ~mask) | (kNines & mask);
 }
+
+// Masks keeping the first n pairs (0..16) of the two words of a record.
+struct pair_masks {
+    u64 hi[17], lo[17];
+    constexpr pair_masks() : hi{}, lo{}
+    {
+        for (int n = 0; n <= 16; ++n) {
+            hi[n] = n >= 8 ? ~0ULL : n == 0 ? 0 : ~0ULL << (8 * (8 - n));
+            lo[n] = n <= 8 ? 0 : n == 16 ? ~0ULL : ~0ULL << (8 * (16 - n));
+        }
+    }
+};
+inline constexpr pair_masks kKeepPairs;
 
 // Leading and trailing zero pairs of a 16-pair run; 16 for an empty run.
 inline int leading_zero_pairs(u128 x)
@@ -105,8 +123,11 @@ inline bool increment_pairs(u128 &x, int n)
 }
 
 // A record read for computation: sign 1, 0 or -1 (NULL), a zero is
-// positive; the pairs in normal form, first pair in the top byte (non-zero
-// unless the value is zero), zero after the ndigits significant pairs.
+// positive; the pairs with the first (non-zero unless the value is zero) in
+// the top byte and zero after ndigits. ndigits counts the pairs up to the
+// last that may be non-zero: exact for a record in normal form, and above
+// the value's own count only by the zero tail a rounded record keeps, which
+// no operation depends on. It is 0 only for zero.
 struct operand {
     u128 pairs;
     int exponent;
@@ -119,25 +140,25 @@ inline int clamp_ndigits(int n)
     return n < 0 ? 0 : n > DEC_NPAIRS ? DEC_NPAIRS : n;
 }
 
+// Moves leading zero pairs out (a hand-built record) or makes the zero.
+void normalise_operand(operand &op);
+
 inline operand read_operand(const decvalue *d)
 {
-    operand op{0, DEC_MINEXP, 0, 1};
-    if (d->sign == -1) {
-        op.sign = -1;
-        op.exponent = 0;
-        return op;
-    }
-    u128 x = (static_cast<u128>(clamp_pairs(load_pairs(d->digits))) << 64) |
-             clamp_pairs(load_pairs(d->digits + 8));
-    x = keep_pairs(x, clamp_ndigits(d->ndigits));
-    if (x == 0) return op;
-    int lead = leading_zero_pairs(x);
-    op.pairs = x << (8 * lead);
-    op.exponent = d->exponent - lead;
-    op.ndigits = 16 - trailing_zero_pairs(op.pairs);
-    op.sign = d->sign == 0 ? 0 : 1;
+    if (d->sign == -1) return operand{0, 0, 0, -1};
+    int n = clamp_ndigits(d->ndigits);
+    u64 hi = clamp_pairs(load_pairs(d->digits) & kKeepPairs.hi[n]);
+    u64 lo = clamp_pairs(load_pairs(d->digits + 8) & kKeepPairs.lo[n]);
+    operand op{(static_cast<u128>(hi) << 64) | lo, d->exponent, n, d->sign == 0 ? 0 : 1};
+    if (__builtin_expect((hi >> 56) == 0, 0)) normalise_operand(op);
     return op;
 }
+
+// Stores a result whose first 16 significant pairs are kept (first pair in
+// the top byte; kept 0 makes the zero), with next the 17th pair and longer
+// telling whether any pair follows the 16th: rounds by the 17th, keeps 16
+// pairs when longer, else strips the zero tail; checks the range.
+int store_result(decvalue *dec, int sign, int exponent, u128 kept, unsigned next, bool longer);
 
 // The normalising loader on a run of up to 32 pairs in four pair words (w[0]
 // first), pair 0 weighing 100^(exponent-1): strips zero pairs, rounds to 16
