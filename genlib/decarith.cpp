@@ -19,54 +19,52 @@ namespace {
 // -1, 0 or 1 comparing the magnitudes of two operands in normal form.
 int compare_magnitudes(const operand &a, const operand &b)
 {
-    if (a.ndigits == 0 || b.ndigits == 0) return (a.ndigits != 0) - (b.ndigits != 0);
     if (a.exponent != b.exponent) return a.exponent < b.exponent ? -1 : 1;
     return (a.pairs > b.pairs) - (a.pairs < b.pairs);
 }
 
-}  // namespace
-
-// The run is the carry pair, the 16 pairs of the larger operand L (x below)
-// and pair 17, which only the smaller S can reach; S's pairs beyond pair 17
-// are dropped unrounded.
+// Sum or difference of the magnitudes (operands not NULL). The run is the
+// carry pair, the 16 pairs of the larger operand L and pair 17, which only
+// the smaller S reaches; S's pairs beyond pair 17 are dropped unrounded.
+// A difference is taken as L plus the base-100 complement of S over the 17
+// pairs, dropping the carry out; both ways share one branch-free adder.
 int add_operands(const operand &a, const operand &b, decvalue *r)
 {
-    bool a_larger = compare_magnitudes(a, b) >= 0;
-    const operand &large = a_larger ? a : b;
-    const operand &small = a_larger ? b : a;
-    u128 x = large.pairs, s = 0;
-    unsigned tail = 0;  // S's pair at position 17
-    if (small.ndigits != 0) {
-        // A non-zero smaller operand in normal form has the smaller exponent.
-        int d = large.exponent - small.exponent;
-        if (d < 16) s = small.pairs >> (8 * d);
-        if (d >= 1 && d <= 16) tail = static_cast<unsigned>(small.pairs >> (8 * (d - 1))) & 0xFF;
+    bool swap = (a.exponent < b.exponent) | ((a.exponent == b.exponent) & (a.pairs < b.pairs));
+    u128 lp = swap ? b.pairs : a.pairs, sp = swap ? a.pairs : b.pairs;
+    int exponent = swap ? b.exponent : a.exponent;
+    int sign = swap ? b.sign : a.sign;
+    bool differ = a.sign != b.sign;
+    // S moved right by d pairs: d is at least 0 (a zero S has the lowest
+    // exponent) and at most 17 here, where everything has fallen away.
+    unsigned d = static_cast<unsigned>(exponent) - static_cast<unsigned>(swap ? a.exponent : b.exponent);
+    d = d < 17 ? d : 17;
+    u128 s = (sp >> (4 * d)) >> (4 * d);
+    unsigned tail = d ? static_cast<unsigned>((sp >> (4 * d - 4)) >> (4 * d - 4)) & 0xFF : 0;
+    u64 s_hi = static_cast<u64>(s >> 64), s_lo = static_cast<u64>(s);
+    if (differ) {
+        s_hi = kNines - s_hi;
+        s_lo = kNines - s_lo;
+        tail = 100 - tail;  // 99 - tail, plus the one of the complement
     }
-    u64 hi = static_cast<u64>(x >> 64), lo = static_cast<u64>(x);
-    if (large.sign == small.sign || small.ndigits == 0) {
-        unsigned carry = 0;
-        lo = add_pairs(lo, static_cast<u64>(s), carry);
-        hi = add_pairs(hi, static_cast<u64>(s >> 64), carry);
-        x = (static_cast<u128>(hi) << 64) | lo;
-        if (!carry) return store_result(r, large.sign, large.exponent, x, tail, tail != 0);
+    unsigned carry = tail >= 100;
+    unsigned next = tail % 100;
+    u64 lo = add_pairs(static_cast<u64>(lp), s_lo, carry);
+    u64 hi = add_pairs(static_cast<u64>(lp >> 64), s_hi, carry);
+    carry &= !differ;
+    u128 x = (static_cast<u128>(hi) << 64) | lo;
+    if (carry) {
         unsigned last = static_cast<unsigned>(lo) & 0xFF;
-        return store_result(r, large.sign, large.exponent + 1, (static_cast<u128>(1) << 120) | (x >> 8), last,
-                            (last | tail) != 0);
+        return store_result(r, sign, exponent + 1, (static_cast<u128>(1) << 120) | (x >> 8), last,
+                            (last | next) != 0);
     }
-    unsigned borrow = tail != 0;
-    unsigned next = tail ? 100 - tail : 0;
-    lo = sub_pairs(lo, static_cast<u64>(s), borrow);
-    hi = sub_pairs(hi, static_cast<u64>(s >> 64), borrow);
-    x = (static_cast<u128>(hi) << 64) | lo;
-    if (hi >> 56) return store_result(r, large.sign, large.exponent, x, next, next != 0);
-    // Leading pairs cancelled: at most 16 significant pairs remain.
-    if (x == 0) return store_result(r, large.sign, large.exponent - 16, static_cast<u128>(next) << 120, 0, false);
+    if (__builtin_expect((hi >> 56) != 0, 1)) return store_result(r, sign, exponent, x, next, next != 0);
+    // Leading pairs cancelled (or both operands zero): at most 16
+    // significant pairs remain, pair 17 among them.
     int lead = leading_zero_pairs(x);
-    x = (x << (8 * lead)) | (static_cast<u128>(next) << (8 * (lead - 1)));
-    return store_result(r, large.sign, large.exponent - lead, x, 0, false);
+    x = ((x << (4 * lead)) << (4 * lead)) | ((static_cast<u128>(next) << 120) >> (8 * (16 - lead)));
+    return store_result(r, sign, exponent - lead, x, 0, false);
 }
-
-namespace {
 
 constexpr u64 kLimb = 100000000;  // 10^8: four pairs
 
@@ -327,8 +325,21 @@ extern "C" int decdiv(const decvalue *a, const decvalue *b, decvalue *r)
     return load_run(r, product_sign(x, y), x.exponent - y.exponent + 1, w[0], w[1], w[2], 0);
 }
 
+// True for a record that is not NULL and whose value is not zero, read from
+// its header and first pair alone.
+static inline bool plainly_nonzero(const decvalue *d)
+{
+    return d->sign != -1 && static_cast<unsigned>(d->ndigits - 1) < DEC_NPAIRS && d->digits[0] != 0;
+}
+
 extern "C" int deccmp(const decvalue *a, const decvalue *b)
 {
+    // Two non-zero values of different signs or exponents need no pairs.
+    if (plainly_nonzero(a) && plainly_nonzero(b)) {
+        bool pa = a->sign != 0, pb = b->sign != 0;
+        if (pa != pb) return pa ? 1 : -1;
+        if (a->exponent != b->exponent) return (a->exponent > b->exponent) == pa ? 1 : -1;
+    }
     operand x = read_operand(a), y = read_operand(b);
     if (x.sign == -1 || y.sign == -1) return -2;
     if (x.sign != y.sign) return x.sign ? 1 : -1;

@@ -31,12 +31,6 @@ int leading_zero_pairs(const u64 w[4])
     return 32;
 }
 
-void set_zero(decvalue *dec)
-{
-    dec->sign = 1;
-    dec->exponent = DEC_MINEXP;
-    dec->ndigits = 0;
-}
 
 // Base-100 complement of a run held in words whose pairs after the last
 // non-zero one are 0: 99 - b for each pair up to the last non-zero one, plus
@@ -57,42 +51,13 @@ void complement_words(u64 *w, int count)
 void normalise_operand(operand &op)
 {
     if (op.pairs == 0) {
-        op = operand{0, DEC_MINEXP, 0, 1};
+        op = operand{0, kZeroExponent, 0, 1};
         return;
     }
     int lead = leading_zero_pairs(op.pairs);
     op.pairs <<= 8 * lead;
     op.exponent -= lead;
     op.ndigits = 16 - trailing_zero_pairs(op.pairs);
-}
-
-int store_result(decvalue *dec, int sign, int exponent, u128 kept, unsigned next, bool longer)
-{
-    if (kept == 0) {
-        set_zero(dec);
-        return 0;
-    }
-    int ndigits = DEC_NPAIRS;
-    if (!longer) {
-        ndigits -= trailing_zero_pairs(kept);
-    } else if (next >= 50 && !increment_pairs(kept, 16)) {
-        kept = static_cast<u128>(1) << 120;
-        ++exponent;
-    }
-    store_pairs(static_cast<u64>(kept >> 64), dec->digits);
-    store_pairs(static_cast<u64>(kept), dec->digits + 8);
-    dec->ndigits = static_cast<int16_t>(ndigits);
-    dec->sign = sign == 0 ? 0 : 1;
-    if (exponent < DEC_MINEXP) {
-        dec->exponent = DEC_MINEXP;
-        return DEC_UNDERFLOW;
-    }
-    if (exponent > DEC_MAXEXP) {
-        dec->exponent = DEC_MAXEXP + 1;
-        return DEC_OVERFLOW;
-    }
-    dec->exponent = static_cast<int16_t>(exponent);
-    return 0;
 }
 
 int load_run(decvalue *dec, int sign, int exponent, u64 w0, u64 w1, u64 w2, u64 w3)
@@ -195,7 +160,7 @@ extern "C" void stdecimal(const decvalue *dec, void *dst, int n)
     }
     operand op = read_operand(dec);
     int npairs = n - 1;
-    int head = (op.exponent + 64) & 0x7F;
+    int head = op.ndigits ? (op.exponent + 64) & 0x7F : 0;
     u128 pairs = fit_pairs(op.pairs, op.ndigits, std::min(npairs, 16), head);
     u64 w[2] = {static_cast<u64>(pairs >> 64), static_cast<u64>(pairs)};
     if (op.sign == 0 && op.ndigits != 0) {

@@ -10,6 +10,7 @@
 
 #include "decimal.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -60,21 +61,19 @@ struct pair_masks {
         }
     }
 };
-inline constexpr pair_masks kKeepPairs;
+static constexpr pair_masks kKeepPairs;
 
 // Leading and trailing zero pairs of a 16-pair run; 16 for an empty run.
 inline int leading_zero_pairs(u128 x)
 {
     u64 hi = static_cast<u64>(x >> 64), lo = static_cast<u64>(x);
-    if (hi) return __builtin_clzll(hi) / 8;
-    return lo ? 8 + __builtin_clzll(lo) / 8 : 16;
+    return (std::countl_zero(hi) + (hi == 0) * std::countl_zero(lo)) / 8;
 }
 
 inline int trailing_zero_pairs(u128 x)
 {
     u64 hi = static_cast<u64>(x >> 64), lo = static_cast<u64>(x);
-    if (lo) return __builtin_ctzll(lo) / 8;
-    return hi ? 8 + __builtin_ctzll(hi) / 8 : 16;
+    return (std::countr_zero(lo) + (lo == 0) * std::countr_zero(hi)) / 8;
 }
 
 // Keeps the first n pairs (0..16) of a 16-pair run.
@@ -127,13 +126,17 @@ inline bool increment_pairs(u128 &x, int n)
 // the top byte and zero after ndigits. ndigits counts the pairs up to the
 // last that may be non-zero: exact for a record in normal form, and above
 // the value's own count only by the zero tail a rounded record keeps, which
-// no operation depends on. It is 0 only for zero.
+// no operation depends on. It is 0 only for zero, whose exponent is then
+// kZeroExponent, below every other, so that magnitudes order by exponent
+// and then pairs.
 struct operand {
     u128 pairs;
     int exponent;
     int ndigits;
     int sign;
 };
+
+constexpr int kZeroExponent = -(1 << 30);
 
 inline int clamp_ndigits(int n)
 {
@@ -147,8 +150,12 @@ inline operand read_operand(const decvalue *d)
 {
     if (d->sign == -1) return operand{0, 0, 0, -1};
     int n = clamp_ndigits(d->ndigits);
-    u64 hi = clamp_pairs(load_pairs(d->digits) & kKeepPairs.hi[n]);
-    u64 lo = clamp_pairs(load_pairs(d->digits + 8) & kKeepPairs.lo[n]);
+    u64 hi = load_pairs(d->digits) & kKeepPairs.hi[n];
+    u64 lo = load_pairs(d->digits + 8) & kKeepPairs.lo[n];
+    if (__builtin_expect((pairs_over_99(hi) | pairs_over_99(lo)) != 0, 0)) {
+        hi = clamp_pairs(hi);
+        lo = clamp_pairs(lo);
+    }
     operand op{(static_cast<u128>(hi) << 64) | lo, d->exponent, n, d->sign == 0 ? 0 : 1};
     if (__builtin_expect((hi >> 56) == 0, 0)) normalise_operand(op);
     return op;
@@ -158,16 +165,43 @@ inline operand read_operand(const decvalue *d)
 // the top byte; kept 0 makes the zero), with next the 17th pair and longer
 // telling whether any pair follows the 16th: rounds by the 17th, keeps 16
 // pairs when longer, else strips the zero tail; checks the range.
-int store_result(decvalue *dec, int sign, int exponent, u128 kept, unsigned next, bool longer);
+inline int store_result(decvalue *dec, int sign, int exponent, u128 kept, unsigned next, bool longer)
+{
+    if (__builtin_expect(kept == 0, 0)) {
+        dec->sign = 1;
+        dec->exponent = DEC_MINEXP;
+        dec->ndigits = 0;
+        return 0;
+    }
+    unsigned carry = longer & (next >= 50);
+    u64 lo = add_pairs(static_cast<u64>(kept), 0, carry);
+    u64 hi = add_pairs(static_cast<u64>(kept >> 64), 0, carry);
+    if (__builtin_expect(carry, 0)) {  // all 16 pairs were 99
+        hi = 1ULL << 56;
+        lo = 0;
+        ++exponent;
+    }
+    store_pairs(hi, dec->digits);
+    store_pairs(lo, dec->digits + 8);
+    dec->ndigits = static_cast<int16_t>(longer ? DEC_NPAIRS : DEC_NPAIRS - trailing_zero_pairs(kept));
+    dec->sign = sign == 0 ? 0 : 1;
+    int status = 0;
+    if (__builtin_expect(exponent < DEC_MINEXP, 0)) {
+        exponent = DEC_MINEXP;
+        status = DEC_UNDERFLOW;
+    } else if (__builtin_expect(exponent > DEC_MAXEXP, 0)) {
+        exponent = DEC_MAXEXP + 1;
+        status = DEC_OVERFLOW;
+    }
+    dec->exponent = static_cast<int16_t>(exponent);
+    return status;
+}
 
-// The normalising loader on a run of up to 32 pairs in four pair words (w[0]
+// The normalising loader on a run of up to 32 pairs in four pair words (w0
 // first), pair 0 weighing 100^(exponent-1): strips zero pairs, rounds to 16
-// pairs by the 17th, checks the range. A non-zero w[3] beyond pair 24 only
+// pairs by the 17th, checks the range. A non-zero w3 beyond pair 24 only
 // marks the run as longer than 16 pairs.
 int load_run(decvalue *dec, int sign, int exponent, u64 w0, u64 w1, u64 w2, u64 w3);
-
-// Sum or difference of the magnitudes (decadd's worker; operands not NULL).
-int add_operands(const operand &a, const operand &b, decvalue *r);
 
 inline void set_null(decvalue *dec)
 {
