@@ -28,7 +28,7 @@ int compare_magnitudes(const operand &a, const operand &b)
 // the smaller S reaches; S's pairs beyond pair 17 are dropped unrounded.
 // A difference is taken as L plus the base-100 complement of S over the 17
 // pairs, dropping the carry out; both ways share one branch-free adder.
-int add_operands(const operand &a, const operand &b, decvalue *r)
+[[gnu::always_inline]] inline int add_operands(const operand &a, const operand &b, decvalue *r)
 {
     bool swap = (a.exponent < b.exponent) | ((a.exponent == b.exponent) & (a.pairs < b.pairs));
     u128 lp = swap ? b.pairs : a.pairs, sp = swap ? a.pairs : b.pairs;
@@ -48,7 +48,7 @@ int add_operands(const operand &a, const operand &b, decvalue *r)
         tail = 100 - tail;  // 99 - tail, plus the one of the complement
     }
     unsigned carry = tail >= 100;
-    unsigned next = tail % 100;
+    unsigned next = carry ? 0 : tail;
     u64 lo = add_pairs(static_cast<u64>(lp), s_lo, carry);
     u64 hi = add_pairs(static_cast<u64>(lp >> 64), s_hi, carry);
     carry &= !differ;

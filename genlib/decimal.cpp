@@ -48,18 +48,6 @@ void complement_words(u64 *w, int count)
 
 }  // namespace
 
-void normalise_operand(operand &op)
-{
-    if (op.pairs == 0) {
-        op = operand{0, kZeroExponent, 0, 1};
-        return;
-    }
-    int lead = leading_zero_pairs(op.pairs);
-    op.pairs <<= 8 * lead;
-    op.exponent -= lead;
-    op.ndigits = 16 - trailing_zero_pairs(op.pairs);
-}
-
 int load_run(decvalue *dec, int sign, int exponent, u64 w0, u64 w1, u64 w2, u64 w3)
 {
     u64 w[4] = {w0, w1, w2, w3};

@@ -87,10 +87,9 @@ inline u128 keep_pairs(u128 x, int n)
 // a + b + carry in base 100, pairs 0..99; carry is 0 or 1 in and out.
 inline u64 add_pairs(u64 a, u64 b, unsigned &carry)
 {
-    u64 bb = b + kBias;
-    u128 s = static_cast<u128>(a) + bb + carry;
-    u64 t = static_cast<u64>(s);
-    unsigned out = static_cast<unsigned>(s >> 64);
+    u64 bb = b + kBias, t;
+    bool out = __builtin_add_overflow(a, bb, &t);
+    out |= __builtin_add_overflow(t, static_cast<u64>(carry), &t);
     u64 carried = (((a ^ bb ^ t) >> 8) & kOnes) | (static_cast<u64>(out) << 56);
     carry = out;
     return t - (~carried & kOnes) * 156;
@@ -99,9 +98,9 @@ inline u64 add_pairs(u64 a, u64 b, unsigned &carry)
 // a - b - borrow in base 100, pairs 0..99; borrow is 0 or 1 in and out.
 inline u64 sub_pairs(u64 a, u64 b, unsigned &borrow)
 {
-    u128 s = static_cast<u128>(a) - b - borrow;
-    u64 t = static_cast<u64>(s);
-    unsigned out = static_cast<unsigned>(s >> 64) & 1;
+    u64 t;
+    bool out = __builtin_sub_overflow(a, b, &t);
+    out |= __builtin_sub_overflow(t, static_cast<u64>(borrow), &t);
     u64 borrowed = (((a ^ b ^ t) >> 8) & kOnes) | (static_cast<u64>(out) << 56);
     borrow = out;
     return t - borrowed * 156;
@@ -144,9 +143,19 @@ inline int clamp_ndigits(int n)
 }
 
 // Moves leading zero pairs out (a hand-built record) or makes the zero.
-void normalise_operand(operand &op);
+inline void normalise_operand(operand &op)
+{
+    if (op.pairs == 0) {
+        op = operand{0, kZeroExponent, 0, 1};
+        return;
+    }
+    int lead = leading_zero_pairs(op.pairs);
+    op.pairs <<= 8 * lead;
+    op.exponent -= lead;
+    op.ndigits = 16 - trailing_zero_pairs(op.pairs);
+}
 
-inline operand read_operand(const decvalue *d)
+[[gnu::always_inline]] inline operand read_operand(const decvalue *d)
 {
     if (d->sign == -1) return operand{0, 0, 0, -1};
     int n = clamp_ndigits(d->ndigits);
