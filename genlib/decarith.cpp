@@ -1,6 +1,6 @@
 // DECIMAL arithmetic: decadd, decsub, decmul, decdiv, deccmp, decround and
 // dectrunc. Each reads its operands into locals (results may alias them)
-// and ends in load_run, decload's word-level form, which strips zero pairs,
+// and ends in store_result, decload's word-level form, which strips zero pairs,
 // rounds to 16 pairs by the 17th and checks the exponent range.
 // Addition works on the 18-pair run (carry pair, 17 pairs aligned on the
 // larger operand) in pair words; multiplication in base 10^8 limbs;
@@ -101,7 +101,7 @@ int product_sign(const operand &a, const operand &b)
     return a.sign == b.sign ? 1 : 0;
 }
 
-// The 32-pair product of two 16-pair runs, as a run for load_run: pairs 0
+// The 32-pair product of two 16-pair runs, as a run for load_short_run: pairs 0
 // to 19 exactly (a product of normal operands has at most one leading zero
 // pair, so its 17th significant pair is among them) and a last word that is
 // non-zero when any later pair is.
@@ -305,7 +305,7 @@ extern "C" int decmul(const decvalue *a, const decvalue *b, decvalue *r)
     }
     u64 w[4];
     multiply_pairs(x.pairs, y.pairs, w);
-    return load_run(r, product_sign(x, y), x.exponent + y.exponent, w[0], w[1], w[2], w[3]);
+    return load_short_run(r, product_sign(x, y), x.exponent + y.exponent, w[0], w[1], w[2], w[3] != 0);
 }
 
 extern "C" int decdiv(const decvalue *a, const decvalue *b, decvalue *r)
@@ -316,13 +316,16 @@ extern "C" int decdiv(const decvalue *a, const decvalue *b, decvalue *r)
         return 0;
     }
     if (y.ndigits == 0) {
-        load_run(r, 1, 0, 0, 0, 0, 0);
+        set_zero(r);
         return DEC_DIVZERO;
     }
-    if (x.ndigits == 0) return load_run(r, 1, 0, 0, 0, 0, 0);
+    if (x.ndigits == 0) {
+        set_zero(r);
+        return 0;
+    }
     u64 w[3];
     divide_pairs(x.pairs, y.pairs, y.ndigits, w);
-    return load_run(r, product_sign(x, y), x.exponent - y.exponent + 1, w[0], w[1], w[2], 0);
+    return load_short_run(r, product_sign(x, y), x.exponent - y.exponent + 1, w[0], w[1], w[2], false);
 }
 
 // True for a record that is not NULL and whose value is not zero, read from

@@ -170,6 +170,20 @@ inline void normalise_operand(operand &op)
     return op;
 }
 
+inline void set_null(decvalue *dec)
+{
+    dec->sign = -1;
+    dec->exponent = 0;
+    dec->ndigits = 0;
+}
+
+inline void set_zero(decvalue *dec)
+{
+    dec->sign = 1;
+    dec->exponent = DEC_MINEXP;
+    dec->ndigits = 0;
+}
+
 // Stores a result whose first 16 significant pairs are kept (first pair in
 // the top byte; kept 0 makes the zero), with next the 17th pair and longer
 // telling whether any pair follows the 16th: rounds by the 17th, keeps 16
@@ -177,22 +191,25 @@ inline void normalise_operand(operand &op)
 inline int store_result(decvalue *dec, int sign, int exponent, u128 kept, unsigned next, bool longer)
 {
     if (__builtin_expect(kept == 0, 0)) {
-        dec->sign = 1;
-        dec->exponent = DEC_MINEXP;
-        dec->ndigits = 0;
+        set_zero(dec);
         return 0;
     }
-    unsigned carry = longer & (next >= 50);
-    u64 lo = add_pairs(static_cast<u64>(kept), 0, carry);
-    u64 hi = add_pairs(static_cast<u64>(kept >> 64), 0, carry);
-    if (__builtin_expect(carry, 0)) {  // all 16 pairs were 99
-        hi = 1ULL << 56;
-        lo = 0;
-        ++exponent;
+    u64 hi = static_cast<u64>(kept >> 64), lo = static_cast<u64>(kept);
+    int ndigits = DEC_NPAIRS;
+    if (!longer) {
+        ndigits -= trailing_zero_pairs(kept);
+    } else if (next >= 50) {
+        unsigned carry = 1;
+        lo = add_pairs(lo, 0, carry);
+        hi = add_pairs(hi, 0, carry);
+        if (__builtin_expect(carry, 0)) {  // all 16 pairs were 99
+            hi = 1ULL << 56;
+            ++exponent;
+        }
     }
     store_pairs(hi, dec->digits);
     store_pairs(lo, dec->digits + 8);
-    dec->ndigits = static_cast<int16_t>(longer ? DEC_NPAIRS : DEC_NPAIRS - trailing_zero_pairs(kept));
+    dec->ndigits = static_cast<int16_t>(ndigits);
     dec->sign = sign == 0 ? 0 : 1;
     int status = 0;
     if (__builtin_expect(exponent < DEC_MINEXP, 0)) {
@@ -212,12 +229,21 @@ inline int store_result(decvalue *dec, int sign, int exponent, u128 kept, unsign
 // marks the run as longer than 16 pairs.
 int load_run(decvalue *dec, int sign, int exponent, u64 w0, u64 w1, u64 w2, u64 w3);
 
-inline void set_null(decvalue *dec)
+// load_run for a run of up to 24 pairs with at most one leading zero pair
+// (a product or quotient of operands in normal form); sticky marks pairs
+// after the 24th as present.
+inline int load_short_run(decvalue *dec, int sign, int exponent, u64 w0, u64 w1, u64 w2, bool sticky)
 {
-    dec->sign = -1;
-    dec->exponent = 0;
-    dec->ndigits = 0;
+    if ((w0 >> 56) == 0) {
+        w0 = (w0 << 8) | (w1 >> 56);
+        w1 = (w1 << 8) | (w2 >> 56);
+        w2 <<= 8;
+        --exponent;
+    }
+    return store_result(dec, sign, exponent, (static_cast<u128>(w0) << 64) | w1,
+                        static_cast<unsigned>(w2 >> 56), (w2 != 0) | sticky);
 }
+
 
 }  // namespace trw::dec
 
