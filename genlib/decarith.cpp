@@ -23,47 +23,66 @@ int compare_magnitudes(const operand &a, const operand &b)
     return (a.pairs > b.pairs) - (a.pairs < b.pairs);
 }
 
+// x when mask is 0, y when it is all ones, without a branch (the choices
+// below depend on the data and would be mispredicted half the time).
+template <typename T>
+inline T pick(T x, T y, T mask)
+{
+    return x ^ ((x ^ y) & mask);
+}
+
 // Sum or difference of the magnitudes (operands not NULL). The run is the
 // carry pair, the 16 pairs of the larger operand L and pair 17, which only
 // the smaller S reaches; S's pairs beyond pair 17 are dropped unrounded.
 // A difference is taken as L plus the base-100 complement of S over the 17
-// pairs, dropping the carry out; both ways share one branch-free adder.
+// pairs, dropping the carry out; both ways share one adder.
 [[gnu::always_inline]] inline int add_operands(const operand &a, const operand &b, decvalue *r)
 {
     bool swap = (a.exponent < b.exponent) | ((a.exponent == b.exponent) & (a.pairs < b.pairs));
-    u128 lp = swap ? b.pairs : a.pairs, sp = swap ? a.pairs : b.pairs;
-    int exponent = swap ? b.exponent : a.exponent;
-    int sign = swap ? b.sign : a.sign;
-    bool differ = a.sign != b.sign;
-    // S moved right by d pairs: d is at least 0 (a zero S has the lowest
-    // exponent) and at most 17 here, where everything has fallen away.
-    unsigned d = static_cast<unsigned>(exponent) - static_cast<unsigned>(swap ? a.exponent : b.exponent);
-    d = d < 17 ? d : 17;
-    u128 s = (sp >> (4 * d)) >> (4 * d);
-    unsigned tail = d ? static_cast<unsigned>((sp >> (4 * d - 4)) >> (4 * d - 4)) & 0xFF : 0;
-    u64 s_hi = static_cast<u64>(s >> 64), s_lo = static_cast<u64>(s);
-    if (differ) {
-        s_hi = kNines - s_hi;
-        s_lo = kNines - s_lo;
-        tail = 100 - tail;  // 99 - tail, plus the one of the complement
-    }
+    u64 m = 0 - static_cast<u64>(swap);
+    u64 a_hi = static_cast<u64>(a.pairs >> 64), a_lo = static_cast<u64>(a.pairs);
+    u64 b_hi = static_cast<u64>(b.pairs >> 64), b_lo = static_cast<u64>(b.pairs);
+    u64 l_hi = pick(a_hi, b_hi, m), l_lo = pick(a_lo, b_lo, m);
+    u128 sp = (static_cast<u128>(pick(b_hi, a_hi, m)) << 64) | pick(b_lo, a_lo, m);
+    unsigned um = static_cast<unsigned>(m);
+    unsigned ea = static_cast<unsigned>(a.exponent), eb = static_cast<unsigned>(b.exponent);
+    int exponent = static_cast<int>(pick(ea, eb, um));
+    int sign = static_cast<int>(pick(static_cast<unsigned>(a.sign), static_cast<unsigned>(b.sign), um));
+    // S moved right by d pairs (d is at least 0: a zero S has the lowest
+    // exponent); its pair landing on position 17 is the tail.
+    unsigned d = pick(ea, eb, um) - pick(eb, ea, um);
+    u128 moved = d - 1 < 16 ? sp >> (8 * d - 8) : 0;
+    unsigned tail = static_cast<unsigned>(moved) & 0xFF;
+    u128 s = d == 0 ? sp : moved >> 8;
+    // For a difference, S becomes its complement: 99 - pair throughout and
+    // one more on pair 17.
+    u64 dm = 0 - static_cast<u64>(a.sign != b.sign);
+    u64 s_hi = (static_cast<u64>(s >> 64) ^ dm) + ((kNines + 1) & dm);
+    u64 s_lo = (static_cast<u64>(s) ^ dm) + ((kNines + 1) & dm);
+    tail = (tail ^ static_cast<unsigned>(dm)) + (101 & static_cast<unsigned>(dm));
     unsigned carry = tail >= 100;
     unsigned next = carry ? 0 : tail;
-    u64 lo = add_pairs(static_cast<u64>(lp), s_lo, carry);
-    u64 hi = add_pairs(static_cast<u64>(lp >> 64), s_hi, carry);
-    carry &= !differ;
-    u128 x = (static_cast<u128>(hi) << 64) | lo;
-    if (carry) {
-        unsigned last = static_cast<unsigned>(lo) & 0xFF;
-        return store_result(r, sign, exponent + 1, (static_cast<u128>(1) << 120) | (x >> 8), last,
-                            (last | next) != 0);
+    u128 sum = add_pairs16((static_cast<u128>(l_hi) << 64) | l_lo, (static_cast<u128>(s_hi) << 64) | s_lo, carry);
+    u64 lo = static_cast<u64>(sum), hi = static_cast<u64>(sum >> 64);
+    carry &= ~static_cast<unsigned>(dm);
+    // A carry out makes a new first pair 1; the last pair of the sum then
+    // becomes pair 17.
+    unsigned last = static_cast<unsigned>(lo) & 0xFF;
+    u64 cm = 0 - static_cast<u64>(carry);
+    u64 k_hi = pick(hi, (u64{1} << 56) | (hi >> 8), cm);
+    u64 k_lo = pick(lo, (hi << 56) | (lo >> 8), cm);
+    bool longer = (next | (last & static_cast<unsigned>(cm))) != 0;
+    next = carry ? last : next;
+    u128 kept = (static_cast<u128>(k_hi) << 64) | k_lo;
+    exponent += static_cast<int>(carry);
+    if (__builtin_expect((k_hi >> 56) == 0, 0)) {
+        // Leading pairs cancelled (or both operands zero): at most 16
+        // significant pairs remain, pair 17 among them.
+        int lead = leading_zero_pairs(kept);
+        kept = ((kept << (4 * lead)) << (4 * lead)) | ((static_cast<u128>(next) << 120) >> (8 * (16 - lead)));
+        return store_result(r, sign, exponent - lead, kept, 0, false);
     }
-    if (__builtin_expect((hi >> 56) != 0, 1)) return store_result(r, sign, exponent, x, next, next != 0);
-    // Leading pairs cancelled (or both operands zero): at most 16
-    // significant pairs remain, pair 17 among them.
-    int lead = leading_zero_pairs(x);
-    x = ((x << (4 * lead)) << (4 * lead)) | ((static_cast<u128>(next) << 120) >> (8 * (16 - lead)));
-    return store_result(r, sign, exponent - lead, x, 0, false);
+    return store_result(r, sign, exponent, kept, next, longer);
 }
 
 constexpr u64 kLimb = 100000000;  // 10^8: four pairs

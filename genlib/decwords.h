@@ -106,6 +106,22 @@ inline u64 sub_pairs(u64 a, u64 b, unsigned &borrow)
     return t - borrowed * 156;
 }
 
+// The same on 16 pairs at once: the binary carry chain of the 128-bit add
+// carries the pairs too, so the corrections of both halves run side by side.
+inline u128 add_pairs16(u128 a, u128 b, unsigned &carry)
+{
+    constexpr u128 bias = (static_cast<u128>(kBias) << 64) | kBias;
+    u128 bb = b + bias, t;
+    bool out = __builtin_add_overflow(a, bb, &t);
+    out |= __builtin_add_overflow(t, static_cast<u128>(carry), &t);
+    u128 carried = (a ^ bb ^ t) >> 8;
+    u64 keep_hi = ~(static_cast<u64>(carried >> 64) | (static_cast<u64>(out) << 56)) & kOnes;
+    u64 keep_lo = ~static_cast<u64>(carried) & kOnes;
+    carry = out;
+    u64 hi = static_cast<u64>(t >> 64) - keep_hi * 156, lo = static_cast<u64>(t) - keep_lo * 156;
+    return (static_cast<u128>(hi) << 64) | lo;
+}
+
 // Adds one to the last pair of an n-pair run held in the low n bytes of x
 // (n 1..16), carrying in base 100. Returns false (x unchanged) when every
 // pair is 99, i.e. when the carry leaves the run.
@@ -200,8 +216,9 @@ inline int store_result(decvalue *dec, int sign, int exponent, u128 kept, unsign
         ndigits -= trailing_zero_pairs(kept);
     } else if (next >= 50) {
         unsigned carry = 1;
-        lo = add_pairs(lo, 0, carry);
-        hi = add_pairs(hi, 0, carry);
+        u128 up = add_pairs16(kept, 0, carry);
+        hi = static_cast<u64>(up >> 64);
+        lo = static_cast<u64>(up);
         if (__builtin_expect(carry, 0)) {  // all 16 pairs were 99
             hi = 1ULL << 56;
             ++exponent;
