@@ -1,4 +1,5 @@
 /* Includes every public header as C11 and calls one function of each. */
+#include "decimal.h"
 #include "gentcb.h"
 #include "gl_cache.h"
 #include "gl_dl.h"
@@ -32,6 +33,8 @@ static void check(int ok, const char *what)
 int main(void)
 {
     unsigned char four[4];
+    unsigned char one_pair[1] = {5};
+    decvalue half;
     stlong(-2, four);
     check(ldlong(four) == -2, "osutil stlong/ldlong");
     check(os_client_locale() == NULL, "osclient no hooks");
