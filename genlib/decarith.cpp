@@ -102,11 +102,18 @@ u64 word_value(u64 w)
     return (limbs >> 32) * kLimb + (limbs & 0xFFFFFFFF);
 }
 
-// Four pairs of a value below 10^8, the first in the top byte.
+// Four pairs of a value below 10^8, the first in the top byte. The two
+// halves below 10^4 are split by 100 side by side in 32-bit lanes, with
+// x / 100 = x * 10486 >> 20 (exact below 10^4); the lower lane's quotient
+// lands in its low bits, the upper's at bit 32, below them only fraction
+// bits of the upper lane, which the mask drops.
 u64 limb_pairs(u64 x)
 {
-    u64 hi = x / 10000, lo = x % 10000;
-    return (hi / 100) << 24 | (hi % 100) << 16 | (lo / 100) << 8 | (lo % 100);
+    u64 hi = x / 10000;
+    u64 lanes = hi << 32 | (x - hi * 10000);
+    u64 q = ((lanes * 10486) >> 20) & 0x0000007F0000007FULL;
+    u64 pairs = q << 8 | (lanes - q * 100);  // per lane: quotient, remainder
+    return (pairs >> 32) << 16 | (pairs & 0xFFFF);
 }
 
 // Eight pairs of a value below 10^16.
@@ -120,44 +127,52 @@ int product_sign(const operand &a, const operand &b)
     return a.sign == b.sign ? 1 : 0;
 }
 
-// The 32-pair product of two 16-pair runs, as a run for load_short_run: pairs 0
-// to 19 exactly (a product of normal operands has at most one leading zero
-// pair, so its 17th significant pair is among them) and a last word that is
-// non-zero when any later pair is.
+// Moves what column c holds beyond one limb into column up. The first
+// pass takes columns below 4 * 10^16, the second (in 32 bits) columns below
+// 5 * 10^8, after which a column exceeds a limb by a few units at most.
+inline void carry_limb(u64 &c, u64 &up)
+{
+    up += c / kLimb;
+    c %= kLimb;
+}
+
+inline void carry_small_limb(u64 &c, u64 &up)
+{
+    auto v = static_cast<std::uint32_t>(c);
+    up += v / static_cast<std::uint32_t>(kLimb);
+    c = v % static_cast<std::uint32_t>(kLimb);
+}
+
+// The 32-pair product of two 16-pair runs, as a run for load_short_run:
+// pairs 0 to 19 exactly (a product of normal operands has at most one
+// leading zero pair, so its 17th significant pair is among them) and a last
+// word that is non-zero when any later pair is. Limbs of four pairs; the
+// columns are named, not an array, so that they stay in registers.
 void multiply_pairs(u128 a, u128 b, u64 w[4])
 {
-    u64 al[4], bl[4];
-    for (int i = 0; i < 2; ++i) {
-        u64 la = word_limbs(static_cast<u64>(a >> (64 - 64 * i)));
-        u64 lb = word_limbs(static_cast<u64>(b >> (64 - 64 * i)));
-        al[2 * i] = la >> 32, al[2 * i + 1] = la & 0xFFFFFFFF;
-        bl[2 * i] = lb >> 32, bl[2 * i + 1] = lb & 0xFFFFFFFF;
-    }
+    u64 la = word_limbs(static_cast<u64>(a >> 64)), lb = word_limbs(static_cast<u64>(b >> 64));
+    u64 a0 = la >> 32, a1 = la & 0xFFFFFFFF, b0 = lb >> 32, b1 = lb & 0xFFFFFFFF;
+    la = word_limbs(static_cast<u64>(a));
+    lb = word_limbs(static_cast<u64>(b));
+    u64 a2 = la >> 32, a3 = la & 0xFFFFFFFF, b2 = lb >> 32, b3 = lb & 0xFFFFFFFF;
     // Column k weighs 10^(8 * (7 - k)); each sum stays below 4 * 10^16.
-    u64 col[8] = {};
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) col[i + j + 1] += al[i] * bl[j];
-    // Carries in two parallel passes (the second leaves carries of at most
-    // 4), then a ripple for the rare column still at 10^8 or more.
-    for (int pass = 0; pass < 2; ++pass) {
-        u64 carry[8];
-        for (int k = 0; k < 8; ++k) {
-            carry[k] = col[k] / kLimb;
-            col[k] %= kLimb;
-        }
-        for (int k = 0; k < 7; ++k) col[k] += carry[k + 1];
+    u64 c0 = 0, c1 = a0 * b0, c2 = a0 * b1 + a1 * b0, c3 = a0 * b2 + a1 * b1 + a2 * b0;
+    u64 c4 = a0 * b3 + a1 * b2 + a2 * b1 + a3 * b0, c5 = a1 * b3 + a2 * b2 + a3 * b1;
+    u64 c6 = a2 * b3 + a3 * b2, c7 = a3 * b3;
+    // Both passes run from the top column down so that each reads its
+    // column before the one below adds to it.
+    carry_limb(c1, c0), carry_limb(c2, c1), carry_limb(c3, c2), carry_limb(c4, c3);
+    carry_limb(c5, c4), carry_limb(c6, c5), carry_limb(c7, c6);
+    carry_small_limb(c1, c0), carry_small_limb(c2, c1), carry_small_limb(c3, c2), carry_small_limb(c4, c3);
+    carry_small_limb(c5, c4), carry_small_limb(c6, c5), carry_small_limb(c7, c6);
+    if (__builtin_expect((c1 | c2 | c3 | c4 | c5 | c6 | c7) >= kLimb, 0)) {
+        carry_limb(c7, c6), carry_limb(c6, c5), carry_limb(c5, c4), carry_limb(c4, c3);
+        carry_limb(c3, c2), carry_limb(c2, c1), carry_limb(c1, c0);
     }
-    bool spill = false;
-    for (int k = 0; k < 8; ++k) spill |= col[k] >= kLimb;
-    if (spill)
-        for (int k = 7; k > 0; --k) {
-            col[k - 1] += col[k] / kLimb;
-            col[k] %= kLimb;
-        }
-    w[0] = limb_pairs(col[0]) << 32 | limb_pairs(col[1]);
-    w[1] = limb_pairs(col[2]) << 32 | limb_pairs(col[3]);
-    w[2] = limb_pairs(col[4]) << 32;
-    w[3] = (col[5] | col[6] | col[7]) != 0;
+    w[0] = limb_pairs(c0) << 32 | limb_pairs(c1);
+    w[1] = limb_pairs(c2) << 32 | limb_pairs(c3);
+    w[2] = limb_pairs(c4) << 32;
+    w[3] = (c5 | c6 | c7) != 0;
 }
 
 // (hi:lo) / d with hi < d; the remainder in rem.

@@ -50,19 +50,6 @@ inline u64 clamp_pairs(u64 w)
     return (w & ~mask) | (kNines & mask);
 }
 
-// Masks keeping the first n pairs (0..16) of the two words of a record.
-struct pair_masks {
-    u64 hi[17], lo[17];
-    constexpr pair_masks() : hi{}, lo{}
-    {
-        for (int n = 0; n <= 16; ++n) {
-            hi[n] = n >= 8 ? ~0ULL : n == 0 ? 0 : ~0ULL << (8 * (8 - n));
-            lo[n] = n <= 8 ? 0 : n == 16 ? ~0ULL : ~0ULL << (8 * (16 - n));
-        }
-    }
-};
-static constexpr pair_masks kKeepPairs;
-
 // Leading and trailing zero pairs of a 16-pair run; 16 for an empty run.
 inline int leading_zero_pairs(u128 x)
 {
@@ -73,7 +60,7 @@ inline int leading_zero_pairs(u128 x)
 inline int trailing_zero_pairs(u128 x)
 {
     u64 hi = static_cast<u64>(x >> 64), lo = static_cast<u64>(x);
-    return (std::countr_zero(lo) + (lo == 0) * std::countr_zero(hi)) / 8;
+    return lo ? std::countr_zero(lo) / 8 : 8 + std::countr_zero(hi) / 8;
 }
 
 // Keeps the first n pairs (0..16) of a 16-pair run.
@@ -175,8 +162,9 @@ inline void normalise_operand(operand &op)
 {
     if (d->sign == -1) return operand{0, 0, 0, -1};
     int n = clamp_ndigits(d->ndigits);
-    u64 hi = load_pairs(d->digits) & kKeepPairs.hi[n];
-    u64 lo = load_pairs(d->digits + 8) & kKeepPairs.lo[n];
+    u64 hi = load_pairs(d->digits), lo = load_pairs(d->digits + 8);
+    hi = n >= 8 ? hi : n == 0 ? 0 : hi & (~0ULL << (8 * (8 - n)));
+    lo = n <= 8 ? 0 : lo & (~0ULL << (8 * (16 - n)));
     if (__builtin_expect((pairs_over_99(hi) | pairs_over_99(lo)) != 0, 0)) {
         hi = clamp_pairs(hi);
         lo = clamp_pairs(lo);
