@@ -49,9 +49,13 @@ inline T pick(T x, T y, T mask)
     int exponent = static_cast<int>(pick(ea, eb, um));
     int sign = static_cast<int>(pick(static_cast<unsigned>(a.sign), static_cast<unsigned>(b.sign), um));
     // S moved right by d pairs (d is at least 0: a zero S has the lowest
-    // exponent); its pair landing on position 17 is the tail.
-    unsigned d = pick(ea, eb, um) - pick(eb, ea, um);
-    u128 moved = d - 1 < 16 ? sp >> (8 * d - 8) : 0;
+    // exponent); its pair landing on position 17 is the tail. Both operands
+    // are moved before the choice is known, which only the exponents
+    // decide when d is not 0.
+    unsigned d = a.exponent > b.exponent ? ea - eb : eb - ea;
+    bool reach = d - 1 < 16;
+    u128 moved_a = reach ? a.pairs >> (8 * d - 8) : 0, moved_b = reach ? b.pairs >> (8 * d - 8) : 0;
+    u128 moved = swap ? moved_a : moved_b;
     unsigned tail = static_cast<unsigned>(moved) & 0xFF;
     u128 s = d == 0 ? sp : moved >> 8;
     // For a difference, S becomes its complement: 99 - pair throughout and
