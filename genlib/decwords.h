@@ -138,7 +138,7 @@ struct operand {
     int sign;
 };
 
-constexpr int kZeroExponent = -(1 << 30);
+constexpr int kZeroExponent = -(1 << 28);
 
 inline int clamp_ndigits(int n)
 {
