@@ -66,7 +66,7 @@ inline T pick(T x, T y, T mask)
     tail = (tail ^ static_cast<unsigned>(dm)) + (101 & static_cast<unsigned>(dm));
     unsigned carry = tail >= 100;
     unsigned next = carry ? 0 : tail;
-    u128 sum = add_pairs16((static_cast<u128>(l_hi) << 64) | l_lo, (static_cast<u128>(s_hi) << 64) | s_lo, carry);
+    u128 sum = add_pairs((static_cast<u128>(l_hi) << 64) | l_lo, (static_cast<u128>(s_hi) << 64) | s_lo, carry);
     u64 lo = static_cast<u64>(sum), hi = static_cast<u64>(sum >> 64);
     carry &= ~static_cast<unsigned>(dm);
     // A carry out makes a new first pair 1; the last pair of the sum then

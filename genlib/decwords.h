@@ -2,9 +2,9 @@
 // decarith.cpp. Pairs travel in 64-bit "pair words": eight base-100 pairs,
 // the first (most significant) in the top byte, so that a run of pairs read
 // big-endian is a word and shifting a word by 8 bits moves it by one pair.
-// Base-100 addition and subtraction work on whole words: biasing every byte
-// by 156 makes the binary carry out of a byte coincide with the base-100
-// carry, after which the bytes that did not carry lose the bias again.
+// Base-100 addition works on whole words: biasing every byte by 156 makes
+// the binary carry out of a byte coincide with the base-100 carry, after
+// which the bytes that did not carry lose the bias again.
 #ifndef TRW_GENLIB_DECWORDS_H
 #define TRW_GENLIB_DECWORDS_H
 
@@ -71,41 +71,19 @@ inline u128 keep_pairs(u128 x, int n)
     return x & ~(~static_cast<u128>(0) >> (8 * n));
 }
 
-// a + b + carry in base 100, pairs 0..99; carry is 0 or 1 in and out.
-inline u64 add_pairs(u64 a, u64 b, unsigned &carry)
-{
-    u64 bb = b + kBias, t;
-    bool out = __builtin_add_overflow(a, bb, &t);
-    out |= __builtin_add_overflow(t, static_cast<u64>(carry), &t);
-    u64 carried = (((a ^ bb ^ t) >> 8) & kOnes) | (static_cast<u64>(out) << 56);
-    carry = out;
-    return t - (~carried & kOnes) * 156;
-}
-
-// a - b - borrow in base 100, pairs 0..99; borrow is 0 or 1 in and out.
-inline u64 sub_pairs(u64 a, u64 b, unsigned &borrow)
-{
-    u64 t;
-    bool out = __builtin_sub_overflow(a, b, &t);
-    out |= __builtin_sub_overflow(t, static_cast<u64>(borrow), &t);
-    u64 borrowed = (((a ^ b ^ t) >> 8) & kOnes) | (static_cast<u64>(out) << 56);
-    borrow = out;
-    return t - borrowed * 156;
-}
-
-// The same on 16 pairs at once: the binary carry chain of the 128-bit add
-// carries the pairs too, so the corrections of both halves run side by side.
-inline u128 add_pairs16(u128 a, u128 b, unsigned &carry)
+// a + b + carry in base 100 on 16 pairs, pairs 0..99; carry is 0 or 1 in
+// and out. b is biased by 156 in every byte, so that the binary carry out of
+// a byte is the base-100 one; a byte that carried then holds its digit
+// (0..99), one that did not holds its digit + 156 (156..255), which its top
+// bit tells apart.
+inline u128 add_pairs(u128 a, u128 b, unsigned &carry)
 {
     constexpr u128 bias = (static_cast<u128>(kBias) << 64) | kBias;
-    u128 bb = b + bias, t;
-    bool out = __builtin_add_overflow(a, bb, &t);
-    out |= __builtin_add_overflow(t, static_cast<u128>(carry), &t);
-    u128 carried = (a ^ bb ^ t) >> 8;
-    u64 keep_hi = ~(static_cast<u64>(carried >> 64) | (static_cast<u64>(out) << 56)) & kOnes;
-    u64 keep_lo = ~static_cast<u64>(carried) & kOnes;
-    carry = out;
-    u64 hi = static_cast<u64>(t >> 64) - keep_hi * 156, lo = static_cast<u64>(t) - keep_lo * 156;
+    u128 t;
+    carry = __builtin_add_overflow(a, b + bias + carry, &t);
+    u64 hi = static_cast<u64>(t >> 64), lo = static_cast<u64>(t);
+    hi -= ((hi & kHigh) >> 7) * 156;
+    lo -= ((lo & kHigh) >> 7) * 156;
     return (static_cast<u128>(hi) << 64) | lo;
 }
 
@@ -204,7 +182,7 @@ inline int store_result(decvalue *dec, int sign, int exponent, u128 kept, unsign
         ndigits -= trailing_zero_pairs(kept);
     } else if (next >= 50) {
         unsigned carry = 1;
-        u128 up = add_pairs16(kept, 0, carry);
+        u128 up = add_pairs(kept, 0, carry);
         hi = static_cast<u64>(up >> 64);
         lo = static_cast<u64>(up);
         if (__builtin_expect(carry, 0)) {  // all 16 pairs were 99
