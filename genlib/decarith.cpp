@@ -23,12 +23,12 @@ int compare_magnitudes(const operand &a, const operand &b)
     return (a.pairs > b.pairs) - (a.pairs < b.pairs);
 }
 
-// x when mask is 0, y when it is all ones, without a branch (the choices
-// below depend on the data and would be mispredicted half the time).
+// y when c holds, else x: a choice that depends on the data and would be
+// mispredicted half the time as a branch, so a conditional move.
 template <typename T>
-inline T pick(T x, T y, T mask)
+inline T pick(bool c, T x, T y)
 {
-    return x ^ ((x ^ y) & mask);
+    return __builtin_expect_with_probability(c, 1, 0.5) ? y : x;
 }
 
 // Sum or difference of the magnitudes (operands not NULL). The run is the
@@ -39,23 +39,13 @@ inline T pick(T x, T y, T mask)
 [[gnu::always_inline]] inline int add_operands(const operand &a, const operand &b, decvalue *r)
 {
     bool swap = (a.exponent < b.exponent) | ((a.exponent == b.exponent) & (a.pairs < b.pairs));
-    u64 m = 0 - static_cast<u64>(swap);
-    u64 a_hi = static_cast<u64>(a.pairs >> 64), a_lo = static_cast<u64>(a.pairs);
-    u64 b_hi = static_cast<u64>(b.pairs >> 64), b_lo = static_cast<u64>(b.pairs);
-    u64 l_hi = pick(a_hi, b_hi, m), l_lo = pick(a_lo, b_lo, m);
-    u128 sp = (static_cast<u128>(pick(b_hi, a_hi, m)) << 64) | pick(b_lo, a_lo, m);
-    unsigned um = static_cast<unsigned>(m);
-    unsigned ea = static_cast<unsigned>(a.exponent), eb = static_cast<unsigned>(b.exponent);
-    int exponent = static_cast<int>(pick(ea, eb, um));
-    int sign = static_cast<int>(pick(static_cast<unsigned>(a.sign), static_cast<unsigned>(b.sign), um));
+    u128 lp = pick(swap, a.pairs, b.pairs), sp = pick(swap, b.pairs, a.pairs);
+    int exponent = pick(swap, a.exponent, b.exponent);
+    int sign = pick(swap, a.sign, b.sign);
     // S moved right by d pairs (d is at least 0: a zero S has the lowest
-    // exponent); its pair landing on position 17 is the tail. Both operands
-    // are moved before the choice is known, which only the exponents
-    // decide when d is not 0.
-    unsigned d = a.exponent > b.exponent ? ea - eb : eb - ea;
-    bool reach = d - 1 < 16;
-    u128 moved_a = reach ? a.pairs >> (8 * d - 8) : 0, moved_b = reach ? b.pairs >> (8 * d - 8) : 0;
-    u128 moved = swap ? moved_a : moved_b;
+    // exponent); its pair landing on position 17 is the tail.
+    unsigned d = static_cast<unsigned>(exponent) - static_cast<unsigned>(pick(swap, b.exponent, a.exponent));
+    u128 moved = d - 1 < 16 ? sp >> (8 * d - 8) : 0;
     unsigned tail = static_cast<unsigned>(moved) & 0xFF;
     u128 s = d == 0 ? sp : moved >> 8;
     // For a difference, S becomes its complement: 99 - pair throughout and
@@ -66,17 +56,16 @@ inline T pick(T x, T y, T mask)
     tail = (tail ^ static_cast<unsigned>(dm)) + (101 & static_cast<unsigned>(dm));
     unsigned carry = tail >= 100;
     unsigned next = carry ? 0 : tail;
-    u128 sum = add_pairs((static_cast<u128>(l_hi) << 64) | l_lo, (static_cast<u128>(s_hi) << 64) | s_lo, carry);
+    u128 sum = add_pairs(lp, (static_cast<u128>(s_hi) << 64) | s_lo, carry);
     u64 lo = static_cast<u64>(sum), hi = static_cast<u64>(sum >> 64);
     carry &= ~static_cast<unsigned>(dm);
     // A carry out makes a new first pair 1; the last pair of the sum then
     // becomes pair 17.
     unsigned last = static_cast<unsigned>(lo) & 0xFF;
-    u64 cm = 0 - static_cast<u64>(carry);
-    u64 k_hi = pick(hi, (u64{1} << 56) | (hi >> 8), cm);
-    u64 k_lo = pick(lo, (hi << 56) | (lo >> 8), cm);
-    bool longer = (next | (last & static_cast<unsigned>(cm))) != 0;
-    next = carry ? last : next;
+    u64 k_hi = pick(carry, hi, (u64{1} << 56) | (hi >> 8));
+    u64 k_lo = pick(carry, lo, (hi << 56) | (lo >> 8));
+    bool longer = (next | (carry ? last : 0)) != 0;
+    next = pick(carry, next, last);
     u128 kept = (static_cast<u128>(k_hi) << 64) | k_lo;
     exponent += static_cast<int>(carry);
     if (__builtin_expect((k_hi >> 56) == 0, 0)) {
