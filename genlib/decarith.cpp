@@ -23,14 +23,6 @@ int compare_magnitudes(const operand &a, const operand &b)
     return (a.pairs > b.pairs) - (a.pairs < b.pairs);
 }
 
-// y when c holds, else x: a choice that depends on the data and would be
-// mispredicted half the time as a branch, so a conditional move.
-template <typename T>
-inline T pick(bool c, T x, T y)
-{
-    return __builtin_expect_with_probability(c, 1, 0.5) ? y : x;
-}
-
 // Sum or difference of the magnitudes (operands not NULL). The run is the
 // carry pair, the 16 pairs of the larger operand L and pair 17, which only
 // the smaller S reaches; S's pairs beyond pair 17 are dropped unrounded.
@@ -45,9 +37,9 @@ inline T pick(bool c, T x, T y)
     // S moved right by d pairs (d is at least 0: a zero S has the lowest
     // exponent); its pair landing on position 17 is the tail.
     unsigned d = static_cast<unsigned>(exponent) - static_cast<unsigned>(pick(swap, b.exponent, a.exponent));
-    u128 moved = d - 1 < 16 ? sp >> (8 * d - 8) : 0;
+    u128 moved = pick(d - 1 < 16, u128{0}, sp >> ((8 * d - 8) & 127));
     unsigned tail = static_cast<unsigned>(moved) & 0xFF;
-    u128 s = d == 0 ? sp : moved >> 8;
+    u128 s = pick(d == 0, moved >> 8, sp);
     // For a difference, S becomes its complement: 99 - pair throughout and
     // one more on pair 17.
     u64 dm = 0 - static_cast<u64>(a.sign != b.sign);

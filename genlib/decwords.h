@@ -37,6 +37,14 @@ inline void store_pairs(u64 w, unsigned char *p)
     std::memcpy(p, &w, 8);
 }
 
+// y when c holds, else x: for choices that depend on the data and would be
+// mispredicted half the time as branches, a hint to use a conditional move.
+template <typename T>
+inline T pick(bool c, T x, T y)
+{
+    return __builtin_expect_with_probability(c, 1, 0.5) ? y : x;
+}
+
 // 0x80 in every byte above 99, 0 elsewhere.
 inline u64 pairs_over_99(u64 w)
 {
@@ -60,15 +68,7 @@ inline int leading_zero_pairs(u128 x)
 inline int trailing_zero_pairs(u128 x)
 {
     u64 hi = static_cast<u64>(x >> 64), lo = static_cast<u64>(x);
-    return lo ? std::countr_zero(lo) / 8 : 8 + std::countr_zero(hi) / 8;
-}
-
-// Keeps the first n pairs (0..16) of a 16-pair run.
-inline u128 keep_pairs(u128 x, int n)
-{
-    if (n >= 16) return x;
-    if (n <= 0) return 0;
-    return x & ~(~static_cast<u128>(0) >> (8 * n));
+    return pick(lo != 0, 8 + std::countr_zero(hi) / 8, std::countr_zero(lo) / 8);
 }
 
 // a + b + carry in base 100 on 16 pairs, pairs 0..99; carry is 0 or 1 in
@@ -116,6 +116,14 @@ struct operand {
     int sign;
 };
 
+// Clears all but the first n pairs (0..16) of a record's two words. Both
+// sides of each choice are computed, so every shift stays below 64.
+inline void keep_first_pairs(u64 &hi, u64 &lo, int n)
+{
+    hi = pick(n >= 8, pick(n == 0, hi & (~u64{0} << ((8 * (8 - n)) & 63)), u64{0}), hi);
+    lo = pick(n <= 8, lo & (~u64{0} << ((8 * (16 - n)) & 63)), u64{0});
+}
+
 constexpr int kZeroExponent = -(1 << 28);
 
 inline int clamp_ndigits(int n)
@@ -141,8 +149,7 @@ inline void normalise_operand(operand &op)
     if (d->sign == -1) return operand{0, 0, 0, -1};
     int n = clamp_ndigits(d->ndigits);
     u64 hi = load_pairs(d->digits), lo = load_pairs(d->digits + 8);
-    hi = n >= 8 ? hi : n == 0 ? 0 : hi & (~0ULL << (8 * (8 - n)));
-    lo = n <= 8 ? 0 : lo & (~0ULL << (8 * (16 - n)));
+    keep_first_pairs(hi, lo, n);
     if (__builtin_expect((pairs_over_99(hi) | pairs_over_99(lo)) != 0, 0)) {
         hi = clamp_pairs(hi);
         lo = clamp_pairs(lo);
