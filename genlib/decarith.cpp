@@ -94,7 +94,7 @@ u64 word_value(u64 w)
 // bits of the upper lane, which the mask drops.
 u64 limb_pairs(u64 x)
 {
-    u64 hi = x / 10000;
+    u64 hi = (x * 109951163) >> 40;  // x / 10^4, exact below 10^8
     u64 lanes = hi << 32 | (x - hi * 10000);
     u64 q = ((lanes * 10486) >> 20) & 0x0000007F0000007FULL;
     u64 pairs = q << 8 | (lanes - q * 100);  // per lane: quotient, remainder
