@@ -175,7 +175,7 @@ inline u64 divide_wide(u64 hi, u64 lo, u64 d, u64 &rem)
 #endif
 }
 
-// 100^k in binary for k 0..17, as two 64-bit halves.
+// 100^k in binary for k 0..17.
 struct power_table {
     u128 p[18];
     constexpr power_table() : p{}
@@ -261,8 +261,11 @@ u128 divide_two_limbs(const u64 n[4], u128 d)
     return (static_cast<u128>(q[1]) << 64) | q[0];
 }
 
-// floor(a * 100^17 / b) for 16-pair runs a, b (b non-zero): the 18 quotient
-// pairs of base-100 long division, as three pair words.
+// floor(a * 100^17 / b) for 16-pair runs a, b (b non-zero, first pair
+// non-zero): the 18 quotient pairs of base-100 long division, as three pair
+// words. Long division with a two-pair trial divisor guesses each pair at
+// most one too high for such a divisor, so its one correction always gives
+// the exact pair: the quotient is exactly this truncated one.
 void divide_pairs(u128 a, u128 b, int blen, u64 w[3])
 {
     // With b = bint * 100^(16 - blen): a * 100^17 / b = a * 100^(blen+1) / bint.

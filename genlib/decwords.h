@@ -72,8 +72,8 @@ inline int trailing_zero_pairs(u128 x)
 }
 
 // a + b + carry in base 100 on 16 pairs, pairs 0..99; carry is 0 or 1 in
-// and out. b is biased by 156 in every byte, so that the binary carry out of
-// a byte is the base-100 one; a byte that carried then holds its digit
+// and out. Every byte of b gets 156 more, so that the binary carry out of a
+// byte is the base-100 one; a byte that carried then holds its digit
 // (0..99), one that did not holds its digit + 156 (156..255), which its top
 // bit tells apart.
 inline u128 add_pairs(u128 a, u128 b, unsigned &carry)
@@ -233,7 +233,6 @@ inline int load_short_run(decvalue *dec, int sign, int exponent, u64 w0, u64 w1,
     return store_result(dec, sign, exponent, (static_cast<u128>(w0) << 64) | w1,
                         static_cast<unsigned>(w2 >> 56), (w2 != 0) | sticky);
 }
-
 
 }  // namespace trw::dec
 
