@@ -112,20 +112,11 @@ int product_sign(const operand &a, const operand &b)
     return a.sign == b.sign ? 1 : 0;
 }
 
-// Moves what column c holds beyond one limb into column up. The first
-// pass takes columns below 4 * 10^16, the second (in 32 bits) columns below
-// 5 * 10^8, after which a column exceeds a limb by a few units at most.
+// Moves what column c holds beyond one limb into column up.
 inline void carry_limb(u64 &c, u64 &up)
 {
     up += c / kLimb;
     c %= kLimb;
-}
-
-inline void carry_small_limb(u64 &c, u64 &up)
-{
-    auto v = static_cast<std::uint32_t>(c);
-    up += v / static_cast<std::uint32_t>(kLimb);
-    c = v % static_cast<std::uint32_t>(kLimb);
 }
 
 // The 32-pair product of two 16-pair runs, as a run for load_short_run:
@@ -144,16 +135,9 @@ void multiply_pairs(u128 a, u128 b, u64 w[4])
     u64 c0 = 0, c1 = a0 * b0, c2 = a0 * b1 + a1 * b0, c3 = a0 * b2 + a1 * b1 + a2 * b0;
     u64 c4 = a0 * b3 + a1 * b2 + a2 * b1 + a3 * b0, c5 = a1 * b3 + a2 * b2 + a3 * b1;
     u64 c6 = a2 * b3 + a3 * b2, c7 = a3 * b3;
-    // Both passes run from the top column down so that each reads its
-    // column before the one below adds to it.
-    carry_limb(c1, c0), carry_limb(c2, c1), carry_limb(c3, c2), carry_limb(c4, c3);
-    carry_limb(c5, c4), carry_limb(c6, c5), carry_limb(c7, c6);
-    carry_small_limb(c1, c0), carry_small_limb(c2, c1), carry_small_limb(c3, c2), carry_small_limb(c4, c3);
-    carry_small_limb(c5, c4), carry_small_limb(c6, c5), carry_small_limb(c7, c6);
-    if (__builtin_expect((c1 | c2 | c3 | c4 | c5 | c6 | c7) >= kLimb, 0)) {
-        carry_limb(c7, c6), carry_limb(c6, c5), carry_limb(c5, c4), carry_limb(c4, c3);
-        carry_limb(c3, c2), carry_limb(c2, c1), carry_limb(c1, c0);
-    }
+    // Carries from the last column up; with them a column stays below 2^56.
+    carry_limb(c7, c6), carry_limb(c6, c5), carry_limb(c5, c4), carry_limb(c4, c3);
+    carry_limb(c3, c2), carry_limb(c2, c1), carry_limb(c1, c0);
     w[0] = limb_pairs(c0) << 32 | limb_pairs(c1);
     w[1] = limb_pairs(c2) << 32 | limb_pairs(c3);
     w[2] = limb_pairs(c4) << 32;
