@@ -11,7 +11,8 @@
 #include <map>
 #include <vector>
 
-#include "gllcseam.h"
+#include "gl_dl.h"
+#include "gl_names.h"
 #include "gllocale_int.h"
 #include "glcommon.h"
 
@@ -733,16 +734,37 @@ int read_section(gl_locale *loc, FILE *f, int slot)
     int e = readers[slot](loc, f);
     if (e != 0) {
         if (failures[slot] != nullptr)
-            lcseam::message(failures[slot]);
+            gl_message(failures[slot]);
         free_category(loc, slot);
     }
     return e;
 }
 
+namespace {
+
+// Forgets a category's service locale, and closes it when the record owns it
+// and no other category of the record uses it.
+void release_service_locale(gl_locale *loc, int slot)
+{
+    void *handle = loc->glu_handle[slot];
+    loc->glu_handle[slot] = nullptr;
+    loc->glu_served[slot] = 0;
+    if (handle == nullptr || loc->borrowed[slot])
+        return;
+    for (int s = 0; s < GL_LC_CATEGORIES; ++s)
+        if (loc->glu_handle[s] == handle && !loc->borrowed[s])
+            return;
+    int scratch = 0;
+    glx_lc_close(&scratch, handle);
+}
+
+} // namespace
+
 void free_category(gl_locale *loc, int slot)
 {
     static void (*const freers[GL_LC_CATEGORIES])(gl_locale *) = {
         free_ctype, free_collate, free_numeric, free_monetary, free_time, free_messages};
+    release_service_locale(loc, slot);
     if (slot == 4)
         free_era_cache(loc);
     if (loc->borrowed[slot]) {

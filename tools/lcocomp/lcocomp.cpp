@@ -6,12 +6,16 @@
 //   lcocomp -i I18NDIR -l SOURCE -m CHARMAP -c CODESET -n NAME [-O OVERLAY]
 //           (-o FILE | -d DATADIR) [-a ALSO]
 // With -d the file goes to DATADIR/<file name of NAME>, e.g. en_us/0333.lco;
-// -a writes a second copy (default.lco).
+// -a writes a second copy (default.lco). File names and code-set numbers come
+// from the locale library's own registry and file-name functions (its
+// built-in registry, from which the installed registry file is written), so
+// the files land where the library looks for them.
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <unistd.h>
 
+#include "gl_names.h"
 #include "lcwrite.h"
 
 using namespace lcocomp;
@@ -22,6 +26,21 @@ std::string charmap_path(const std::string &dir, const std::string &name) {
   std::string base = dir + "/charmaps/" + name;
   if (access(base.c_str(), R_OK) == 0) return base;
   return base + ".gz";
+}
+
+// Relative file name of a locale specification ("en_US.8859-1" ->
+// "en_us/0333.lco"); the header's code-set name must name the same code set.
+std::string locale_file_name(const std::string &spec, const std::string &codeset) {
+  gls_registry_array_cache = gls_canned_registry;
+  int error = 0;
+  char out[GL_OUT_BUFSIZE];
+  if (gl_lc_spec2lc_fname(&error, spec.c_str(), out, nullptr, nullptr) != 0)
+    fail(spec, "not a locale specification of a registered code set (error " + std::to_string(error) + ")");
+  unsigned spec_number = gl_lc_spec2cs_num(&error, spec.c_str(), nullptr);
+  unsigned number = gl_cs_name2cs_num(&error, codeset.c_str(), nullptr);
+  if (number == GL_CS_INVALID || number != spec_number)
+    fail(spec, "code set " + codeset + " is not the code set of the specification");
+  return out;
 }
 
 int usage() {
@@ -54,8 +73,9 @@ int main(int argc, char **argv) {
     return usage();
   req.source = source;
   if (req.name.empty()) req.name = source + "." + req.codeset;
+  std::string file_name = locale_file_name(req.name, req.codeset);
   if (out.empty()) {
-    out = datadir + "/" + locale_file_name(req.name);
+    out = datadir + "/" + file_name;
     std::filesystem::create_directories(std::filesystem::path(out).parent_path());
   }
   Charmap cm = read_charmap(charmap_path(i18n, charmap));

@@ -25,9 +25,6 @@ std::set<std::string> kept_scripts(const Locale &loc);
 // compressed, with the locale library's trie writer.
 void write_trie(FILE *f, const std::map<std::string, uint16_t> &entries, uint16_t deflt);
 
-// Relative file name of a locale specification: "en_us/0333.lco".
-std::string locale_file_name(const std::string &spec);
-
 }  // namespace lcocomp
 
 #endif
