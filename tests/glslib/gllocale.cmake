@@ -1,14 +1,17 @@
+# Locale loading tests. Every test process gets TARNWELLDIR (the data tree);
+# the locale files and the registry must be built first.
 trw_add_gtest(gllocale_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/gllocale_test.cpp)
-add_dependencies(gllocale_test trw_locales)
-# The discovered tests do not all get TRW_TEST_ENV (its list separator splits
-# it), so the data tree is also compiled in.
-target_compile_definitions(gllocale_test PRIVATE TRW_TEST_DATA_DIR="${TRW_DATA_DIR}")
+add_dependencies(gllocale_test trw_locales registry_data)
 
 # The glibc oracle: the same sources compiled by glibc's own localedef, once
-# per build, into a directory the oracle test finds through LOCPATH.
+# per build, into a directory the oracle tests find through LOCPATH. -c
+# because glibc only warns about some sources and charmaps (SHIFT_JIS is not
+# ASCII compatible).
 set(glibc_locales ${CMAKE_BINARY_DIR}/glibc-locales)
 set(oracle_locales "en_US ISO-8859-1" "de_DE ISO-8859-1" "fr_FR ISO-8859-1" "ru_RU ISO-8859-5"
-                   "pl_PL ISO-8859-2" "he_IL ISO-8859-8" "en_US CP1252")
+                   "pl_PL ISO-8859-2" "he_IL ISO-8859-8" "en_US CP1252"
+                   "ja_JP EUC-JP" "ja_JP SHIFT_JIS" "ja_JP UTF-8" "zh_TW BIG5" "zh_CN GB2312"
+                   "ko_KR EUC-KR" "en_US UTF-8" "th_TH TIS-620")
 set(oracle_outputs)
 foreach(entry ${oracle_locales})
   string(REPLACE " " ";" parts "${entry}")
@@ -22,7 +25,9 @@ foreach(entry ${oracle_locales})
   list(APPEND oracle_outputs ${out}/LC_CTYPE)
 endforeach()
 add_custom_target(glibc_oracle_locales DEPENDS ${oracle_outputs})
-trw_add_gtest(gllocale_oracle_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/gllocale_oracle_test.cpp)
-add_dependencies(gllocale_oracle_test trw_locales glibc_oracle_locales)
-target_compile_definitions(gllocale_oracle_test PRIVATE TRW_TEST_DATA_DIR="${TRW_DATA_DIR}"
-                           GLIBC_LOCALES="${glibc_locales}")
+foreach(t gllocale_oracle_test gllocale_mboracle_test)
+  trw_add_gtest(${t} SOURCES ${CMAKE_CURRENT_LIST_DIR}/${t}.cpp)
+  add_dependencies(${t} trw_locales registry_data glibc_oracle_locales)
+  target_compile_definitions(${t} PRIVATE GLIBC_LOCALES="${glibc_locales}"
+                             LOCALE_BUILD_DIR="${CMAKE_BINARY_DIR}/tools/locales")
+endforeach()

@@ -4,9 +4,11 @@
 // locale file for the locale library.
 //
 //   lcocomp -i I18NDIR -l SOURCE -m CHARMAP -c CODESET -n NAME [-O OVERLAY]
-//           (-o FILE | -d DATADIR) [-a ALSO]
+//           (-o FILE | -d DATADIR) [-a ALSO] [-F FOLDED]
 // With -d the file goes to DATADIR/<file name of NAME>, e.g. en_us/0333.lco;
-// -a writes a second copy (default.lco). File names and code-set numbers come
+// -a writes a second copy (default.lco); -F lists the characters whose
+// collation weights were folded (see lccollate.cpp) and those the collation
+// order leaves out, for the tests. File names and code-set numbers come
 // from the locale library's own registry and file-name functions (its
 // built-in registry, from which the installed registry file is written), so
 // the files land where the library looks for them.
@@ -44,7 +46,7 @@ std::string locale_file_name(const std::string &spec, const std::string &codeset
 }
 
 int usage() {
-  std::cerr << "usage: lcocomp -i I18NDIR -l SOURCE -m CHARMAP -c CODESET -n NAME [-O OVERLAY] (-o OUT | -d DATADIR) [-a ALSO]\n";
+  std::cerr << "usage: lcocomp -i I18NDIR -l SOURCE -m CHARMAP -c CODESET -n NAME [-O OVERLAY] (-o OUT | -d DATADIR) [-a ALSO] [-F FOLDED]\n";
   return 2;
 }
 
@@ -54,7 +56,7 @@ int main(int argc, char **argv) {
   std::string i18n, source, charmap, overlay, out, datadir, also;
   WriteRequest req;
   int opt;
-  while ((opt = getopt(argc, argv, "i:l:m:c:n:O:o:d:a:")) != -1) {
+  while ((opt = getopt(argc, argv, "i:l:m:c:n:O:o:d:a:F:")) != -1) {
     switch (opt) {
       case 'i': i18n = optarg; break;
       case 'l': source = optarg; break;
@@ -65,6 +67,7 @@ int main(int argc, char **argv) {
       case 'o': out = optarg; break;
       case 'd': datadir = optarg; break;
       case 'a': also = optarg; break;
+      case 'F': req.folded = optarg; break;
       default: return usage();
     }
   }

@@ -13,6 +13,7 @@ struct WriteRequest {
   std::string name;     // locale name as listed, e.g. "en_US.8859-1"
   std::string source;   // source locale file, e.g. "en_US"
   std::string codeset;  // registry name of the code set, e.g. "8859-1"
+  std::string folded;   // where to list the characters whose weights were folded, or ""
 };
 
 // Writes the whole locale file.
