@@ -35,7 +35,6 @@ struct Pair {
     locale_t glibc = nullptr;
     explicit Pair(const Case &c)
     {
-        setenv("TARNWELLDIR", TRW_TEST_DATA_DIR, 1);
         setenv("LOCPATH", GLIBC_LOCALES, 1);
         gl_lc_load(&ours, c.ours, nullptr, nullptr);
         glibc = newlocale(LC_ALL_MASK, c.glibc, nullptr);

@@ -22,18 +22,8 @@ namespace {
 
 static_assert(offsetof(gl_locale, error) == 0, "the error number is the record's first field");
 
-// The data tree the build lays out; TARNWELLDIR is set to it for the library.
-std::string data_dir()
-{
-    static const bool set = setenv("TARNWELLDIR", TRW_TEST_DATA_DIR, 0) == 0;
-    static_cast<void>(set);
-    return std::string(std::getenv("TARNWELLDIR")) + "/gls/lc11";
-}
-
-struct DataTree : ::testing::Environment {
-    void SetUp() override { data_dir(); }
-};
-const auto *const data_tree = ::testing::AddGlobalTestEnvironment(new DataTree);
+// The locale files of the data tree the build lays out (TARNWELLDIR).
+std::string data_dir() { return std::string(std::getenv("TARNWELLDIR")) + "/gls/lc11"; }
 
 std::vector<std::string> locale_files()
 {
