@@ -459,24 +459,6 @@ int finish_load(gl_locale *loc)
 
 // ---- Loading -----------------------------------------------------------------------------
 
-// Loads one slot's section from an open file positioned at its start.
-int load_slot(gl_locale *loc, FILE *f, int slot, bool check_codeset)
-{
-    free_category(loc, slot);
-    char codeset[21] = {};
-    if (int e = read_header(f, codeset))
-        return e;
-    if (check_codeset && slot > 0 && loc->names[0].codeset[0] != '\0' &&
-        !same_code_set(codeset, loc->names[0].codeset))
-        return GL_ECATCODESET;
-    std::memcpy(loc->names[slot].codeset, codeset, sizeof codeset);
-    if (int e = find_marker(f, slot))
-        return e;
-    if (int e = read_section(loc, f, slot))
-        return e;
-    return init_section(loc, slot);
-}
-
 // The file name of a category from a names text (see gl_setlocale_4), or
 // from the environment. 0, 8 (name too long), or -1 to skip the category.
 int choose_name(const char *names, int slot, char out[kNameMax + 1])
@@ -583,18 +565,65 @@ void offer_to_service(gl_locale *loc, int slot, const char *file)
         loc->coll_kind = GL_COLL_UNICODE;
 }
 
-int load_category(gl_locale *loc, int slot, const char *names, const char *directory)
+// The file the previous category of a load came from, kept open after that
+// category's section while the next category names the same file: the
+// markers follow each other in file order, so a load of every category from
+// one file reads it once instead of scanning it from the top for each.
+struct OpenFile {
+    FILE *f = nullptr;
+    char name[kNameMax + 1] = {};
+    char codeset[21] = {};
+    OpenFile() = default;
+    OpenFile(const OpenFile &) = delete;
+    OpenFile &operator=(const OpenFile &) = delete;
+    ~OpenFile() { close(); }
+    void close()
+    {
+        if (f != nullptr)
+            _gl_ext_fclose(f);
+        f = nullptr;
+        name[0] = '\0';
+    }
+};
+
+// Positions `file` at the marker of a slot in the file `name`: after the
+// previous section when the file is still open, else from a fresh open and
+// its header. The header's code set must be CTYPE's (58). 0 or an error.
+int seek_section(gl_locale *loc, OpenFile &file, const char *name, const char *directory, int slot)
+{
+    if (file.f != nullptr && std::strcmp(file.name, name) == 0) {
+        if (slot > 0 && loc->names[0].codeset[0] != '\0' && !same_code_set(file.codeset, loc->names[0].codeset))
+            return GL_ECATCODESET;
+        if (find_marker(file.f, slot) == 0)
+            return 0;
+    }
+    file.close();
+    if (int e = open_locale_file(loc, name, directory, &file.f))
+        return e;
+    std::strcpy(file.name, name);
+    if (int e = read_header(file.f, file.codeset))
+        return e;
+    if (slot > 0 && loc->names[0].codeset[0] != '\0' && !same_code_set(file.codeset, loc->names[0].codeset))
+        return GL_ECATCODESET;
+    return find_marker(file.f, slot);
+}
+
+int load_category(gl_locale *loc, OpenFile &file, int slot, const char *names, const char *directory)
 {
     char name[kNameMax + 1];
     int e = choose_name(names, slot, name);
     if (e != 0)
         return e;
-    FILE *f = nullptr;
-    if ((e = open_locale_file(loc, name, directory, &f)) != 0)
-        return e;
-    e = load_slot(loc, f, slot, true);
-    _gl_ext_fclose(f);
+    free_category(loc, slot);
+    e = seek_section(loc, file, name, directory, slot);
+    if (e == 0) {
+        std::memcpy(loc->names[slot].codeset, file.codeset, sizeof file.codeset);
+        e = read_section(loc, file.f, slot);
+    }
+    if (e == 0)
+        e = init_section(loc, slot);
     if (e != 0) {
+        file.close();
         free_category(loc, slot);
         return e;
     }
@@ -626,9 +655,10 @@ int load_categories(gl_locale *loc, int category, const char *names, const char 
         return e;
     int first = category == GL_ALL_CATEGORIES ? 0 : slot_of(category);
     int last = category == GL_ALL_CATEGORIES ? GL_LC_CATEGORIES - 1 : first;
+    OpenFile file;
     for (int slot = first; slot <= last; ++slot) {
         loc->error = 0;
-        int e = load_category(loc, slot, names, directory);
+        int e = load_category(loc, file, slot, names, directory);
         if (e == -1)
             continue;
         if (e != 0) {
