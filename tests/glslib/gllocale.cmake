@@ -9,27 +9,12 @@ add_dependencies(gllocale_spec_test trw_locales registry_data glu_stub_service)
 target_compile_definitions(gllocale_spec_test PRIVATE GLU_STUB_SERVICE="$<TARGET_FILE:glu_stub_service>")
 
 # The glibc oracle: the same sources compiled by glibc's own localedef, once
-# per build, into a directory the oracle tests find through LOCPATH. -c
-# because glibc only warns about some sources and charmaps (SHIFT_JIS is not
-# ASCII compatible).
+# per build, into a directory the oracle tests find through LOCPATH.
 set(glibc_locales ${CMAKE_BINARY_DIR}/glibc-locales)
-set(oracle_locales "en_US ISO-8859-1" "de_DE ISO-8859-1" "fr_FR ISO-8859-1" "ru_RU ISO-8859-5"
-                   "pl_PL ISO-8859-2" "he_IL ISO-8859-8" "en_US CP1252"
-                   "ja_JP EUC-JP" "ja_JP SHIFT_JIS" "ja_JP UTF-8" "zh_TW BIG5" "zh_CN GB2312"
-                   "ko_KR EUC-KR" "en_US UTF-8" "th_TH TIS-620")
-set(oracle_outputs)
-foreach(entry ${oracle_locales})
-  string(REPLACE " " ";" parts "${entry}")
-  list(GET parts 0 src)
-  list(GET parts 1 cm)
-  set(out ${glibc_locales}/${src}.${cm})
-  add_custom_command(OUTPUT ${out}/LC_CTYPE
-    COMMAND sh -c "localedef -c -i ${src} -f ${cm} ${out} >/dev/null 2>&1; test -f ${out}/LC_CTYPE"
-    COMMENT "glibc localedef ${src}.${cm} (test oracle)"
-    VERBATIM)
-  list(APPEND oracle_outputs ${out}/LC_CTYPE)
-endforeach()
-add_custom_target(glibc_oracle_locales DEPENDS ${oracle_outputs})
+trw_glibc_locales(glibc_oracle_locales ${glibc_locales}
+  "en_US ISO-8859-1" "de_DE ISO-8859-1" "fr_FR ISO-8859-1" "ru_RU ISO-8859-5" "pl_PL ISO-8859-2"
+  "he_IL ISO-8859-8" "en_US CP1252" "ja_JP EUC-JP" "ja_JP SHIFT_JIS" "ja_JP UTF-8" "zh_TW BIG5"
+  "zh_CN GB2312" "ko_KR EUC-KR" "en_US UTF-8" "th_TH TIS-620")
 foreach(t gllocale_oracle_test gllocale_mboracle_test)
   trw_add_gtest(${t} SOURCES ${CMAKE_CURRENT_LIST_DIR}/${t}.cpp)
   add_dependencies(${t} trw_locales registry_data glibc_oracle_locales)

@@ -1,7 +1,8 @@
 // Locale loading by specification (through the registry and the path search
 // below TARNWELLDIR), code sets of categories that must agree (58, 12),
-// categories without CTYPE (57), the diagnostic messages of failed sections,
-// the two static failure records, and the Unicode service: started before
+// categories without CTYPE (57), malformed eras (49), the diagnostic
+// messages of failed sections, memory running out at every allocation of a
+// load, the two static failure records, and the Unicode service: started before
 // every load, a failed start failing the load, a disabled one changing
 // nothing, a running one serving the categories it claims (glx_gluLoc).
 #include <gtest/gtest.h>
@@ -17,39 +18,17 @@
 #include "gl_errno.h"
 #include "gl_ext.h"
 #include "gl_locale.h"
+#include "glslib/locale_files.h"
 #include "glslib/temp_tree.h"
 
 namespace {
 
+using trwtest::Loaded;
+using trwtest::locale_dir;
+using trwtest::replace_once;
+using trwtest::text_file;
+
 std::string data_root() { return std::getenv("TARNWELLDIR"); }
-std::string locale_dir() { return data_root() + "/gls/lc11"; }
-
-std::string text_file(const std::string &path)
-{
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::string replaced(std::string s, const std::string &from, const std::string &to)
-{
-    size_t at = s.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos)
-        s.replace(at, from.size(), to);
-    return s;
-}
-
-struct Loaded {
-    gl_locale *loc = nullptr;
-    int rc = 0;
-    explicit Loaded(const std::string &spec, const char *dir = nullptr)
-    {
-        rc = gl_lc_load(&loc, spec.c_str(), nullptr, dir);
-    }
-    ~Loaded() { gl_lc_unload(loc); }
-};
 
 TEST(LocaleSpec, ShortSpecificationsLoadTheirFiles)
 {
@@ -123,7 +102,7 @@ struct CodeSetPair {
     {
         std::string good = text_file(locale_dir() + "/en_us/0333.lco");
         tree.write("a.lco", good);
-        tree.write("b.lco", replaced(good, "\n8859-1\n### LC_CTYPE", std::string("\n") + codeset + "\n### LC_CTYPE"));
+        tree.write("b.lco", replace_once(good, "\n8859-1\n### LC_CTYPE", std::string("\n") + codeset + "\n### LC_CTYPE"));
     }
 };
 
@@ -181,16 +160,46 @@ TEST(LocaleCodeSets, CopiedCategoriesOfTwoCodeSetsRecord12)
 TEST(LocaleMessages, CategoryWithoutCtypeIs57AndSaysSo)
 {
     setenv("GLSDEBUG", "on", 1);
-    gl_locale *loc;
-    ASSERT_EQ(gl_create_null_locale_4(&loc), 0);
+    const std::pair<int, const char *> cases[] = {
+        {GL_LC_NUMERIC, "Failed to initialize numeric information\n"},
+        {GL_LC_MONETARY, "Failed to initialize monetary information\n"},
+        {GL_LC_TIME, "Failed to initialize time information\n"},
+        {GL_LC_MESSAGES, "Failed to initialize messages information\n"},
+    };
+    for (const auto &[category, message] : cases) {
+        gl_locale *loc;
+        ASSERT_EQ(gl_create_null_locale_4(&loc), 0);
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(gl_setlocale_4(loc, category, "en_us/0333.lco"), nullptr);
+        std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(loc->error, GL_ENOCTYPE) << category;
+        EXPECT_EQ(loc->numeric, nullptr);
+        EXPECT_EQ(loc->monetary, nullptr);
+        EXPECT_EQ(loc->time, nullptr);
+        EXPECT_EQ(loc->messages, nullptr);
+        EXPECT_EQ(loc->names[category - GL_LC_CTYPE].file[0], '\0');
+        EXPECT_NE(out.find(std::string("GLS: ") + message), std::string::npos) << out;
+        gl_lc_unload(loc);
+    }
+}
+
+TEST(LocaleMessages, MalformedEraIs49)
+{
+    setenv("GLSDEBUG", "on", 1);
+    std::string good = text_file(locale_dir() + "/ja_jp/e007.lco");
+    size_t time = good.find("### LC_TIME\n");
+    size_t era = good.find(" 2b3a", time); // the first era definition, "+:..."
+    ASSERT_NE(era, std::string::npos);
+    trwtest::TempTree tree;
+    tree.write("bad.lco", good.substr(0, era) + " 2a3a" + good.substr(era + 5));
     testing::internal::CaptureStdout();
-    EXPECT_EQ(gl_setlocale_4(loc, GL_LC_NUMERIC, "en_us/0333.lco"), nullptr);
+    Loaded l("bad.lco", tree.root().c_str());
     std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(loc->error, GL_ENOCTYPE);
-    EXPECT_EQ(loc->numeric, nullptr);
-    EXPECT_EQ(loc->names[2].file[0], '\0');
-    EXPECT_NE(out.find("GLS: Failed to initialize numeric information\n"), std::string::npos) << out;
-    gl_lc_unload(loc);
+    EXPECT_EQ(l.rc, -1);
+    EXPECT_EQ(l.loc->error, GL_EERA);
+    EXPECT_EQ(l.loc->time, nullptr);
+    EXPECT_EQ(l.loc->era_cache, nullptr);
+    EXPECT_NE(out.find("GLS: Failed to initialize time information\n"), std::string::npos) << out;
 }
 
 TEST(LocaleMessages, FailedSectionsSayWhichAndGiveTheirNumbers)
@@ -209,7 +218,7 @@ TEST(LocaleMessages, FailedSectionsSayWhichAndGiveTheirNumbers)
     };
     for (const auto &c : cases) {
         trwtest::TempTree tree;
-        tree.write("bad.lco", replaced(good, c.marker, std::string(c.marker) + "#"));
+        tree.write("bad.lco", replace_once(good, c.marker, std::string(c.marker) + "#"));
         testing::internal::CaptureStdout();
         Loaded l("bad.lco", tree.root().c_str());
         std::string out = testing::internal::GetCapturedStdout();
@@ -217,6 +226,36 @@ TEST(LocaleMessages, FailedSectionsSayWhichAndGiveTheirNumbers)
         EXPECT_EQ(l.loc->error, c.error) << c.marker;
         EXPECT_NE(out.find(std::string("GLS: ") + c.message), std::string::npos) << out;
     }
+}
+
+// ---- Memory running out --------------------------------------------------------------
+
+// The allocation hooks fail from the n-th allocation on.
+long allocations_left;
+void *counted_malloc(size_t n) { return --allocations_left < 0 ? nullptr : std::malloc(n); }
+void *counted_calloc(size_t n, size_t size) { return --allocations_left < 0 ? nullptr : std::calloc(n, size); }
+void *counted_realloc(void *p, size_t n) { return --allocations_left < 0 ? nullptr : std::realloc(p, n); }
+
+TEST(LocaleMemory, EveryFailedAllocationIsErrorThreeWithNothingLeaked)
+{
+    const std::string dir = locale_dir();
+    gl_setextfunc(nullptr, GL_EXT_MALLOC, reinterpret_cast<gl_ext_routine>(counted_malloc));
+    gl_setextfunc(nullptr, GL_EXT_CALLOC, reinterpret_cast<gl_ext_routine>(counted_calloc));
+    gl_setextfunc(nullptr, GL_EXT_REALLOC, reinterpret_cast<gl_ext_routine>(counted_realloc));
+    bool loaded = false;
+    for (long n = 0; n < 5000 && !loaded; ++n) {
+        allocations_left = n;
+        gl_locale *loc = nullptr;
+        int rc = gl_lc_load(&loc, "en_us/0333.lco", nullptr, dir.c_str());
+        loaded = rc == 0 && loc->error == 0;
+        if (!loaded) {
+            EXPECT_EQ(rc, -1) << n;
+            EXPECT_EQ(loc->error, GL_ENOMEM) << n;
+        }
+        gl_lc_unload(loc);
+    }
+    allocations_left = 1L << 40;
+    EXPECT_TRUE(loaded);
 }
 
 // ---- The static failure records --------------------------------------------------------

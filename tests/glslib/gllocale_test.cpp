@@ -15,15 +15,18 @@
 
 #include "gl_errno.h"
 #include "gl_locale.h"
+#include "glslib/locale_files.h"
 
 namespace fs = std::filesystem;
+using trwtest::Loaded;
+using trwtest::replace_once;
+using trwtest::text_file;
 
 namespace {
 
 static_assert(offsetof(gl_locale, error) == 0, "the error number is the record's first field");
 
-// The locale files of the data tree the build lays out (TARNWELLDIR).
-std::string data_dir() { return std::string(std::getenv("TARNWELLDIR")) + "/gls/lc11"; }
+std::string data_dir() { return trwtest::locale_dir(); }
 
 std::vector<std::string> locale_files()
 {
@@ -33,24 +36,6 @@ std::vector<std::string> locale_files()
             out.push_back(fs::relative(e.path(), data_dir()).string());
     std::sort(out.begin(), out.end());
     return out;
-}
-
-struct Loaded {
-    gl_locale *loc = nullptr;
-    int rc = 0;
-    explicit Loaded(const std::string &name, const char *dir = nullptr)
-    {
-        rc = gl_lc_load(&loc, name.c_str(), nullptr, dir);
-    }
-    ~Loaded() { gl_lc_unload(loc); }
-};
-
-std::string text_file(const std::string &path)
-{
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
 }
 
 // A scratch directory holding a copy of a locale file, changed by `edit`.
@@ -69,14 +54,6 @@ struct Scratch {
     }
 };
 
-std::string replace_once(std::string s, const std::string &from, const std::string &to)
-{
-    size_t at = s.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos)
-        s.replace(at, from.size(), to);
-    return s;
-}
 
 void expect_empty_categories(const gl_locale *loc)
 {
