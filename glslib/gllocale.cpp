@@ -538,8 +538,7 @@ void *service_handle_of(const gl_locale *loc, const char *file)
 // service then cannot open stays with the file's tables.
 void offer_to_service(gl_locale *loc, int slot, const char *file)
 {
-    using use_loc_fn = int (*)(void *map, const char *spec, int category, int16_t *err);
-    auto claims = reinterpret_cast<use_loc_fn>(_gl_glu_entry(GLU_useIcuLocCall));
+    auto claims = reinterpret_cast<glu_useIcuLocCall_fn>(_gl_glu_entry(GLU_useIcuLocCall));
     if (claims == nullptr)
         return;
     char lang_terr[6], number[6], modifier[5], spec[18];

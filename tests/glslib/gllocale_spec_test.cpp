@@ -88,7 +88,7 @@ TEST(LocaleSpec, NativeIsTheDefaultFileOfTheSearchPath)
     ASSERT_NE(q, nullptr) << loc->error;
     EXPECT_NE(std::strstr(q, "GL_COLLATE = native ; "), nullptr) << q;
     gl_destroystring(q);
-    EXPECT_EQ(loc->upper_map['q'], 'Q');
+    EXPECT_EQ(loc->upper_map[unsigned{'q'}], 'Q');
     gl_lc_unload(loc);
 }
 

@@ -89,12 +89,12 @@ TEST(LocaleLoad, SingleByteTablesMatchTrieData)
     Loaded l("en_us/0333.lco");
     ASSERT_EQ(l.rc, 0);
     ASSERT_TRUE(l.loc->single_byte);
-    EXPECT_EQ(l.loc->upper_map['a'], 'A');
-    EXPECT_EQ(l.loc->lower_map['A'], 'a');
+    EXPECT_EQ(l.loc->upper_map[unsigned{'a'}], 'A');
+    EXPECT_EQ(l.loc->lower_map[unsigned{'A'}], 'a');
     EXPECT_EQ(l.loc->upper_map[0xE9], 0xC9);  // e acute
     EXPECT_EQ(l.loc->upper_map[0xFF], 0xFF);  // y diaeresis: its capital is not in Latin-1
-    EXPECT_EQ(l.loc->class_map['7'] & GL_CLASS_DIGIT, GL_CLASS_DIGIT);
-    EXPECT_EQ(l.loc->class_map[' '] & (GL_CLASS_SPACE | GL_CLASS_BLANK), GL_CLASS_SPACE | GL_CLASS_BLANK);
+    EXPECT_EQ(l.loc->class_map[unsigned{'7'}] & GL_CLASS_DIGIT, GL_CLASS_DIGIT);
+    EXPECT_EQ(l.loc->class_map[unsigned{' '}] & (GL_CLASS_SPACE | GL_CLASS_BLANK), GL_CLASS_SPACE | GL_CLASS_BLANK);
     EXPECT_EQ(l.loc->class_map[0xE9] & GL_CLASS_LOWER, GL_CLASS_LOWER);
     EXPECT_STREQ(l.loc->numeric->decimal_point, ".");
     EXPECT_STREQ(l.loc->monetary->currency_symbol, "$");
