@@ -83,7 +83,8 @@ FastNode *build_node(gl_cvdesc *cd, Accelerator *a, const unsigned char *prefix,
         return nullptr;
     ++a->nodes;
     unsigned char key[GL_MULTI_MAX_KEY];
-    std::memcpy(key, prefix, static_cast<size_t>(depth));
+    if (depth > 0)
+        std::memcpy(key, prefix, static_cast<size_t>(depth));
     for (int b = 0; b < 256; ++b) {
         key[depth] = static_cast<unsigned char>(b);
         node->entry[b] = entry_for(cd, key, depth);

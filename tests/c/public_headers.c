@@ -1,8 +1,11 @@
 /* Includes every public header as C11 and calls one function of each. */
+#include "gl_char.h"
+#include "gl_conv.h"
 #include "gl_errno.h"
 #include "gl_ext.h"
 #include "gl_multi.h"
 #include "gl_locale.h"
+#include "glsclient.h"
 #include "glversion.h"
 #include "osclient.h"
 #include "osutil.h"
@@ -35,6 +38,9 @@ int main(void)
         _gl_free_multi(table);
     }
     check(sqprvers(1, "-V", "x", NULL) == 0, "rprvers returns");
-    printf("%d passed, %d failed\n", 6 - failures, failures);
+    check(gl_mb_loc_max(NULL) == 0, "gl_char");
+    check(gl_cv_outbuflen(NULL, 3) == 3 && gl_cv_unload(&cd_fileerr) == 0, "gl_conv");
+    check(is8bitstr("\xe9") == 1 && trw_gls_client() != NULL, "glsclient");
+    printf("%d passed, %d failed\n", 9 - failures, failures);
     return failures != 0;
 }
