@@ -32,36 +32,20 @@ constexpr int kMaxFactorText = 79;
 
 bool is_static(const gl_cvdesc *cd) { return cd == &cd_enomem || cd == &cd_fileerr || cd == &cd_einval; }
 
-// Reads one line into buf (the rest of a longer line is skipped) without
-// its line end. False at end of file.
-bool read_line(FILE *f, char (&buf)[128])
-{
-    if (_gl_ext_fgets(buf, sizeof buf, f) == nullptr)
-        return false;
-    size_t n = std::strlen(buf);
-    if (n > 0 && buf[n - 1] == '\n') {
-        buf[n - 1] = '\0';
-        return true;
-    }
-    int c;
-    while ((c = _gl_ext_getc(f)) != EOF && c != '\n') {
-    }
-    return true;
-}
 
 // The three fixed header lines and the extra ones. 0 or GL_EFILEERR.
 int read_header(FILE *f)
 {
     char line[128];
-    if (!read_line(f, line) || std::strcmp(line, kFileType) != 0) {
+    if (!read_line(f, line, sizeof line) || std::strcmp(line, kFileType) != 0) {
         cvseam::message("Invalid CVO file. Wrong FILE_TYPE.");
         return GL_EFILEERR;
     }
-    if (!read_line(f, line) || std::strcmp(line, kVersion) != 0) {
+    if (!read_line(f, line, sizeof line) || std::strcmp(line, kVersion) != 0) {
         cvseam::message("Invalid CVO file. Wrong Version.");
         return GL_EFILEERR;
     }
-    if (!read_line(f, line))
+    if (!read_line(f, line, sizeof line))
         return GL_EFILEERR;
     const char *eq = std::strchr(line, '=');
     char *end = nullptr;
@@ -69,7 +53,7 @@ int read_header(FILE *f)
     if (eq == nullptr || end == eq + 1 || n < 3 || n > kMaxHeaderLines)
         return GL_EFILEERR;
     for (long i = 3; i < n; ++i)
-        if (!read_line(f, line))
+        if (!read_line(f, line, sizeof line))
             return GL_EFILEERR;
     return 0;
 }

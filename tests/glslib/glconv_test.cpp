@@ -104,7 +104,7 @@ struct Scratch {
             gl_multi *t = _gl_create_multi(1 + s.target_max, GL_MULTI_INMEMORY, nullptr);
             for (const auto &[key, element] : entries) {
                 unsigned char k[5] = {static_cast<unsigned char>(key.size())};
-                unsigned char e[5] = {};
+                unsigned char e[8] = {};
                 std::memcpy(k + 1, key.data(), key.size());
                 std::memcpy(e, element.data(), element.size());
                 EXPECT_EQ(_gl_insert_desc_multi(k, e, t), 0);

@@ -23,12 +23,6 @@ using namespace lcocomp;
 
 namespace {
 
-std::string charmap_path(const std::string &dir, const std::string &name) {
-  std::string base = dir + "/charmaps/" + name;
-  if (access(base.c_str(), R_OK) == 0) return base;
-  return base + ".gz";
-}
-
 // Element writer of conversion tries: the flag byte, then the target bytes
 // it announces, as two hex digits each.
 int write_element(FILE *f, const void *element, int) {
