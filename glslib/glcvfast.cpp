@@ -21,8 +21,9 @@ namespace {
 enum Kind : uint8_t { kSlow = 0, kPlain = 1, kDescend = 2, kBuild = 3 };
 
 // kPlain: bytes holds the target bytes in output order (unused ones zero).
-// kDescend: bytes holds the index of the child node in the arena; a child
-// not built yet is the sentinel node, whose entries are all kBuild.
+// kDescend: bytes holds the byte offset of the child node in the arena (its
+// index times the node size); a child not built yet is the sentinel node,
+// whose entries are all kBuild.
 struct FastEntry {
     uint32_t bytes;
     uint8_t len;
@@ -72,7 +73,7 @@ FastEntry entry_for(gl_cvdesc *cd, const unsigned char *key, int depth)
     if (e == nullptr) {
         if (scratch.error == GL_EINVAL && depth + 1 < GL_MULTI_MAX_KEY) {
             fe.kind = kDescend;
-            fe.bytes = kSentinel;
+            fe.bytes = kSentinel * sizeof(FastNode);
         }
         return fe;
     }
@@ -137,15 +138,15 @@ bool build_path(gl_cvdesc *cd, Accelerator *a, const unsigned char *in, long lon
         const FastEntry &e = a->arena[node].entry[in[depth]];
         if (e.kind != kDescend)
             return false;
-        if (e.bytes != kSentinel) {
-            node = e.bytes;
+        if (e.bytes != kSentinel * sizeof(FastNode)) {
+            node = e.bytes / sizeof(FastNode);
             continue;
         }
         int child = new_node(a);
         if (child < 0)
             return false;
         fill_node(cd, a, child, in, depth + 1);
-        a->arena[node].entry[in[depth]].bytes = static_cast<uint32_t>(child);
+        a->arena[node].entry[in[depth]].bytes = static_cast<uint32_t>(child * sizeof(FastNode));
         return true;
     }
     return false;
@@ -313,6 +314,12 @@ int single_byte_loop(gl_cvdesc *cd, const Accelerator *a, Job &job)
     return 0;
 }
 
+// The entry for byte b in the child node of a kDescend entry.
+inline const FastEntry *child(const FastNode *arena, const FastEntry &e, unsigned b)
+{
+    return reinterpret_cast<const FastEntry *>(reinterpret_cast<const char *>(arena) + e.bytes) + b;
+}
+
 template <bool kWrite>
 inline void emit(const FastEntry &e, int depth, const unsigned char *&in, unsigned char *&out, long long &room,
                  bool whole_word)
@@ -351,7 +358,8 @@ int multibyte_loop(gl_cvdesc *cd, Accelerator *a, Job &job)
         // Characters of one to three bytes whose nodes are built, until
         // something needs attention, the room or the input gets short, or
         // two ASCII bytes in a row may start a run.
-        while (end - in >= 3 && room >= 4) {
+        const unsigned char *safe_end = end - 2;
+        while (in < safe_end && room >= 4) {
             const FastEntry *e1 = &root->entry[in[0]];
             if (e1->kind == kPlain) {
                 emit<kWrite>(*e1, 1, in, out, room, true);
@@ -361,14 +369,22 @@ int multibyte_loop(gl_cvdesc *cd, Accelerator *a, Job &job)
             }
             if (e1->kind != kDescend)
                 break;
-            const FastEntry *e2 = &arena[e1->bytes].entry[in[1]];
+            const FastEntry *e2 = child(arena, *e1, in[1]);
             if (e2->kind == kPlain) {
-                emit<kWrite>(*e2, 2, in, out, room, true);
+                // Two-byte characters of the same lead byte share a node.
+                const unsigned lead = in[0];
+                const FastEntry *node = child(arena, *e1, 0);
+                do {
+                    emit<kWrite>(*e2, 2, in, out, room, true);
+                    if (in >= safe_end || room < 4 || in[0] != lead)
+                        break;
+                    e2 = node + in[1];
+                } while (e2->kind == kPlain);
                 continue;
             }
             if (e2->kind != kDescend)
                 break;
-            const FastEntry *e3 = &arena[e2->bytes].entry[in[2]];
+            const FastEntry *e3 = child(arena, *e2, in[2]);
             if (e3->kind != kPlain)
                 break;
             emit<kWrite>(*e3, 3, in, out, room, true);
@@ -378,7 +394,7 @@ int multibyte_loop(gl_cvdesc *cd, Accelerator *a, Job &job)
         const FastEntry *e = &root->entry[in[0]];
         int depth = 1;
         while (e->kind == kDescend && in + depth < end) {
-            e = &arena[e->bytes].entry[in[depth]];
+            e = child(arena, *e, in[depth]);
             ++depth;
         }
         if (e->kind == kPlain && room >= 4) {
