@@ -26,7 +26,7 @@ std::string scratch_dir()
 // tables the values index.
 void touch_everything(gl_locale *loc)
 {
-    volatile unsigned sink = 0;
+    unsigned sink = 0;
     for (unsigned a = 0; a < 256; ++a) {
         for (unsigned b = 0; b < 257; ++b) {
             unsigned char key[3] = {static_cast<unsigned char>(b == 256 ? 1 : 2), static_cast<unsigned char>(a),
@@ -61,7 +61,8 @@ void touch_everything(gl_locale *loc)
             sink += static_cast<unsigned char>(loc->time->mon[i][0]);
     for (char **p = loc->equiv_classes; p && *p; ++p)
         sink += static_cast<unsigned char>(**p);
-    static_cast<void>(sink);
+    volatile unsigned keep = sink;
+    static_cast<void>(keep);
 }
 
 } // namespace
