@@ -18,7 +18,10 @@ function(trw_add_gtest name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} trw_runtime GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-  gtest_discover_tests(${name}
-    DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "${TRW_TEST_ENV};${T_ENV}")
+  # The environment is given by running each test through env(1): CMake
+  # 3.25's test discovery splits a multi-variable ENVIRONMENT property and
+  # keeps only its first variable.
+  find_program(TRW_ENV_PROGRAM env REQUIRED)
+  set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR ${TRW_ENV_PROGRAM} ${TRW_TEST_ENV} ${T_ENV})
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
 endfunction()

@@ -112,4 +112,7 @@ inline bool read_line(FILE *f, char *buf, int size)
 // writes it with the fwrite hook. Returns 0, or -1 when the write fails.
 int write_format(FILE *stream, const char *format, ...) __attribute__((format(printf, 2, 3)));
 
+// gl_message of first and second joined.
+void message2(const char *first, const char *second);
+
 } // namespace gls

@@ -954,6 +954,8 @@ extern "C" int _gl_multi_flags(const gl_multi *table) { return table != nullptr 
 
 extern "C" int _gl_fscan_hex(FILE *stream, int max_digits, unsigned long *value)
 {
+    if (max_digits < 1 || max_digits > 15)
+        return -1;
     int c;
     skip_space(stream, &c);
     unsigned long v = 0;
@@ -1015,4 +1017,25 @@ extern "C" int _gl_multi_write_u16(FILE *stream, const void *element, int size)
     uint16_t value;
     std::memcpy(&value, element, sizeof value);
     return gls::write_format(stream, "%04x", value);
+}
+
+extern "C" int _gl_multi_read_bytes(FILE *stream, void *element, int size)
+{
+    auto *bytes = static_cast<unsigned char *>(element);
+    for (int i = 0; i < size; ++i) {
+        unsigned long v;
+        if (_gl_fscan_hex(stream, 2, &v) != 0)
+            return -1;
+        bytes[i] = static_cast<unsigned char>(v);
+    }
+    return 0;
+}
+
+extern "C" int _gl_multi_write_bytes(FILE *stream, const void *element, int size)
+{
+    auto *bytes = static_cast<const unsigned char *>(element);
+    for (int i = 0; i < size; ++i)
+        if (gls::write_format(stream, "%02x", bytes[i]) != 0)
+            return -1;
+    return 0;
 }

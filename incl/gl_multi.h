@@ -127,6 +127,11 @@ int _gl_fscan_dec(FILE *stream, long *value);
 int _gl_multi_read_u16(FILE *stream, void *element, int size);
 int _gl_multi_write_u16(FILE *stream, const void *element, int size);
 
+/* The element reader and writer of tables of raw bytes: two hexadecimal
+ * digits per byte, in memory order, any size. */
+int _gl_multi_read_bytes(FILE *stream, void *element, int size);
+int _gl_multi_write_bytes(FILE *stream, const void *element, int size);
+
 #ifdef __cplusplus
 }
 #endif

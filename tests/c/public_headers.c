@@ -1,10 +1,13 @@
 /* Includes every public header as C11 and calls one function of each. */
+#include "gl_cache.h"
 #include "gl_char.h"
 #include "gl_conv.h"
+#include "gl_dl.h"
 #include "gl_errno.h"
 #include "gl_ext.h"
-#include "gl_multi.h"
 #include "gl_locale.h"
+#include "gl_multi.h"
+#include "gl_names.h"
 #include "glsclient.h"
 #include "glversion.h"
 #include "osclient.h"
@@ -37,10 +40,16 @@ int main(void)
         check(table != NULL && _gl_multi_max_length(table) == 0, "gl_multi");
         _gl_free_multi(table);
     }
+    {
+        int length = 0, value = 0;
+        check(_gl_validate_mb_string(NULL, NULL, (const unsigned char *)"x", &length, &value) == -1, "gl_cache");
+    }
+    check(gl_cs_name2cs_num(NULL, "12345", "/nonexistent") == GL_CS_INVALID, "gl_names");
+    check(_gl_glu_enabled() == 0, "gl_dl");
     check(sqprvers(1, "-V", "x", NULL) == 0, "rprvers returns");
     check(gl_mb_loc_max(NULL) == 0, "gl_char");
     check(gl_cv_outbuflen(NULL, 3) == 3 && gl_cv_unload(&cd_fileerr) == 0, "gl_conv");
     check(is8bitstr("\xe9") == 1 && trw_gls_client() != NULL, "glsclient");
-    printf("%d passed, %d failed\n", 9 - failures, failures);
+    printf("%d passed, %d failed\n", 12 - failures, failures);
     return failures != 0;
 }

@@ -36,28 +36,7 @@ Bytes desc(const Bytes &key)
     return Bytes(1, static_cast<unsigned char>(key.size())) + key;
 }
 
-// Elements of any size written as two hexadecimal digits per byte.
-int write_bytes(FILE *stream, const void *element, int size)
-{
-    auto *p = static_cast<const unsigned char *>(element);
-    for (int i = 0; i < size; ++i)
-        if (std::fprintf(stream, "%02x", p[i]) < 0)
-            return -1;
-    return 0;
-}
-int read_bytes(FILE *stream, void *element, int size)
-{
-    auto *p = static_cast<unsigned char *>(element);
-    for (int i = 0; i < size; ++i) {
-        unsigned long v;
-        if (_gl_fscan_hex(stream, 2, &v) != 0)
-            return -1;
-        p[i] = static_cast<unsigned char>(v);
-    }
-    return 0;
-}
-
-std::string write_table(gl_multi *t, gl_multi_elem_writer writer = write_bytes)
+std::string write_table(gl_multi *t, gl_multi_elem_writer writer = _gl_multi_write_bytes)
 {
     char *buffer = nullptr;
     size_t size = 0;
@@ -72,7 +51,7 @@ std::string write_table(gl_multi *t, gl_multi_elem_writer writer = write_bytes)
 // Reads text into a fresh table of element size `size`; the result of the
 // read is left in *status.
 Table read_table(const std::string &text, int size, int max_depth, int *status,
-                 gl_multi_elem_reader reader = read_bytes)
+                 gl_multi_elem_reader reader = _gl_multi_read_bytes)
 {
     Table t(_gl_create_multi(size, 0, nullptr));
     std::string copy = text.empty() ? std::string(" ") : text;

@@ -1,0 +1,179 @@
+// The code-set registry: the generated registry file against the built-in
+// table, the reader's handling of malformed files (as the cache reads them
+// and as the sequential lookup does), and the fallback to the built-in
+// table.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "gl_errno.h"
+#include "gl_names.h"
+#include "glslib/temp_tree.h"
+
+namespace {
+
+struct Context {
+    int error;
+};
+
+TEST(GlRegistry, GeneratedFileHoldsTheBuiltInTableInOrder)
+{
+    Context ctx{0};
+    ASSERT_EQ(gl_cache_registry(&ctx, nullptr), 0) << ctx.error;
+    ASSERT_EQ(gls_registry_array_cache, nullptr);
+    const gl_registry_entry *e = gls_registry_list_cache;
+    int rows = 0;
+    for (const gl_registry_pair *p = gls_canned_registry; p->name != nullptr; ++p, ++rows) {
+        ASSERT_NE(e, nullptr) << p->name;
+        EXPECT_STREQ(e->name, p->name);
+        EXPECT_EQ(e->number, p->number) << p->name;
+        e = e->next;
+    }
+    EXPECT_EQ(e, nullptr);
+    EXPECT_EQ(rows, 123);
+    gl_free_registry_cache();
+    EXPECT_EQ(gls_registry_list_cache, nullptr);
+}
+
+TEST(GlRegistry, BuiltInTableSpotChecks)
+{
+    EXPECT_STREQ(gls_canned_registry[0].name, "ebcdic");
+    EXPECT_EQ(gls_canned_registry[0].number, 37);
+    int greek = 0;
+    for (const gl_registry_pair *p = gls_canned_registry; p->name != nullptr; ++p)
+        greek += std::strcmp(p->name, "greek") == 0;
+    EXPECT_EQ(greek, 2);
+    EXPECT_STREQ(gls_canned_registry[122].name, "qa-unix-big5");
+    EXPECT_EQ(gls_canned_registry[122].number, 57387);
+    EXPECT_EQ(gls_canned_registry[123].name, nullptr);
+}
+
+TEST(GlRegistry, LookupsWithoutCacheReadTheFile)
+{
+    Context ctx{0};
+    EXPECT_EQ(gl_cs_name2cs_num(&ctx, "CCSID28709", nullptr), 29709u);
+    EXPECT_EQ(gl_cs_name2cs_num(&ctx, "Greek", nullptr), 737u);
+    EXPECT_EQ(gl_cs_name2cs_num(&ctx, "qa-unix-big5", nullptr), 57387u);
+    EXPECT_EQ(ctx.error, 0);
+}
+
+TEST(GlRegistry, MissingRegistryFallsBackToTheBuiltInTable)
+{
+    setenv("TARNWELLDIR", "/nonexistent/tarnwell", 1);
+    Context ctx{0};
+    EXPECT_EQ(gl_cs_name2cs_num(&ctx, "utf8", nullptr), GL_CS_INVALID);
+    EXPECT_EQ(ctx.error, GL_ENOREGISTRY);
+    ctx.error = 0;
+    EXPECT_EQ(gl_cs_name2cs_num(&ctx, "819", nullptr), GL_CS_INVALID);
+    EXPECT_EQ(ctx.error, GL_ENOREGISTRY);
+    EXPECT_EQ(gl_cache_registry(&ctx, nullptr), -1);
+    EXPECT_EQ(ctx.error, GL_ENOREGISTRY);
+    EXPECT_EQ(gls_registry_array_cache, gls_canned_registry);
+    EXPECT_EQ(gl_cs_name2cs_num(&ctx, "UTF8", nullptr), 57372u);
+    EXPECT_EQ(gl_cs_name2cs_num(&ctx, "819", nullptr), 819u);
+    EXPECT_EQ(gl_cache_registry(&ctx, "/nonexistent/registry"), -1);
+    EXPECT_EQ(gl_cs_name2cs_num(&ctx, "ccsid28709", nullptr), 29709u);
+}
+
+// A registry file in a temporary tree, read by explicit path.
+struct RegistryFile {
+    explicit RegistryFile(const std::string &text) : path(tree.write("registry", text)) {}
+    trwtest::TempTree tree;
+    std::string path;
+};
+
+unsigned lookup(const RegistryFile &f, const char *name, int *error)
+{
+    Context ctx{0};
+    unsigned n = gl_cs_name2cs_num(&ctx, name, f.path.c_str());
+    *error = ctx.error;
+    return n;
+}
+
+TEST(GlRegistry, CommentsBlanksAndTheRestOfTheLine)
+{
+    RegistryFile f("# comment\n\n   \t# indented comment\nAlpha 10 ignored words\n  beta\t\t20\n"
+                   "gamma\n30\n#last\n");
+    Context ctx{0};
+    ASSERT_EQ(gl_cache_registry(&ctx, f.path.c_str()), 0);
+    const gl_registry_entry *e = gls_registry_list_cache;
+    ASSERT_NE(e, nullptr);
+    EXPECT_STREQ(e->name, "alpha");
+    EXPECT_EQ(e->number, 10);
+    ASSERT_NE(e = e->next, nullptr);
+    EXPECT_STREQ(e->name, "beta");
+    ASSERT_NE(e = e->next, nullptr);
+    EXPECT_STREQ(e->name, "gamma"); // the number may follow on the next line
+    EXPECT_EQ(e->number, 30);
+    EXPECT_EQ(e->next, nullptr);
+    gl_free_registry_cache();
+    int error;
+    EXPECT_EQ(lookup(f, "BETA", &error), 20u);
+    EXPECT_EQ(lookup(f, "gamma", &error), 30u);
+}
+
+TEST(GlRegistry, LastLineWithoutLineEnd)
+{
+    RegistryFile f("one 1\ntwo 2");
+    int error;
+    // The sequential lookup: a name on that line is found...
+    EXPECT_EQ(lookup(f, "two", &error), 2u);
+    // ...any other name runs into the unfinished line.
+    EXPECT_EQ(lookup(f, "three", &error), GL_CS_INVALID);
+    EXPECT_EQ(error, GL_EREGFORMAT);
+    EXPECT_EQ(lookup(f, "99", &error), GL_CS_INVALID);
+    EXPECT_EQ(error, GL_EREGFORMAT);
+    // The cache reads it completely.
+    Context ctx{0};
+    ASSERT_EQ(gl_cache_registry(&ctx, f.path.c_str()), 0);
+    EXPECT_EQ(gl_cs_name2cs_num(&ctx, "two", nullptr), 2u);
+    EXPECT_EQ(gl_cs_name2cs_num(&ctx, "99", nullptr), 99u);
+}
+
+TEST(GlRegistry, NameWithoutNumberIsAFormatError)
+{
+    RegistryFile f("one 1\nbroken\ntwo 2\n");
+    int error;
+    EXPECT_EQ(lookup(f, "one", &error), 1u);
+    EXPECT_EQ(lookup(f, "broken", &error), GL_CS_INVALID);
+    EXPECT_EQ(error, GL_EREGFORMAT);
+    Context ctx{0};
+    EXPECT_EQ(gl_cache_registry(&ctx, f.path.c_str()), -1);
+    EXPECT_EQ(ctx.error, GL_EREGFORMAT);
+    EXPECT_EQ(gls_registry_list_cache, nullptr);
+    EXPECT_EQ(gls_registry_array_cache, gls_canned_registry);
+    EXPECT_EQ(gl_cs_name2cs_num(&ctx, "one", nullptr), GL_CS_INVALID);
+    EXPECT_EQ(gl_cs_name2cs_num(&ctx, "latin-1", nullptr), 819u);
+}
+
+TEST(GlRegistry, OverlongNameEndsTheFileAndNumbersWrap)
+{
+    RegistryFile f("big 65536\nbigger 131073\nabcdefghijklmnopqrstu 21\nabcdefghijklmnopqrstuv 22\nafter 1\n");
+    int error;
+    EXPECT_EQ(lookup(f, "big", &error), 0u);
+    EXPECT_EQ(lookup(f, "bigger", &error), 1u);
+    EXPECT_EQ(lookup(f, "abcdefghijklmnopqrstu", &error), 21u);
+    EXPECT_EQ(lookup(f, "after", &error), GL_CS_INVALID);
+    EXPECT_EQ(error, GL_EINVAL);
+    Context ctx{0};
+    ASSERT_EQ(gl_cache_registry(&ctx, f.path.c_str()), 0);
+    int count = 0;
+    for (const gl_registry_entry *e = gls_registry_list_cache; e != nullptr; e = e->next)
+        ++count;
+    EXPECT_EQ(count, 3);
+}
+
+TEST(GlRegistry, BinaryJunkIsAFormatErrorNotAHang)
+{
+    RegistryFile f(std::string("one 1\n\x01\x80zz 3\n", 13));
+    int error;
+    EXPECT_EQ(lookup(f, "zz", &error), GL_CS_INVALID);
+    EXPECT_EQ(error, GL_EREGFORMAT);
+    Context ctx{0};
+    EXPECT_EQ(gl_cache_registry(&ctx, f.path.c_str()), -1);
+    EXPECT_EQ(ctx.error, GL_EREGFORMAT);
+}
+
+} // namespace
