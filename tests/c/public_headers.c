@@ -2,12 +2,15 @@
 #include "decimal.h"
 #include "gentcb.h"
 #include "gl_cache.h"
+#include "gl_char.h"
+#include "gl_conv.h"
 #include "gl_dl.h"
 #include "gl_errno.h"
 #include "gl_ext.h"
 #include "gl_locale.h"
 #include "gl_multi.h"
 #include "gl_names.h"
+#include "glsclient.h"
 #include "glversion.h"
 #include "osclient.h"
 #include "osenv.h"
@@ -33,6 +36,8 @@ static void check(int ok, const char *what)
 int main(void)
 {
     unsigned char four[4];
+    unsigned char one_pair[1] = {5};
+    decvalue half;
     stlong(-2, four);
     check(ldlong(four) == -2, "osutil stlong/ldlong");
     check(os_client_locale() == NULL, "osclient no hooks");
@@ -55,6 +60,10 @@ int main(void)
     check(_gl_glu_enabled() == 0 && glx_gluLoc(NULL, GL_LC_CTYPE) == NULL, "gl_dl");
     check(gl_ctype(NULL, "alpha") == GL_CLASS_ALPHA, "gl_locale");
     check(sqprvers(1, "-V", "x", NULL) == 0, "rprvers returns");
+    check(decload(&half, 1, 0, one_pair, 1) == 0 && dec2prec(&half) == 0x102, "decimal decload");
+    check(gl_mb_loc_max(NULL) == 0, "gl_char");
+    check(gl_cv_outbuflen(NULL, 3) == 3 && gl_cv_unload(&cd_fileerr) == 0, "gl_conv");
+    check(is8bitstr("\xe9") == 1 && trw_gls_client() != NULL, "glsclient");
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
 }

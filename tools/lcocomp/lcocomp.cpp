@@ -24,12 +24,6 @@ using namespace lcocomp;
 
 namespace {
 
-std::string charmap_path(const std::string &dir, const std::string &name) {
-  std::string base = dir + "/charmaps/" + name;
-  if (access(base.c_str(), R_OK) == 0) return base;
-  return base + ".gz";
-}
-
 // Relative file name of a locale specification ("en_US.8859-1" ->
 // "en_us/0333.lco"); the header's code-set name must name the same code set.
 std::string locale_file_name(const std::string &spec, const std::string &codeset) {
