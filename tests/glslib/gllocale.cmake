@@ -4,9 +4,9 @@ trw_add_gtest(gllocale_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/gllocale_test.cpp)
 add_dependencies(gllocale_test trw_locales registry_data)
 # Loading by specification; the Unicode service tests use the stub service
 # library of gldl.cmake.
-trw_add_gtest(gllocale_spec_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/gllocale_spec_test.cpp)
-add_dependencies(gllocale_spec_test trw_locales registry_data glu_stub_service)
-target_compile_definitions(gllocale_spec_test PRIVATE GLU_STUB_SERVICE="$<TARGET_FILE:glu_stub_service>")
+trw_add_gtest(gllocale_byname_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/gllocale_byname_test.cpp)
+add_dependencies(gllocale_byname_test trw_locales registry_data glu_stub_service)
+target_compile_definitions(gllocale_byname_test PRIVATE GLU_STUB_SERVICE="$<TARGET_FILE:glu_stub_service>")
 
 # The glibc oracle: the same sources compiled by glibc's own localedef, once
 # per build, into a directory the oracle tests find through LOCPATH.
