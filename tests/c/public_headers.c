@@ -1,4 +1,5 @@
 /* Includes every public header as C11 and calls one function of each. */
+#include "decconv.h"
 #include "decimal.h"
 #include "gentcb.h"
 #include "gl_cache.h"
@@ -8,7 +9,9 @@
 #include "gl_locale.h"
 #include "gl_multi.h"
 #include "gl_names.h"
+#include "glsenv.h"
 #include "glversion.h"
+#include "numfmt.h"
 #include "osclient.h"
 #include "osenv.h"
 #include "osstore.h"
@@ -56,6 +59,13 @@ int main(void)
     check(gl_cs_name2cs_num(NULL, "12345", "/nonexistent") == GL_CS_INVALID, "gl_names");
     check(_gl_glu_enabled() == 0, "gl_dl");
     check(sqprvers(1, "-V", "x", NULL) == 0, "rprvers returns");
+    check(decload(&half, 1, 0, one_pair, 1) == 0 && half.ndigits == 1, "decimal decload");
+    {
+        int32_t back = 0;
+        check(deccvlong(-7, &half) == 0 && dectolong(&half, &back) == 0 && back == -7, "decconv");
+    }
+    check(strcmp(getalsloc("sjis"), "ja_JP.sjis") == 0 && getiniterr(12) == GLS_ECODESET, "glsenv");
+    check(rfrontlen() >= 0 && cl_ext_putenv("NOEQUALS") == -1, "numfmt and the client hooks");
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
 }
