@@ -334,13 +334,16 @@ void write_fixed(const decconv::Digits &d, int r, bool show_sign, SignStyle styl
     if (r <= 0)
         return;
     w.put(f.decimal_point, f.decimal_point_len);
-    long last = d.count - 1; // digits after this one are cut (dbltoasc)
-    if (style == SignStyle::kLocaleAlways && d.point <= 0)
+    // dbltoasc without integer digits: the places after the last non-zero
+    // digit are NUL bytes (all of them when every digit is zero).
+    long last = d.count - 1;
+    const bool cut = style == SignStyle::kLocaleAlways && d.point <= 0;
+    if (cut)
         while (last >= 0 && d.at(last) == '0')
             --last;
     for (long k = 0; k < r; ++k) {
         const long i = d.point + k;
-        w.put(i < 0 ? '0' : i > last ? '\0' : d.at(i));
+        w.put((cut && (last < 0 || i > last)) ? '\0' : i < 0 ? '0' : i > last ? '\0' : d.at(i));
     }
 }
 

@@ -1,3 +1,5 @@
 # The client locale environment: settings, locales, conversions, the date
 # format, created records and the hooks, each test in a fresh process.
 trw_add_gtest(glsenv_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/glsenv_test.cpp)
+# DECIMAL conversions: text, digit strings, integers, floats, locale formats.
+trw_add_gtest(decconv_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/decconv_test.cpp)
