@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "gl_char.h"
 #include "gl_multi.h"
 
 namespace glsc {
@@ -73,10 +74,10 @@ int char_length(gl_locale *loc, const char *s, int limit)
 
 int char_width(gl_locale *loc, const char *s, int length)
 {
-    // Characters of two or more bytes in a multibyte code set are shown in
-    // two columns, all others in one.
-    static_cast<void>(s);
-    return multibyte(loc) && length >= 2 ? 2 : 1;
+    if (!multibyte(loc) || length <= 1)
+        return 1;
+    const int width = gl_mbwidth(loc, s);
+    return width > 0 ? width : 1;
 }
 
 char *lowered_copy(gl_locale *loc, const char *text)
@@ -85,13 +86,28 @@ char *lowered_copy(gl_locale *loc, const char *text)
     auto *out = static_cast<char *>(std::malloc(n + 1));
     if (out == nullptr)
         return nullptr;
-    for (size_t i = 0; i <= n; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (loc != nullptr && loc->single_byte && loc->lower_map != nullptr)
-            out[i] = static_cast<char>(loc->lower_map[c]);
-        else
-            out[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    size_t at = 0;
+    while (at < n) {
+        const auto c = static_cast<unsigned char>(text[at]);
+        if (multibyte(loc)) {
+            // Lowering may change a character's length: keep it only when
+            // it does not.
+            char lowered[8];
+            const int lengths = _trw_gl_im_tomlower(loc, lowered, text + at, static_cast<int>(n - at));
+            const int from = lengths > 0 ? lengths / 256 : 0;
+            if (from > 0 && lengths % 256 == from) {
+                std::memcpy(out + at, lowered, static_cast<size_t>(from));
+                at += static_cast<size_t>(from);
+                continue;
+            }
+            out[at++] = static_cast<char>(c);
+        } else if (loc != nullptr && loc->single_byte && loc->lower_map != nullptr) {
+            out[at++] = static_cast<char>(loc->lower_map[c]);
+        } else {
+            out[at++] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+        }
     }
+    out[n] = '\0';
     return out;
 }
 

@@ -12,7 +12,7 @@
 #include <strings.h>
 
 #include "glscv.h"
-#include "glschar.h"
+#include "glsclient.h"
 #include "glsenvint.h"
 #include "osclient.h"
 #include "osenv.h"
@@ -138,32 +138,7 @@ int client_mode_nls(int *nls_mode)
     return 1;
 }
 
-// Length of the range before its final run of blanks: characters of class
-// blank that are not control characters (an ideographic space counts, a tab
-// does not). A single-byte locale strips 0x20 only.
-int client_byleng(const char *range, int n)
-{
-    gl_locale *loc = current_env->locale;
-    if (loc == nullptr || loc->single_byte || n <= 0) {
-        while (n > 0 && range[n - 1] == ' ')
-            --n;
-        return n < 0 ? 0 : n;
-    }
-    int at = 0;
-    int end = 0; // end of the last character that is not a trailing blank
-    while (at < n) {
-        int len = 0;
-        int mask = glsc::char_class(loc, range + at, n - at, &len);
-        if (len <= 0)
-            len = 1;
-        at += len;
-        if ((mask & GL_CLASS_BLANK) == 0 || (mask & GL_CLASS_CNTRL) != 0)
-            end = at;
-    }
-    return end > n ? n : end;
-}
-
-const os_client_locale_hooks kOsHooks = {client_byleng, fixed_value, convert_env_value, convert_db_text,
+const os_client_locale_hooks kOsHooks = {trw_gls_byleng, fixed_value, convert_env_value, convert_db_text,
                                          client_mode_nls};
 
 } // namespace
@@ -186,6 +161,18 @@ bool set_setting(GlsState *state, int index, const char *value, bool defaulted)
     return value == nullptr || copy != nullptr;
 }
 
+void publish(const GlsEnv *env)
+{
+    trw_gls_client_env *client = trw_gls_client();
+    const GlsState *state = env->state;
+    client->client_locale = env->locale;
+    client->server_locale = state->server_locale;
+    client->client_to_db = state->client_to_db;
+    client->db_to_client = state->db_to_client;
+    client->file_name_cv = state->fname_cv;
+    client->file_char_cv = state->fchar_cv;
+}
+
 void install_os_hooks()
 {
     if (os_client_locale() != &kOsHooks)
@@ -204,8 +191,10 @@ GlsEnv *SetGlsEnv(GlsEnv *env)
 {
     GlsEnv *previous = current_env;
     current_env = env != nullptr ? env : &gls_env;
-    if (current_env != previous)
+    if (current_env != previous) {
         glsenv::forget_numfmt();
+        glsenv::publish(current_env);
+    }
     return previous;
 }
 

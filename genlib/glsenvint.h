@@ -22,6 +22,10 @@ void free_locale_state(GlsEnv *env);
 // Frees the date format and the name caches of a state record (glsdate.cpp).
 void free_date_state(GlsState *state);
 
+// Hands the current record's locales and conversions to the client side of
+// characters and conversion (glsclient.h).
+void publish(const GlsEnv *env);
+
 // Installs the OS layer's hooks into the client locale (once).
 void install_os_hooks();
 

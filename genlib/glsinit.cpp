@@ -352,8 +352,10 @@ void free_locale_state(GlsEnv *env)
     gl_free_registry_cache();
     state->init_mask = 0;
     state->in_progress = 0;
-    if (env == CheckGlsEnv())
+    if (env == CheckGlsEnv()) {
         forget_numfmt();
+        publish(env);
+    }
 }
 
 } // namespace glsenv
@@ -408,6 +410,7 @@ int initgls(int mode)
     state->in_progress = 0;
     state->error = 0;
     glsenv::forget_numfmt();
+    glsenv::publish(env);
     return 0;
 }
 

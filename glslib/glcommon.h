@@ -90,6 +90,24 @@ inline char *hook_strdup(std::string_view text)
     return copy;
 }
 
+// Reads one line of at most size-1 characters through the stream hooks; the
+// line end is dropped and the rest of a longer line skipped. False at end of
+// file.
+inline bool read_line(FILE *f, char *buf, int size)
+{
+    if (_gl_ext_fgets(buf, size, f) == nullptr)
+        return false;
+    std::size_t n = std::strlen(buf);
+    if (n > 0 && buf[n - 1] == '\n') {
+        buf[n - 1] = '\0';
+        return true;
+    }
+    int c;
+    while ((c = _gl_ext_getc(f)) != EOF && c != '\n') {
+    }
+    return true;
+}
+
 // Formats into a local buffer (or a hook-allocated one when longer) and
 // writes it with the fwrite hook. Returns 0, or -1 when the write fails.
 int write_format(FILE *stream, const char *format, ...) __attribute__((format(printf, 2, 3)));

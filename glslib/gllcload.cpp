@@ -42,22 +42,7 @@ template <class T> T *alloc_zeroed(size_t n)
 
 // ---- Lines and tokens ------------------------------------------------------
 
-// Reads one line of at most size-1 characters; the line end is dropped and
-// the rest of a longer line skipped. False at end of file.
-bool read_line(FILE *f, char *buf, int size)
-{
-    if (_gl_ext_fgets(buf, size, f) == nullptr)
-        return false;
-    size_t n = std::strlen(buf);
-    if (n > 0 && buf[n - 1] == '\n') {
-        buf[n - 1] = '\0';
-        return true;
-    }
-    int c;
-    while ((c = _gl_ext_getc(f)) != EOF && c != '\n') {
-    }
-    return true;
-}
+using gls::read_line;
 
 bool read_dec(FILE *f, long lo, long hi, long *v)
 {

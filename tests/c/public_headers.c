@@ -3,12 +3,15 @@
 #include "decimal.h"
 #include "gentcb.h"
 #include "gl_cache.h"
+#include "gl_char.h"
+#include "gl_conv.h"
 #include "gl_dl.h"
 #include "gl_errno.h"
 #include "gl_ext.h"
 #include "gl_locale.h"
 #include "gl_multi.h"
 #include "gl_names.h"
+#include "glsclient.h"
 #include "glsenv.h"
 #include "glversion.h"
 #include "numfmt.h"
@@ -66,6 +69,9 @@ int main(void)
     }
     check(strcmp(getalsloc("sjis"), "ja_JP.sjis") == 0 && getiniterr(12) == GLS_ECODESET, "glsenv");
     check(rfrontlen() >= 0 && cl_ext_putenv("NOEQUALS") == -1, "numfmt and the client hooks");
+    check(gl_mb_loc_max(NULL) == 0, "gl_char");
+    check(gl_cv_outbuflen(NULL, 3) == 3 && gl_cv_unload(&cd_fileerr) == 0, "gl_conv");
+    check(is8bitstr("\xe9") == 1 && trw_gls_client() != NULL, "glsclient");
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
 }

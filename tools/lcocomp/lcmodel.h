@@ -60,6 +60,8 @@ struct Charmap {
   std::set<std::string> double_width;              // bytes of width-2 characters
 };
 Charmap read_charmap(const std::string &path);
+// Path of a charmap of I18NDIR/charmaps: the plain file, else its .gz.
+std::string charmap_path(const std::string &i18n_dir, const std::string &name);
 
 // ---- LC_CTYPE --------------------------------------------------------------
 constexpr int kStandardClasses = 11;  // upper lower alpha digit space cntrl punct graph print xdigit blank

@@ -18,12 +18,6 @@ using namespace lcocomp;
 
 namespace {
 
-std::string charmap_path(const std::string &dir, const std::string &name) {
-  std::string base = dir + "/charmaps/" + name;
-  if (access(base.c_str(), R_OK) == 0) return base;
-  return base + ".gz";
-}
-
 int usage() {
   std::cerr << "usage: lcocomp -i I18NDIR -l SOURCE -m CHARMAP -c CODESET -n NAME [-O OVERLAY] (-o OUT | -d DATADIR) [-a ALSO]\n";
   return 2;

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <unistd.h>
 
 namespace lcocomp {
 
@@ -272,6 +273,12 @@ void width_entry(const Line &l, Charmap &cm,
 }
 
 }  // namespace
+
+std::string charmap_path(const std::string &dir, const std::string &name) {
+  std::string base = dir + "/charmaps/" + name;
+  if (access(base.c_str(), R_OK) == 0) return base;
+  return base + ".gz";
+}
 
 Charmap read_charmap(const std::string &path) {
   Charmap cm;

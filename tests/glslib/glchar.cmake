@@ -1,0 +1,3 @@
+trw_add_gtest(glchar_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/glchar_test.cpp)
+add_dependencies(glchar_test trw_locales)
+target_compile_definitions(glchar_test PRIVATE TRW_TEST_DATA_DIR="${TRW_DATA_DIR}")
