@@ -23,14 +23,6 @@ int compare_magnitudes(const operand &a, const operand &b)
     return (a.pairs > b.pairs) - (a.pairs < b.pairs);
 }
 
-// x when mask is 0, y when it is all ones, without a branch (the choices
-// below depend on the data and would be mispredicted half the time).
-template <typename T>
-inline T pick(T x, T y, T mask)
-{
-    return x ^ ((x ^ y) & mask);
-}
-
 // Sum or difference of the magnitudes (operands not NULL). The run is the
 // carry pair, the 16 pairs of the larger operand L and pair 17, which only
 // the smaller S reaches; S's pairs beyond pair 17 are dropped unrounded.
@@ -39,21 +31,15 @@ inline T pick(T x, T y, T mask)
 [[gnu::always_inline]] inline int add_operands(const operand &a, const operand &b, decvalue *r)
 {
     bool swap = (a.exponent < b.exponent) | ((a.exponent == b.exponent) & (a.pairs < b.pairs));
-    u64 m = 0 - static_cast<u64>(swap);
-    u64 a_hi = static_cast<u64>(a.pairs >> 64), a_lo = static_cast<u64>(a.pairs);
-    u64 b_hi = static_cast<u64>(b.pairs >> 64), b_lo = static_cast<u64>(b.pairs);
-    u64 l_hi = pick(a_hi, b_hi, m), l_lo = pick(a_lo, b_lo, m);
-    u128 sp = (static_cast<u128>(pick(b_hi, a_hi, m)) << 64) | pick(b_lo, a_lo, m);
-    unsigned um = static_cast<unsigned>(m);
-    unsigned ea = static_cast<unsigned>(a.exponent), eb = static_cast<unsigned>(b.exponent);
-    int exponent = static_cast<int>(pick(ea, eb, um));
-    int sign = static_cast<int>(pick(static_cast<unsigned>(a.sign), static_cast<unsigned>(b.sign), um));
+    u128 lp = pick(swap, a.pairs, b.pairs), sp = pick(swap, b.pairs, a.pairs);
+    int exponent = pick(swap, a.exponent, b.exponent);
+    int sign = pick(swap, a.sign, b.sign);
     // S moved right by d pairs (d is at least 0: a zero S has the lowest
     // exponent); its pair landing on position 17 is the tail.
-    unsigned d = pick(ea, eb, um) - pick(eb, ea, um);
-    u128 moved = d - 1 < 16 ? sp >> (8 * d - 8) : 0;
+    unsigned d = static_cast<unsigned>(exponent) - static_cast<unsigned>(pick(swap, b.exponent, a.exponent));
+    u128 moved = pick(d - 1 < 16, u128{0}, sp >> ((8 * d - 8) & 127));
     unsigned tail = static_cast<unsigned>(moved) & 0xFF;
-    u128 s = d == 0 ? sp : moved >> 8;
+    u128 s = pick(d == 0, moved >> 8, sp);
     // For a difference, S becomes its complement: 99 - pair throughout and
     // one more on pair 17.
     u64 dm = 0 - static_cast<u64>(a.sign != b.sign);
@@ -62,17 +48,16 @@ inline T pick(T x, T y, T mask)
     tail = (tail ^ static_cast<unsigned>(dm)) + (101 & static_cast<unsigned>(dm));
     unsigned carry = tail >= 100;
     unsigned next = carry ? 0 : tail;
-    u128 sum = add_pairs16((static_cast<u128>(l_hi) << 64) | l_lo, (static_cast<u128>(s_hi) << 64) | s_lo, carry);
+    u128 sum = add_pairs(lp, (static_cast<u128>(s_hi) << 64) | s_lo, carry);
     u64 lo = static_cast<u64>(sum), hi = static_cast<u64>(sum >> 64);
     carry &= ~static_cast<unsigned>(dm);
     // A carry out makes a new first pair 1; the last pair of the sum then
     // becomes pair 17.
     unsigned last = static_cast<unsigned>(lo) & 0xFF;
-    u64 cm = 0 - static_cast<u64>(carry);
-    u64 k_hi = pick(hi, (u64{1} << 56) | (hi >> 8), cm);
-    u64 k_lo = pick(lo, (hi << 56) | (lo >> 8), cm);
-    bool longer = (next | (last & static_cast<unsigned>(cm))) != 0;
-    next = carry ? last : next;
+    u64 k_hi = pick(carry, hi, (u64{1} << 56) | (hi >> 8));
+    u64 k_lo = pick(carry, lo, (hi << 56) | (lo >> 8));
+    bool longer = (next | (carry ? last : 0)) != 0;
+    next = pick(carry, next, last);
     u128 kept = (static_cast<u128>(k_hi) << 64) | k_lo;
     exponent += static_cast<int>(carry);
     if (__builtin_expect((k_hi >> 56) == 0, 0)) {
@@ -102,11 +87,18 @@ u64 word_value(u64 w)
     return (limbs >> 32) * kLimb + (limbs & 0xFFFFFFFF);
 }
 
-// Four pairs of a value below 10^8, the first in the top byte.
+// Four pairs of a value below 10^8, the first in the top byte. The two
+// halves below 10^4 are split by 100 side by side in 32-bit lanes, with
+// x / 100 = x * 10486 >> 20 (exact below 10^4); the lower lane's quotient
+// lands in its low bits, the upper's at bit 32, below them only fraction
+// bits of the upper lane, which the mask drops.
 u64 limb_pairs(u64 x)
 {
-    u64 hi = x / 10000, lo = x % 10000;
-    return (hi / 100) << 24 | (hi % 100) << 16 | (lo / 100) << 8 | (lo % 100);
+    u64 hi = (x * 109951163) >> 40;  // x / 10^4, exact below 10^8
+    u64 lanes = hi << 32 | (x - hi * 10000);
+    u64 q = ((lanes * 10486) >> 20) & 0x0000007F0000007FULL;
+    u64 pairs = q << 8 | (lanes - q * 100);  // per lane: quotient, remainder
+    return (pairs >> 32) << 16 | (pairs & 0xFFFF);
 }
 
 // Eight pairs of a value below 10^16.
@@ -120,44 +112,36 @@ int product_sign(const operand &a, const operand &b)
     return a.sign == b.sign ? 1 : 0;
 }
 
-// The 32-pair product of two 16-pair runs, as a run for load_short_run: pairs 0
-// to 19 exactly (a product of normal operands has at most one leading zero
-// pair, so its 17th significant pair is among them) and a last word that is
-// non-zero when any later pair is.
+// Moves what column c holds beyond one limb into column up.
+inline void carry_limb(u64 &c, u64 &up)
+{
+    up += c / kLimb;
+    c %= kLimb;
+}
+
+// The 32-pair product of two 16-pair runs, as a run for load_short_run:
+// pairs 0 to 19 exactly (a product of normal operands has at most one
+// leading zero pair, so its 17th significant pair is among them) and a last
+// word that is non-zero when any later pair is. Limbs of four pairs; the
+// columns are named, not an array, so that they stay in registers.
 void multiply_pairs(u128 a, u128 b, u64 w[4])
 {
-    u64 al[4], bl[4];
-    for (int i = 0; i < 2; ++i) {
-        u64 la = word_limbs(static_cast<u64>(a >> (64 - 64 * i)));
-        u64 lb = word_limbs(static_cast<u64>(b >> (64 - 64 * i)));
-        al[2 * i] = la >> 32, al[2 * i + 1] = la & 0xFFFFFFFF;
-        bl[2 * i] = lb >> 32, bl[2 * i + 1] = lb & 0xFFFFFFFF;
-    }
+    u64 la = word_limbs(static_cast<u64>(a >> 64)), lb = word_limbs(static_cast<u64>(b >> 64));
+    u64 a0 = la >> 32, a1 = la & 0xFFFFFFFF, b0 = lb >> 32, b1 = lb & 0xFFFFFFFF;
+    la = word_limbs(static_cast<u64>(a));
+    lb = word_limbs(static_cast<u64>(b));
+    u64 a2 = la >> 32, a3 = la & 0xFFFFFFFF, b2 = lb >> 32, b3 = lb & 0xFFFFFFFF;
     // Column k weighs 10^(8 * (7 - k)); each sum stays below 4 * 10^16.
-    u64 col[8] = {};
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) col[i + j + 1] += al[i] * bl[j];
-    // Carries in two parallel passes (the second leaves carries of at most
-    // 4), then a ripple for the rare column still at 10^8 or more.
-    for (int pass = 0; pass < 2; ++pass) {
-        u64 carry[8];
-        for (int k = 0; k < 8; ++k) {
-            carry[k] = col[k] / kLimb;
-            col[k] %= kLimb;
-        }
-        for (int k = 0; k < 7; ++k) col[k] += carry[k + 1];
-    }
-    bool spill = false;
-    for (int k = 0; k < 8; ++k) spill |= col[k] >= kLimb;
-    if (spill)
-        for (int k = 7; k > 0; --k) {
-            col[k - 1] += col[k] / kLimb;
-            col[k] %= kLimb;
-        }
-    w[0] = limb_pairs(col[0]) << 32 | limb_pairs(col[1]);
-    w[1] = limb_pairs(col[2]) << 32 | limb_pairs(col[3]);
-    w[2] = limb_pairs(col[4]) << 32;
-    w[3] = (col[5] | col[6] | col[7]) != 0;
+    u64 c0 = 0, c1 = a0 * b0, c2 = a0 * b1 + a1 * b0, c3 = a0 * b2 + a1 * b1 + a2 * b0;
+    u64 c4 = a0 * b3 + a1 * b2 + a2 * b1 + a3 * b0, c5 = a1 * b3 + a2 * b2 + a3 * b1;
+    u64 c6 = a2 * b3 + a3 * b2, c7 = a3 * b3;
+    // Carries from the last column up; with them a column stays below 2^56.
+    carry_limb(c7, c6), carry_limb(c6, c5), carry_limb(c5, c4), carry_limb(c4, c3);
+    carry_limb(c3, c2), carry_limb(c2, c1), carry_limb(c1, c0);
+    w[0] = limb_pairs(c0) << 32 | limb_pairs(c1);
+    w[1] = limb_pairs(c2) << 32 | limb_pairs(c3);
+    w[2] = limb_pairs(c4) << 32;
+    w[3] = (c5 | c6 | c7) != 0;
 }
 
 // (hi:lo) / d with hi < d; the remainder in rem.
@@ -175,7 +159,7 @@ inline u64 divide_wide(u64 hi, u64 lo, u64 d, u64 &rem)
 #endif
 }
 
-// 100^k in binary for k 0..17, as two 64-bit halves.
+// 100^k in binary for k 0..17.
 struct power_table {
     u128 p[18];
     constexpr power_table() : p{}
@@ -261,8 +245,11 @@ u128 divide_two_limbs(const u64 n[4], u128 d)
     return (static_cast<u128>(q[1]) << 64) | q[0];
 }
 
-// floor(a * 100^17 / b) for 16-pair runs a, b (b non-zero): the 18 quotient
-// pairs of base-100 long division, as three pair words.
+// floor(a * 100^17 / b) for 16-pair runs a, b (b non-zero, first pair
+// non-zero): the 18 quotient pairs of base-100 long division, as three pair
+// words. Long division with a two-pair trial divisor guesses each pair at
+// most one too high for such a divisor, so its one correction always gives
+// the exact pair: the quotient is exactly this truncated one.
 void divide_pairs(u128 a, u128 b, int blen, u64 w[3])
 {
     // With b = bint * 100^(16 - blen): a * 100^17 / b = a * 100^(blen+1) / bint.

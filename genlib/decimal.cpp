@@ -24,13 +24,13 @@ void shift_out_pairs(u64 w[4], int pairs)
     w[3] <<= bits;
 }
 
-int leading_zero_pairs(const u64 w[4])
+// Leading zero pairs of a four-word run; 32 for an empty run.
+int run_leading_zero_pairs(const u64 w[4])
 {
     for (int i = 0; i < 4; ++i)
         if (w[i]) return 8 * i + __builtin_clzll(w[i]) / 8;
     return 32;
 }
-
 
 // Base-100 complement of a run held in words whose pairs after the last
 // non-zero one are 0: 99 - b for each pair up to the last non-zero one, plus
@@ -51,7 +51,7 @@ void complement_words(u64 *w, int count)
 int load_run(decvalue *dec, int sign, int exponent, u64 w0, u64 w1, u64 w2, u64 w3)
 {
     u64 w[4] = {w0, w1, w2, w3};
-    int lead = leading_zero_pairs(w);
+    int lead = run_leading_zero_pairs(w);
     if (lead == 32) return store_result(dec, sign, exponent, 0, 0, false);
     if (lead) shift_out_pairs(w, lead);
     return store_result(dec, sign, exponent - lead, (static_cast<u128>(w[0]) << 64) | w[1],

@@ -2,9 +2,9 @@
 // decarith.cpp. Pairs travel in 64-bit "pair words": eight base-100 pairs,
 // the first (most significant) in the top byte, so that a run of pairs read
 // big-endian is a word and shifting a word by 8 bits moves it by one pair.
-// Base-100 addition and subtraction work on whole words: biasing every byte
-// by 156 makes the binary carry out of a byte coincide with the base-100
-// carry, after which the bytes that did not carry lose the bias again.
+// Base-100 addition works on whole words: biasing every byte by 156 makes
+// the binary carry out of a byte coincide with the base-100 carry, after
+// which the bytes that did not carry lose the bias again.
 #ifndef TRW_GENLIB_DECWORDS_H
 #define TRW_GENLIB_DECWORDS_H
 
@@ -37,6 +37,14 @@ inline void store_pairs(u64 w, unsigned char *p)
     std::memcpy(p, &w, 8);
 }
 
+// y when c holds, else x: for choices that depend on the data and would be
+// mispredicted half the time as branches, a hint to use a conditional move.
+template <typename T>
+inline T pick(bool c, T x, T y)
+{
+    return __builtin_expect_with_probability(c, 1, 0.5) ? y : x;
+}
+
 // 0x80 in every byte above 99, 0 elsewhere.
 inline u64 pairs_over_99(u64 w)
 {
@@ -50,19 +58,6 @@ inline u64 clamp_pairs(u64 w)
     return (w & ~mask) | (kNines & mask);
 }
 
-// Masks keeping the first n pairs (0..16) of the two words of a record.
-struct pair_masks {
-    u64 hi[17], lo[17];
-    constexpr pair_masks() : hi{}, lo{}
-    {
-        for (int n = 0; n <= 16; ++n) {
-            hi[n] = n >= 8 ? ~0ULL : n == 0 ? 0 : ~0ULL << (8 * (8 - n));
-            lo[n] = n <= 8 ? 0 : n == 16 ? ~0ULL : ~0ULL << (8 * (16 - n));
-        }
-    }
-};
-static constexpr pair_masks kKeepPairs;
-
 // Leading and trailing zero pairs of a 16-pair run; 16 for an empty run.
 inline int leading_zero_pairs(u128 x)
 {
@@ -73,52 +68,22 @@ inline int leading_zero_pairs(u128 x)
 inline int trailing_zero_pairs(u128 x)
 {
     u64 hi = static_cast<u64>(x >> 64), lo = static_cast<u64>(x);
-    return (std::countr_zero(lo) + (lo == 0) * std::countr_zero(hi)) / 8;
+    return pick(lo != 0, 8 + std::countr_zero(hi) / 8, std::countr_zero(lo) / 8);
 }
 
-// Keeps the first n pairs (0..16) of a 16-pair run.
-inline u128 keep_pairs(u128 x, int n)
-{
-    if (n >= 16) return x;
-    if (n <= 0) return 0;
-    return x & ~(~static_cast<u128>(0) >> (8 * n));
-}
-
-// a + b + carry in base 100, pairs 0..99; carry is 0 or 1 in and out.
-inline u64 add_pairs(u64 a, u64 b, unsigned &carry)
-{
-    u64 bb = b + kBias, t;
-    bool out = __builtin_add_overflow(a, bb, &t);
-    out |= __builtin_add_overflow(t, static_cast<u64>(carry), &t);
-    u64 carried = (((a ^ bb ^ t) >> 8) & kOnes) | (static_cast<u64>(out) << 56);
-    carry = out;
-    return t - (~carried & kOnes) * 156;
-}
-
-// a - b - borrow in base 100, pairs 0..99; borrow is 0 or 1 in and out.
-inline u64 sub_pairs(u64 a, u64 b, unsigned &borrow)
-{
-    u64 t;
-    bool out = __builtin_sub_overflow(a, b, &t);
-    out |= __builtin_sub_overflow(t, static_cast<u64>(borrow), &t);
-    u64 borrowed = (((a ^ b ^ t) >> 8) & kOnes) | (static_cast<u64>(out) << 56);
-    borrow = out;
-    return t - borrowed * 156;
-}
-
-// The same on 16 pairs at once: the binary carry chain of the 128-bit add
-// carries the pairs too, so the corrections of both halves run side by side.
-inline u128 add_pairs16(u128 a, u128 b, unsigned &carry)
+// a + b + carry in base 100 on 16 pairs, pairs 0..99; carry is 0 or 1 in
+// and out. Every byte of b gets 156 more, so that the binary carry out of a
+// byte is the base-100 one; a byte that carried then holds its digit
+// (0..99), one that did not holds its digit + 156 (156..255), which its top
+// bit tells apart.
+inline u128 add_pairs(u128 a, u128 b, unsigned &carry)
 {
     constexpr u128 bias = (static_cast<u128>(kBias) << 64) | kBias;
-    u128 bb = b + bias, t;
-    bool out = __builtin_add_overflow(a, bb, &t);
-    out |= __builtin_add_overflow(t, static_cast<u128>(carry), &t);
-    u128 carried = (a ^ bb ^ t) >> 8;
-    u64 keep_hi = ~(static_cast<u64>(carried >> 64) | (static_cast<u64>(out) << 56)) & kOnes;
-    u64 keep_lo = ~static_cast<u64>(carried) & kOnes;
-    carry = out;
-    u64 hi = static_cast<u64>(t >> 64) - keep_hi * 156, lo = static_cast<u64>(t) - keep_lo * 156;
+    u128 t;
+    carry = __builtin_add_overflow(a, b + bias + carry, &t);
+    u64 hi = static_cast<u64>(t >> 64), lo = static_cast<u64>(t);
+    hi -= ((hi & kHigh) >> 7) * 156;
+    lo -= ((lo & kHigh) >> 7) * 156;
     return (static_cast<u128>(hi) << 64) | lo;
 }
 
@@ -151,7 +116,15 @@ struct operand {
     int sign;
 };
 
-constexpr int kZeroExponent = -(1 << 30);
+// Clears all but the first n pairs (0..16) of a record's two words. Both
+// sides of each choice are computed, so every shift stays below 64.
+inline void keep_first_pairs(u64 &hi, u64 &lo, int n)
+{
+    hi = pick(n >= 8, pick(n == 0, hi & (~u64{0} << ((8 * (8 - n)) & 63)), u64{0}), hi);
+    lo = pick(n <= 8, lo & (~u64{0} << ((8 * (16 - n)) & 63)), u64{0});
+}
+
+constexpr int kZeroExponent = -(1 << 28);
 
 inline int clamp_ndigits(int n)
 {
@@ -175,8 +148,8 @@ inline void normalise_operand(operand &op)
 {
     if (d->sign == -1) return operand{0, 0, 0, -1};
     int n = clamp_ndigits(d->ndigits);
-    u64 hi = load_pairs(d->digits) & kKeepPairs.hi[n];
-    u64 lo = load_pairs(d->digits + 8) & kKeepPairs.lo[n];
+    u64 hi = load_pairs(d->digits), lo = load_pairs(d->digits + 8);
+    keep_first_pairs(hi, lo, n);
     if (__builtin_expect((pairs_over_99(hi) | pairs_over_99(lo)) != 0, 0)) {
         hi = clamp_pairs(hi);
         lo = clamp_pairs(lo);
@@ -216,7 +189,7 @@ inline int store_result(decvalue *dec, int sign, int exponent, u128 kept, unsign
         ndigits -= trailing_zero_pairs(kept);
     } else if (next >= 50) {
         unsigned carry = 1;
-        u128 up = add_pairs16(kept, 0, carry);
+        u128 up = add_pairs(kept, 0, carry);
         hi = static_cast<u64>(up >> 64);
         lo = static_cast<u64>(up);
         if (__builtin_expect(carry, 0)) {  // all 16 pairs were 99
@@ -260,7 +233,6 @@ inline int load_short_run(decvalue *dec, int sign, int exponent, u64 w0, u64 w1,
     return store_result(dec, sign, exponent, (static_cast<u128>(w0) << 64) | w1,
                         static_cast<unsigned>(w2 >> 56), (w2 != 0) | sticky);
 }
-
 
 }  // namespace trw::dec
 

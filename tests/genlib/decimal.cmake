@@ -5,5 +5,5 @@
 trw_add_gtest(decimal_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/decimal_test.cpp)
 trw_add_gtest(decimal_oracle_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/decimal_oracle_test.cpp)
 if(TRW_SANITIZE)
-  target_compile_definitions(decimal_oracle_test PRIVATE DEC_ORACLE_CASES=30000)
+  target_compile_definitions(decimal_oracle_test PRIVATE DEC_ORACLE_CASES=20000)
 endif()
