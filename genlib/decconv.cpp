@@ -24,9 +24,11 @@ constexpr long kMaxExp10 = 125;
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-bool at_text(const char *p, const char *end, const char *what, int len)
+// True when the text at p begins with what (len bytes, none for len 0).
+inline bool at_text(const char *p, const char *end, const char *what, int len)
 {
-    return len > 0 && end - p >= len && std::memcmp(p, what, static_cast<size_t>(len)) == 0;
+    return len > 0 && end - p >= len && *p == *what &&
+           (len == 1 || std::memcmp(p + 1, what + 1, static_cast<size_t>(len - 1)) == 0);
 }
 
 int hex_value(char c)
@@ -146,12 +148,12 @@ bool scan_decimal(const char *&p, const char *start, const char *end, const numf
     bool seen_significant = false;
     bool checked_grouping = false;
     while (p < end) {
-        const char c = *p;
-        if (is_digit(c)) {
-            if (c != '0' || seen_significant) {
+        const unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
+        if (digit < 10) {
+            if (digit != 0 || seen_significant) {
                 seen_significant = true;
                 if (s.count < kMaxDigits)
-                    s.digits[s.count++] = static_cast<unsigned char>(c - '0');
+                    s.digits[s.count++] = static_cast<unsigned char>(digit);
                 if (!seen_point)
                     ++s.exp10;
             } else if (seen_point) {
@@ -407,19 +409,37 @@ void set_null(decvalue *dec)
 
 int load_decimal_digits(decvalue *dec, bool negative, const unsigned char *digits, int count, long exp10)
 {
-    const bool odd = (exp10 % 2) != 0;
-    const int lead = odd ? 1 : 0;
+    if (count <= 0) {
+        set_zero(dec);
+        return 0;
+    }
+    // A zero digit goes in front when the point would fall inside a pair.
+    const int lead = (exp10 % 2) != 0 ? 1 : 0;
     if (count + lead > kMaxDigits)
         count = kMaxDigits - lead;
-    unsigned char pairs[DEC_NPAIRS] = {};
-    for (int i = 0; i < count; ++i) {
-        const int at = i + lead;
-        pairs[at / 2] = static_cast<unsigned char>(pairs[at / 2] + digits[i] * (at % 2 == 0 ? 10 : 1));
-    }
-    const int npairs = (count + lead + 1) / 2;
+    unsigned char run[kMaxDigits + 2];
+    run[0] = 0;
+    std::memcpy(run + 1, digits, static_cast<size_t>(count));
+    run[count + 1] = 0;
+    const unsigned char *from = run + 1 - lead;
+    int npairs = (count + lead + 1) / 2;
+    unsigned char pairs[DEC_NPAIRS];
+    for (int i = 0; i < npairs; ++i)
+        pairs[i] = static_cast<unsigned char>(from[2 * i] * 10 + from[2 * i + 1]);
     const long exponent = exp10 >= -1 ? (exp10 + 1) / 2 : -((-exp10) / 2);
-    const int clamped = exponent > 1000 ? 1000 : exponent < -1000 ? -1000 : static_cast<int>(exponent);
-    return decload(dec, negative ? 0 : 1, clamped, pairs, npairs);
+    if (exponent < DEC_MINEXP || exponent > DEC_MAXEXP || pairs[0] == 0) {
+        // Out of range (or a run not led by a digit): decload clamps and
+        // reports.
+        const int clamped = exponent > 1000 ? 1000 : exponent < -1000 ? -1000 : static_cast<int>(exponent);
+        return decload(dec, negative ? 0 : 1, clamped, pairs, npairs);
+    }
+    while (pairs[npairs - 1] == 0)
+        --npairs;
+    dec->sign = negative ? 0 : 1;
+    dec->exponent = static_cast<int16_t>(exponent);
+    dec->ndigits = static_cast<int16_t>(npairs);
+    std::memcpy(dec->digits, pairs, static_cast<size_t>(npairs));
+    return 0;
 }
 
 } // namespace decconv

@@ -28,7 +28,9 @@ const char *const gls_setting_names[GLS_NSETTINGS] = {
 namespace {
 
 alignas(8) unsigned char default_save_area[GLS_SAVE_AREA_SIZE];
-GlsState default_state = [] {
+// Constant-initialised, so that a call from another file's static
+// initialiser finds it ready.
+constinit GlsState default_state = [] {
     GlsState s{};
     s.mode = GLS_MODE_CLIENT;
     return s;
@@ -37,7 +39,7 @@ GlsState default_state = [] {
 } // namespace
 
 extern "C" {
-GlsEnv gls_env = {nullptr, &default_state, {}, default_save_area, nullptr};
+constinit GlsEnv gls_env = {nullptr, &default_state, {}, default_save_area, nullptr};
 int glsenv_count = 1;
 GlsEnv *GlsEnv_List = nullptr;
 }

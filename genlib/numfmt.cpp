@@ -26,16 +26,14 @@ constexpr signed char kNotGiven = 127;
 const numfmt *ready_format = nullptr;
 
 // The format used while no locale can be initialised.
-const numfmt kPlainFormat = [] {
+constexpr numfmt kPlainFormat = [] {
     numfmt f{};
-    std::strcpy(f.decimal_point, ".");
+    f.decimal_point[0] = f.mon_decimal_point[0] = f.locale_decimal_point[0] = '.';
     f.decimal_point_len = f.decimal_point_width = 1;
-    std::strcpy(f.mon_decimal_point, ".");
     f.mon_decimal_point_len = f.mon_decimal_point_width = 1;
-    std::strcpy(f.negative_sign, "-");
-    f.negative_sign_len = 1;
-    std::strcpy(f.locale_decimal_point, ".");
     f.locale_decimal_point_len = 1;
+    f.negative_sign[0] = '-';
+    f.negative_sign_len = 1;
     f.int_frac_digits = f.frac_digits = f.p_cs_precedes = f.p_sep_by_space = kNotGiven;
     f.n_cs_precedes = f.n_sep_by_space = f.p_sign_posn = f.n_sign_posn = kNotGiven;
     return f;
