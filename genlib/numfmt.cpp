@@ -360,8 +360,11 @@ const numfmt *gls_numfmt(int *status)
             *status = 0;
         return ready_format;
     }
+    // The locale first (again after freegls), then the format built once.
     GlsEnv *env = CheckGlsEnv();
-    int result = rmoninit(env);
+    int result = chkglsinit();
+    if (result == 0)
+        result = rmoninit(env);
     if (status != nullptr)
         *status = result;
     if (result != 0 || env->state->money.state == NUMFMT_NOT_BUILT)

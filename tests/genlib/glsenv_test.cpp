@@ -568,3 +568,26 @@ TEST(GlsEnvMisc, AliasesErrorsAndEightBitFileNames)
     EXPECT_EQ(set8bitfsys(), 0);
     EXPECT_EQ(gls_8bit_file_names(), 0);
 }
+
+TEST(GlsEnvReadme, WorkedExample)
+{
+    clear_locale_settings();
+    setenv("CLIENT_LOCALE", "de_DE.8859-1", 1);
+    setenv("DB_LOCALE", "en_US.utf8", 1);
+    setenv("DBMONEY", ".EUR", 1);
+    setenv("DBDATE", "DMY4.", 1);
+    decvalue d;
+    ASSERT_EQ(deccvasc("1,234.50", 8, &d), 0);
+    char text[16];
+    ASSERT_EQ(dectoasc(&d, text, sizeof text, 2), 0);
+    EXPECT_EQ(std::string(text, sizeof text), "1234.50         ");
+    char money[32];
+    ASSERT_EQ(trw_gl_format_money(money, sizeof money, &d, nullptr), 0);
+    EXPECT_STREQ(money, "1234.50EUR");
+    EXPECT_STREQ(state().gl_date, "%d.%m.%iY");
+    ASSERT_NE(state().client_to_db, nullptr);
+    char *sent = nullptr;
+    ASSERT_EQ(os_client_locale()->convert_db_text("\xe4", &sent), 1);
+    EXPECT_STREQ(sent, "\xc3\xa4");
+    std::free(sent);
+}
