@@ -28,3 +28,24 @@ function(trw_add_gtest name)
   target_compile_definitions(${name} PRIVATE "TRW_TEST_ENVIRONMENT=${env_literal}")
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
 endfunction()
+
+# trw_glibc_locales(target dir "ll_TT CHARMAP" ...): glibc's own localedef
+# compiles each locale source with a charmap into dir/ll_TT.CHARMAP (a test
+# oracle or benchmark peer found through LOCPATH); target depends on them.
+# -c: glibc only warns about some sources and charmaps (SHIFT_JIS is not
+# ASCII compatible).
+function(trw_glibc_locales target dir)
+  set(outputs)
+  foreach(entry ${ARGN})
+    string(REPLACE " " ";" parts "${entry}")
+    list(GET parts 0 src)
+    list(GET parts 1 cm)
+    set(out ${dir}/${src}.${cm})
+    add_custom_command(OUTPUT ${out}/LC_CTYPE
+      COMMAND sh -c "localedef -c -i ${src} -f ${cm} ${out} >/dev/null 2>&1; test -f ${out}/LC_CTYPE"
+      COMMENT "glibc localedef ${src}.${cm}"
+      VERBATIM)
+    list(APPEND outputs ${out}/LC_CTYPE)
+  endforeach()
+  add_custom_target(${target} DEPENDS ${outputs})
+endfunction()

@@ -221,10 +221,11 @@ int load_run(decvalue *dec, int sign, int exponent, u64 w0, u64 w1, u64 w2, u64 
 
 // load_run for a run of up to 24 pairs with at most one leading zero pair
 // (a product or quotient of operands in normal form); sticky marks pairs
-// after the 24th as present.
+// after the 24th as present. A zero run (a product of zeros, whose exponents
+// add up to INT_MIN) is stored as zero without touching the exponent.
 inline int load_short_run(decvalue *dec, int sign, int exponent, u64 w0, u64 w1, u64 w2, bool sticky)
 {
-    if ((w0 >> 56) == 0) {
+    if ((w0 >> 56) == 0 && w0 != 0) {
         w0 = (w0 << 8) | (w1 >> 56);
         w1 = (w1 << 8) | (w2 >> 56);
         w2 <<= 8;

@@ -5,13 +5,14 @@
 // to before the record keeps them, so later lookups need no checks.
 // Exports (internal): read_header, find_marker, read_section, free_category,
 // to_wide.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <vector>
 
-#include "gllcseam.h"
+#include "gl_dl.h"
+#include "gl_names.h"
 #include "gllocale_int.h"
 #include "glcommon.h"
 
@@ -141,36 +142,15 @@ struct ProbeContext {
 };
 
 // Visits every character of a trie in byte order: visit(bytes, length,
-// value) returns false to stop. Found by probing each byte of each node with
-// a limited lookup (a limit reached inside a character means descend).
+// value) returns false to stop. False when stopped.
 template <class Visit> bool walk_trie(const gl_multi *t, Visit &&visit)
 {
-    unsigned char key[GL_MULTI_MAX_KEY] = {};
-    struct Walker {
-        const gl_multi *t;
-        unsigned char *key;
-        Visit &visit;
-        bool at(int depth)
-        {
-            for (int b = 0; b < 256; ++b) {
-                key[depth] = static_cast<unsigned char>(b);
-                ProbeContext ctx{0};
-                int len = 0;
-                const void *e = _gl_retrieve_text_multi_limit(key, t, depth + 1, &len, &ctx);
-                if (e != nullptr && len == depth + 1) {
-                    uint16_t v;
-                    std::memcpy(&v, e, sizeof v);
-                    if (!visit(key, depth + 1, v))
-                        return false;
-                } else if (e == nullptr && ctx.error == GL_EINVAL && depth + 1 < GL_MULTI_MAX_KEY) {
-                    if (!at(depth + 1))
-                        return false;
-                }
-            }
-            return true;
-        }
-    } w{t, key, visit};
-    return w.at(0);
+    auto trampoline = [](void *arg, const unsigned char *bytes, int length, const void *element) {
+        uint16_t v;
+        std::memcpy(&v, element, sizeof v);
+        return (*static_cast<Visit *>(arg))(bytes, length, v) ? 0 : 1;
+    };
+    return _gl_foreach_multi(t, trampoline, &visit) == 0;
 }
 
 // True when every value of the trie is at most limit.
@@ -329,43 +309,88 @@ int build_candidates(gl_locale *loc)
 // Equivalence classes: characters whose rows agree on the first level form
 // one class (rows with a position-sensitive weight take no part); the
 // characters ignorable on every level form a list of their own, first.
+// Members keep byte order within a class.
+struct EquivMember {
+    uint32_t key; // 0: ignorable everywhere, else first-level weight + 1
+    unsigned char bytes[GL_MULTI_MAX_KEY];
+    unsigned char length;
+};
+
+char *join_members(const EquivMember *first, const EquivMember *last)
+{
+    size_t total = 0;
+    for (const EquivMember *m = first; m != last; ++m)
+        total += m->length;
+    char *s = alloc_zeroed<char>(total + 4);
+    if (s != nullptr)
+        for (char *p = s; first != last; p += first->length, ++first)
+            std::memcpy(p, first->bytes, first->length);
+    return s;
+}
+
 int build_equivalences(gl_locale *loc)
 {
-    std::map<uint32_t, std::vector<std::vector<unsigned char>>> groups;
-    const uint32_t kIgnorable = 0;
-    walk_trie(loc->weight_trie, [&](const unsigned char *key, int len, uint16_t row) {
+    // The class key of each row (kNoClass for position-sensitive rows).
+    constexpr uint32_t kNoClass = UINT32_MAX;
+    const size_t rows = static_cast<size_t>(loc->highest_row) + 1;
+    std::vector<uint32_t> row_key(rows);
+    for (size_t row = 0; row < rows; ++row) {
         bool position = false, ignorable = true;
         for (int lv = 0; lv < loc->levels; ++lv) {
             position = position || (loc->weights[lv][row] & GL_WEIGHT_POSITION);
             ignorable = ignorable && loc->weights[lv][row] == GL_WEIGHT_IGNORE;
         }
-        if (!position)
-            groups[ignorable ? kIgnorable : loc->weights[0][row] + 1u].emplace_back(key, key + len);
+        row_key[row] = position ? kNoClass : ignorable ? 0u : loc->weights[0][row] + 1u;
+    }
+    std::vector<EquivMember> members;
+    members.reserve(rows);
+    walk_trie(loc->weight_trie, [&](const unsigned char *key, int len, uint16_t row) {
+        if (row_key[row] != kNoClass) {
+            EquivMember m{row_key[row], {}, static_cast<unsigned char>(len)};
+            std::memcpy(m.bytes, key, static_cast<size_t>(len));
+            members.push_back(m);
+        }
         return true;
     });
-    loc->equiv_classes = alloc_zeroed<char *>(groups.size() + 1);
-    loc->equiv_bounds = alloc_zeroed<gl_lc_strpair>(groups.size() + 1);
+    // Grouped by key with a counting sort (stable: byte order within a class).
+    uint32_t top = 0;
+    for (const EquivMember &m : members)
+        top = std::max(top, m.key);
+    std::vector<uint32_t> next(static_cast<size_t>(top) + 2, 0);
+    for (const EquivMember &m : members)
+        ++next[m.key + 1];
+    size_t groups = 0;
+    for (uint32_t k = 1; k < next.size(); ++k) {
+        groups += next[k] != 0;
+        next[k] += next[k - 1];
+    }
+    {
+        std::vector<EquivMember> sorted(members.size());
+        for (const EquivMember &m : members)
+            sorted[next[m.key]++] = m;
+        members.swap(sorted);
+    }
+    loc->equiv_classes = alloc_zeroed<char *>(groups + 1);
+    loc->equiv_bounds = alloc_zeroed<gl_lc_strpair>(groups + 1);
     if (loc->equiv_classes == nullptr || loc->equiv_bounds == nullptr)
         return GL_ENOMEM;
-    size_t i = 0;
-    for (const auto &[key, members] : groups) {
-        size_t total = 0;
-        for (const auto &m : members)
-            total += m.size();
-        char *s = alloc_zeroed<char>(total + 4);
-        char *first = alloc_zeroed<char>(members.front().size() + 4);
-        char *last = alloc_zeroed<char>(members.back().size() + 4);
-        loc->equiv_classes[i] = s;
-        loc->equiv_bounds[i] = {first, last};
-        ++i;
-        if (s == nullptr || first == nullptr || last == nullptr)
-            return GL_ENOMEM;
-        for (const auto &m : members) {
-            std::memcpy(s, m.data(), m.size());
-            s += m.size();
+    size_t g = 0;
+    for (size_t i = 0; i < members.size();) {
+        size_t j = i;
+        while (j < members.size() && members[j].key == members[i].key)
+            ++j;
+        char *all = join_members(&members[i], &members[j]);
+        char *first = join_members(&members[i], &members[i + 1]);
+        char *last = join_members(&members[j - 1], &members[j]);
+        if (all == nullptr || first == nullptr || last == nullptr) {
+            for (char *p : {all, first, last})
+                _gl_ext_free(p);
+            return GL_ENOMEM; // the lists end before this class
         }
-        std::memcpy(first, members.front().data(), members.front().size());
-        std::memcpy(last, members.back().data(), members.back().size());
+        loc->equiv_classes[g] = all;
+        loc->equiv_bounds[g] = {first, last};
+        ++g;
+        i = j;
     }
     return 0;
 }
@@ -718,16 +743,37 @@ int read_section(gl_locale *loc, FILE *f, int slot)
     int e = readers[slot](loc, f);
     if (e != 0) {
         if (failures[slot] != nullptr)
-            lcseam::message(failures[slot]);
+            gl_message(failures[slot]);
         free_category(loc, slot);
     }
     return e;
 }
 
+namespace {
+
+// Forgets a category's service locale, and closes it when the record owns it
+// and no other category of the record uses it.
+void release_service_locale(gl_locale *loc, int slot)
+{
+    void *handle = loc->glu_handle[slot];
+    loc->glu_handle[slot] = nullptr;
+    loc->glu_served[slot] = 0;
+    if (handle == nullptr || loc->borrowed[slot])
+        return;
+    for (int s = 0; s < GL_LC_CATEGORIES; ++s)
+        if (loc->glu_handle[s] == handle && !loc->borrowed[s])
+            return;
+    int scratch = 0;
+    glx_lc_close(&scratch, handle);
+}
+
+} // namespace
+
 void free_category(gl_locale *loc, int slot)
 {
     static void (*const freers[GL_LC_CATEGORIES])(gl_locale *) = {
         free_ctype, free_collate, free_numeric, free_monetary, free_time, free_messages};
+    release_service_locale(loc, slot);
     if (slot == 4)
         free_era_cache(loc);
     if (loc->borrowed[slot]) {

@@ -4,14 +4,17 @@
 // single-byte fast tables, the choice of collation routines).
 // Exports: gl_create_null_locale_4, gl_createlocale_4, gl_createlocale2_4,
 // gl_lc_load, gl_setlocale_4, gl_destroystring, gl_copy_cat, gl_lc_unload,
-// gl_free_nonshared_loc, gl_ctype.
+// gl_free_nonshared_loc, gl_ctype, glx_gluLoc (the service locale of a
+// category).
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
 
-#include "gllcseam.h"
+#include "gl_dl.h"
+#include "gl_names.h"
 #include "gllocale_int.h"
 #include "glcommon.h"
+#include "glu.h"
 
 namespace {
 
@@ -261,7 +264,7 @@ int init_section(gl_locale *loc, int slot)
     int e = (loc->class_trie == nullptr || _gl_multi_max_length(loc->class_trie) < 1) ? GL_ENOCTYPE
                                                                                        : inits[slot](loc);
     if (e != 0) {
-        lcseam::message(failures[slot]);
+        gl_message(failures[slot]);
         free_category(loc, slot);
         if (slot == 2 || slot == 3)
             build_lconv(loc);
@@ -404,6 +407,19 @@ int build_fast_tables(gl_locale *loc)
     return 0;
 }
 
+// Whether two code-set names of category files name one code set: the same
+// name (case ignored), or names the registry maps to the same number. The
+// lookup keeps its error to itself; a name it cannot map matches only itself.
+bool same_code_set(const char *a, const char *b)
+{
+    if (strcasecmp(a, b) == 0)
+        return true;
+    int scratch = 0;
+    unsigned na = gl_cs_name2cs_num(&scratch, a, nullptr);
+    unsigned nb = gl_cs_name2cs_num(&scratch, b, nullptr);
+    return na != GL_CS_INVALID && na == nb;
+}
+
 void wide_name(const char *from, uint32_t *to, size_t n)
 {
     for (size_t i = 0; i < n; ++i)
@@ -431,7 +447,7 @@ int finish_load(gl_locale *loc)
     bool mismatch = false;
     for (int slot = 1; slot <= 4; ++slot)
         if (loc->names[slot].codeset[0] != '\0' &&
-            !lcseam::same_code_set(loc->names[0].codeset, loc->names[slot].codeset))
+            !same_code_set(loc->names[0].codeset, loc->names[slot].codeset))
             mismatch = true;
     loc->error = mismatch ? GL_ECSMISMATCH : 0;
     for (gl_lc_catname &n : loc->names) {
@@ -442,24 +458,6 @@ int finish_load(gl_locale *loc)
 }
 
 // ---- Loading -----------------------------------------------------------------------------
-
-// Loads one slot's section from an open file positioned at its start.
-int load_slot(gl_locale *loc, FILE *f, int slot, bool check_codeset)
-{
-    free_category(loc, slot);
-    char codeset[21] = {};
-    if (int e = read_header(f, codeset))
-        return e;
-    if (check_codeset && slot > 0 && loc->names[0].codeset[0] != '\0' &&
-        !lcseam::same_code_set(codeset, loc->names[0].codeset))
-        return GL_ECATCODESET;
-    std::memcpy(loc->names[slot].codeset, codeset, sizeof codeset);
-    if (int e = find_marker(f, slot))
-        return e;
-    if (int e = read_section(loc, f, slot))
-        return e;
-    return init_section(loc, slot);
-}
 
 // The file name of a category from a names text (see gl_setlocale_4), or
 // from the environment. 0, 8 (name too long), or -1 to skip the category.
@@ -507,37 +505,142 @@ int choose_name(const char *names, int slot, char out[kNameMax + 1])
     return 0;
 }
 
-FILE *open_locale_file(const char *name, const char *directory)
+// Opens a category's file: directory/name when a directory is given, else
+// by the path search ("native" is then default.lco). 0 or an error number.
+int open_locale_file(gl_locale *loc, const char *name, const char *directory, FILE **out)
 {
-    bool native = std::strcmp(name, "native") == 0;
     if (directory != nullptr && *directory != '\0') {
         size_t n = std::strlen(directory) + std::strlen(name) + 2;
         HookBuffer path(n);
         if (!path)
-            return nullptr;
+            return GL_ENOMEM;
         std::snprintf(path.get(), n, "%s/%s", directory, name);
-        return _gl_ext_fopen(path.get(), "r");
+        *out = _gl_ext_fopen(path.get(), "r");
+    } else {
+        *out = gl_path_search(loc, std::strcmp(name, "native") == 0 ? "default.lco" : name, "lc", "11");
     }
-    return lcseam::search_locale_file(native ? "default.lco" : name);
+    return *out != nullptr ? 0 : loc->error == GL_ENOMEM ? GL_ENOMEM : GL_EFILEERR;
 }
 
-int load_category(gl_locale *loc, int slot, const char *names, const char *directory)
+// The service handle a record already holds for a file, or null.
+void *service_handle_of(const gl_locale *loc, const char *file)
+{
+    for (int s = 0; s < GL_LC_CATEGORIES; ++s)
+        if (loc->glu_served[s] && loc->glu_handle[s] != nullptr && std::strcmp(loc->names[s].file, file) == 0)
+            return loc->glu_handle[s];
+    return nullptr;
+}
+
+// Offers a loaded category to the Unicode service: when it runs and claims
+// the normal specification of the category's file, the category is served
+// by a service locale (one per file, shared by the categories loaded from
+// it) and a served COLLATE collates by the service. A claimed locale the
+// service then cannot open stays with the file's tables.
+void offer_to_service(gl_locale *loc, int slot, const char *file)
+{
+    auto claims = reinterpret_cast<glu_useIcuLocCall_fn>(_gl_glu_entry(GLU_useIcuLocCall));
+    if (claims == nullptr)
+        return;
+    char lang_terr[6], number[6], modifier[5], spec[18];
+    if (gl_lc_fname2lc_pieces(nullptr, file, lang_terr, number, modifier) != 0 ||
+        gl_lc_pieces2lc_spec(nullptr, lang_terr, number, modifier[0] ? modifier : nullptr, spec) != 0)
+        return;
+    int16_t err = 0;
+    const int category = slot + GL_LC_CTYPE;
+    if (claims(glx_gluMap(), spec, category, &err) != 1)
+        return;
+    void *handle = service_handle_of(loc, file);
+    if (handle == nullptr) {
+        int scratch = 0;
+        handle = glx_lc_open(&scratch, spec, category);
+    }
+    if (handle == nullptr) {
+        message2("Unicode service could not open locale ", spec);
+        return;
+    }
+    loc->glu_handle[slot] = handle;
+    loc->glu_served[slot] = 1;
+    if (slot == slot_of(GL_LC_COLLATE))
+        loc->coll_kind = GL_COLL_UNICODE;
+}
+
+// The file the previous category of a load came from, kept open after that
+// category's section while the next category names the same file: the
+// markers follow each other in file order, so a load of every category from
+// one file reads it once instead of scanning it from the top for each.
+struct OpenFile {
+    FILE *f = nullptr;
+    char name[kNameMax + 1] = {};
+    char codeset[21] = {};
+    OpenFile() = default;
+    OpenFile(const OpenFile &) = delete;
+    OpenFile &operator=(const OpenFile &) = delete;
+    ~OpenFile() { close(); }
+    void close()
+    {
+        if (f != nullptr)
+            _gl_ext_fclose(f);
+        f = nullptr;
+        name[0] = '\0';
+    }
+};
+
+// Positions `file` at the marker of a slot in the file `name`: after the
+// previous section when the file is still open, else from a fresh open and
+// its header. The header's code set must be CTYPE's (58). 0 or an error.
+int seek_section(gl_locale *loc, OpenFile &file, const char *name, const char *directory, int slot)
+{
+    if (file.f != nullptr && std::strcmp(file.name, name) == 0) {
+        if (slot > 0 && loc->names[0].codeset[0] != '\0' && !same_code_set(file.codeset, loc->names[0].codeset))
+            return GL_ECATCODESET;
+        if (find_marker(file.f, slot) == 0)
+            return 0;
+    }
+    file.close();
+    if (int e = open_locale_file(loc, name, directory, &file.f))
+        return e;
+    std::strcpy(file.name, name);
+    if (int e = read_header(file.f, file.codeset))
+        return e;
+    if (slot > 0 && loc->names[0].codeset[0] != '\0' && !same_code_set(file.codeset, loc->names[0].codeset))
+        return GL_ECATCODESET;
+    return find_marker(file.f, slot);
+}
+
+int load_category(gl_locale *loc, OpenFile &file, int slot, const char *names, const char *directory)
 {
     char name[kNameMax + 1];
     int e = choose_name(names, slot, name);
     if (e != 0)
         return e;
-    FILE *f = open_locale_file(name, directory);
-    if (f == nullptr)
-        return GL_EFILEERR;
-    e = load_slot(loc, f, slot, true);
-    _gl_ext_fclose(f);
+    free_category(loc, slot);
+    e = seek_section(loc, file, name, directory, slot);
+    if (e == 0) {
+        std::memcpy(loc->names[slot].codeset, file.codeset, sizeof file.codeset);
+        e = read_section(loc, file.f, slot);
+    }
+    if (e == 0)
+        e = init_section(loc, slot);
     if (e != 0) {
+        file.close();
         free_category(loc, slot);
         return e;
     }
+    offer_to_service(loc, slot, name);
     std::memcpy(loc->names[slot].file, name, std::strlen(name) + 1);
     return 0;
+}
+
+// Starts the Unicode service (a no-op when it runs or is disabled) before a
+// load; a failed start fails the load. 0 or -1 with the error number set.
+int start_service(gl_locale *loc)
+{
+    loc->error = 0;
+    if (gl_init_glu(loc) == 0)
+        return 0;
+    if (loc->error == 0)
+        loc->error = GL_EFILEERR;
+    return -1;
 }
 
 int load_categories(gl_locale *loc, int category, const char *names, const char *directory)
@@ -547,11 +650,14 @@ int load_categories(gl_locale *loc, int category, const char *names, const char 
         loc->error = GL_EBADARG;
         return -1;
     }
+    if (int e = start_service(loc))
+        return e;
     int first = category == GL_ALL_CATEGORIES ? 0 : slot_of(category);
     int last = category == GL_ALL_CATEGORIES ? GL_LC_CATEGORIES - 1 : first;
+    OpenFile file;
     for (int slot = first; slot <= last; ++slot) {
         loc->error = 0;
-        int e = load_category(loc, slot, names, directory);
+        int e = load_category(loc, file, slot, names, directory);
         if (e == -1)
             continue;
         if (e != 0) {
@@ -744,6 +850,10 @@ int copy_slot(gl_locale *dst, gl_locale *src, int slot)
     default: e = src->messages ? copy_messages(dst, src) : 0; break;
     }
     dst->borrowed[slot] = slot == 0 || slot == 1 || slot == 4;
+    if (dst->borrowed[slot]) {
+        dst->glu_handle[slot] = src->glu_handle[slot];
+        dst->glu_served[slot] = src->glu_served[slot];
+    }
     if (e == 0 && slot == 4)
         e = build_era_cache(dst);
     if (e != 0) {
@@ -788,6 +898,10 @@ int gl_createlocale2_4(gl_locale **out, const char *directory)
         *out = loc;
         return -1;
     }
+    if (start_service(loc) != 0) {
+        *out = loc;
+        return -1;
+    }
     FILE *f = nullptr;
     if (directory != nullptr && *directory != '\0') {
         char path[128];
@@ -795,7 +909,7 @@ int gl_createlocale2_4(gl_locale **out, const char *directory)
         f = _gl_ext_fopen(path, "r");
     }
     if (f == nullptr)
-        f = lcseam::search_locale_file(kDefault);
+        f = gl_path_search(loc, kDefault, "lc", "11");
     if (f == nullptr) {
         gl_lc_unload(loc);
         *out = &file_error_locale;
@@ -816,7 +930,6 @@ int gl_createlocale2_4(gl_locale **out, const char *directory)
 
 int gl_lc_load(gl_locale **out, const char *specification, const char *registry, const char *directory)
 {
-    static_cast<void>(registry);
     gl_locale *loc;
     if (gl_create_null_locale_4(&loc) != 0) {
         *out = loc;
@@ -827,15 +940,17 @@ int gl_lc_load(gl_locale **out, const char *specification, const char *registry,
         loc->error = GL_EBADARG;
         return -1;
     }
-    char names[400];
-    if (!lcseam::spec_to_file_name(specification, names, sizeof names)) {
-        if (std::strlen(specification) >= sizeof names) {
-            loc->error = GL_EBADARG;
-            return -1;
-        }
-        std::strcpy(names, specification);
+    // A specification becomes its file-name form; a text that is not one
+    // (a file name, or a long form of file names) is used as it stands.
+    HookBuffer names(GL_OUT_BUFSIZE);
+    if (!names) {
+        loc->error = GL_ENOMEM;
+        return -1;
     }
-    return load_categories(loc, GL_ALL_CATEGORIES, names, directory);
+    int scratch = 0;
+    if (gl_lc_spec2lc_fname(&scratch, specification, names.get(), registry, nullptr) != 0)
+        return load_categories(loc, GL_ALL_CATEGORIES, specification, directory);
+    return load_categories(loc, GL_ALL_CATEGORIES, names.get(), directory);
 }
 
 char *gl_setlocale_4(gl_locale *loc, int category, const char *names)
@@ -890,6 +1005,14 @@ void gl_lc_unload(gl_locale *loc)
 }
 
 void gl_free_nonshared_loc(gl_locale *loc) { gl_lc_unload(loc); }
+
+void *glx_gluLoc(const gl_locale *loc, int category)
+{
+    if (loc == nullptr || category < GL_LC_CTYPE || category > GL_LC_MESSAGES)
+        return nullptr;
+    int slot = slot_of(category);
+    return loc->glu_served[slot] ? loc->glu_handle[slot] : nullptr;
+}
 
 int gl_ctype(gl_locale *loc, const char *name)
 {

@@ -1,5 +1,5 @@
 // Multi-level tables (256-way byte tries): creation, insertion, every lookup
-// form, compression (sharing identical node arrays), freeing, and the text
+// form, a visit of every character, (sharing identical node arrays), freeing, and the text
 // encoding of locale and conversion files, whose writer and reader live here
 // together so that what one writes the other reads. The reader treats its
 // input as untrusted: every count, index and run is checked before use, and
@@ -949,6 +949,36 @@ extern "C" int _gl_multi_min_length(const gl_multi *table) { return table != nul
 extern "C" int _gl_multi_err(const gl_multi *table) { return table != nullptr ? table->error : GL_EINVAL; }
 extern "C" int _gl_multi_node_count(const gl_multi *table) { return table != nullptr ? table->node_count : 0; }
 extern "C" int _gl_multi_flags(const gl_multi *table) { return table != nullptr ? table->flags : 0; }
+
+namespace {
+
+// Visits the characters below node n, whose path so far is key[0..depth).
+int visit_node(const gl_multi *t, const gl_multi_node *n, unsigned char *key, int depth, gl_multi_visit visit,
+               void *arg)
+{
+    if (n == nullptr || n->flags == nullptr)
+        return 0;
+    for (int b = 0; b < kBytes; ++b) {
+        key[depth] = static_cast<unsigned char>(b);
+        int stop = 0;
+        if (n->flags[b] == GL_MULTI_END)
+            stop = visit(arg, key, depth + 1,
+                         n->data != nullptr ? entry_at(n->data, b, t->stride_shift) : t->default_element);
+        else if (n->flags[b] == GL_MULTI_CONTINUE && depth + 1 < GL_MULTI_MAX_KEY)
+            stop = visit_node(t, n->children[n->offsets[b]], key, depth + 1, visit, arg);
+        if (stop != 0)
+            return stop;
+    }
+    return 0;
+}
+
+} // namespace
+
+extern "C" int _gl_foreach_multi(const gl_multi *table, gl_multi_visit visit, void *arg)
+{
+    unsigned char key[GL_MULTI_MAX_KEY];
+    return table != nullptr && visit != nullptr ? visit_node(table, table->root, key, 0, visit, arg) : 0;
+}
 
 // ---- tokens ----
 

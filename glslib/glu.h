@@ -66,4 +66,5 @@ typedef int (*glu_lc_close_fn)(void *service_locale, int16_t *err);
 typedef int (*glu_ucs32tombs_fn)(void *service_locale, char *out, int out_size, const uint32_t *in, int in_length,
                                  int16_t *err);
 typedef int (*glu_ucs32toucs_fn)(uint16_t *out, int out_size, const uint32_t *in, int in_length, int16_t *err);
+typedef int (*glu_useIcuLocCall_fn)(void *map, const char *spec, int category, int16_t *err); /* 1: claimed */
 }

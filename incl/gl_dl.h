@@ -61,6 +61,14 @@ int gl_unload_glu(void);
 /* 1 while the service is running. */
 int _gl_glu_enabled(void);
 
+struct gl_locale;
+
+/* The service locale serving a category of a locale record (category
+ * numbers of gl_locale.h: 2 CTYPE .. 7 MESSAGES), or null when the service
+ * does not serve it (always null while the service is disabled, for a null
+ * record and for a category outside 2..7). */
+void *glx_gluLoc(const struct gl_locale *locale, int category);
+
 /* Pass-through calls; without a running service they return null, -1 or 0
  * (with GL_EINVAL in the context where there is one). */
 void *glx_gluMap(void);

@@ -88,6 +88,12 @@ const void *_gl_retrieve_little_endian_unicode_limit(const unsigned char *bytes,
                                                      const gl_multi *table, int limit,
                                                      int *length, void *context);
 
+/* Visits every character of the table in byte order: visit(arg, bytes,
+ * length, element) for each; a non-zero result stops the visit and is
+ * returned. 0 after a complete visit (or for a null table). */
+typedef int (*gl_multi_visit)(void *arg, const unsigned char *bytes, int length, const void *element);
+int _gl_foreach_multi(const gl_multi *table, gl_multi_visit visit, void *arg);
+
 /* Writes the table's text encoding (plain, or compressed when the table is);
  * a table whose maximum and minimum key lengths are both 1 first gets every
  * root byte marked as a character. 0, or -1 with GL_EIO or GL_ENOMEM. */

@@ -39,8 +39,6 @@ static void check(int ok, const char *what)
 int main(void)
 {
     unsigned char four[4];
-    unsigned char one_pair[1] = {5};
-    decvalue half;
     stlong(-2, four);
     check(ldlong(four) == -2, "osutil stlong/ldlong");
     check(os_client_locale() == NULL, "osclient no hooks");
@@ -60,11 +58,14 @@ int main(void)
         check(_gl_validate_mb_string(NULL, NULL, (const unsigned char *)"x", &length, &value) == -1, "gl_cache");
     }
     check(gl_cs_name2cs_num(NULL, "12345", "/nonexistent") == GL_CS_INVALID, "gl_names");
-    check(_gl_glu_enabled() == 0, "gl_dl");
+    check(_gl_glu_enabled() == 0 && glx_gluLoc(NULL, GL_LC_CTYPE) == NULL, "gl_dl");
+    check(gl_ctype(NULL, "alpha") == GL_CLASS_ALPHA, "gl_locale");
     check(sqprvers(1, "-V", "x", NULL) == 0, "rprvers returns");
-    check(decload(&half, 1, 0, one_pair, 1) == 0 && half.ndigits == 1, "decimal decload");
     {
+        unsigned char one_pair[1] = {5};
+        decvalue half;
         int32_t back = 0;
+        check(decload(&half, 1, 0, one_pair, 1) == 0 && half.ndigits == 1, "decimal decload");
         check(deccvlong(-7, &half) == 0 && dectolong(&half, &back) == 0 && back == -7, "decconv");
     }
     check(strcmp(getalsloc("sjis"), "ja_JP.sjis") == 0 && getiniterr(12) == GLS_ECODESET, "glsenv");

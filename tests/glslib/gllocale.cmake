@@ -1,28 +1,23 @@
+# Locale loading tests. Every test process gets TARNWELLDIR (the data tree);
+# the locale files and the registry must be built first.
 trw_add_gtest(gllocale_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/gllocale_test.cpp)
-add_dependencies(gllocale_test trw_locales)
-# The discovered tests do not all get TRW_TEST_ENV (its list separator splits
-# it), so the data tree is also compiled in.
-target_compile_definitions(gllocale_test PRIVATE TRW_TEST_DATA_DIR="${TRW_DATA_DIR}")
+add_dependencies(gllocale_test trw_locales registry_data)
+# Loading by specification; the Unicode service tests use the stub service
+# library of gldl.cmake.
+trw_add_gtest(gllocale_spec_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/gllocale_spec_test.cpp)
+add_dependencies(gllocale_spec_test trw_locales registry_data glu_stub_service)
+target_compile_definitions(gllocale_spec_test PRIVATE GLU_STUB_SERVICE="$<TARGET_FILE:glu_stub_service>")
 
 # The glibc oracle: the same sources compiled by glibc's own localedef, once
-# per build, into a directory the oracle test finds through LOCPATH.
+# per build, into a directory the oracle tests find through LOCPATH.
 set(glibc_locales ${CMAKE_BINARY_DIR}/glibc-locales)
-set(oracle_locales "en_US ISO-8859-1" "de_DE ISO-8859-1" "fr_FR ISO-8859-1" "ru_RU ISO-8859-5"
-                   "pl_PL ISO-8859-2" "he_IL ISO-8859-8" "en_US CP1252")
-set(oracle_outputs)
-foreach(entry ${oracle_locales})
-  string(REPLACE " " ";" parts "${entry}")
-  list(GET parts 0 src)
-  list(GET parts 1 cm)
-  set(out ${glibc_locales}/${src}.${cm})
-  add_custom_command(OUTPUT ${out}/LC_CTYPE
-    COMMAND sh -c "localedef -c -i ${src} -f ${cm} ${out} >/dev/null 2>&1; test -f ${out}/LC_CTYPE"
-    COMMENT "glibc localedef ${src}.${cm} (test oracle)"
-    VERBATIM)
-  list(APPEND oracle_outputs ${out}/LC_CTYPE)
+trw_glibc_locales(glibc_oracle_locales ${glibc_locales}
+  "en_US ISO-8859-1" "de_DE ISO-8859-1" "fr_FR ISO-8859-1" "ru_RU ISO-8859-5" "pl_PL ISO-8859-2"
+  "he_IL ISO-8859-8" "en_US CP1252" "ja_JP EUC-JP" "ja_JP SHIFT_JIS" "ja_JP UTF-8" "zh_TW BIG5"
+  "zh_CN GB2312" "ko_KR EUC-KR" "en_US UTF-8" "th_TH TIS-620")
+foreach(t gllocale_oracle_test gllocale_mboracle_test)
+  trw_add_gtest(${t} SOURCES ${CMAKE_CURRENT_LIST_DIR}/${t}.cpp)
+  add_dependencies(${t} trw_locales registry_data glibc_oracle_locales)
+  target_compile_definitions(${t} PRIVATE GLIBC_LOCALES="${glibc_locales}"
+                             LOCALE_BUILD_DIR="${CMAKE_BINARY_DIR}/tools/locales")
 endforeach()
-add_custom_target(glibc_oracle_locales DEPENDS ${oracle_outputs})
-trw_add_gtest(gllocale_oracle_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/gllocale_oracle_test.cpp)
-add_dependencies(gllocale_oracle_test trw_locales glibc_oracle_locales)
-target_compile_definitions(gllocale_oracle_test PRIVATE TRW_TEST_DATA_DIR="${TRW_DATA_DIR}"
-                           GLIBC_LOCALES="${glibc_locales}")

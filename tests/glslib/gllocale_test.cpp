@@ -15,25 +15,18 @@
 
 #include "gl_errno.h"
 #include "gl_locale.h"
+#include "glslib/locale_files.h"
 
 namespace fs = std::filesystem;
+using trwtest::Loaded;
+using trwtest::replace_once;
+using trwtest::text_file;
 
 namespace {
 
 static_assert(offsetof(gl_locale, error) == 0, "the error number is the record's first field");
 
-// The data tree the build lays out; TARNWELLDIR is set to it for the library.
-std::string data_dir()
-{
-    static const bool set = setenv("TARNWELLDIR", TRW_TEST_DATA_DIR, 0) == 0;
-    static_cast<void>(set);
-    return std::string(std::getenv("TARNWELLDIR")) + "/gls/lc11";
-}
-
-struct DataTree : ::testing::Environment {
-    void SetUp() override { data_dir(); }
-};
-const auto *const data_tree = ::testing::AddGlobalTestEnvironment(new DataTree);
+std::string data_dir() { return trwtest::locale_dir(); }
 
 std::vector<std::string> locale_files()
 {
@@ -43,24 +36,6 @@ std::vector<std::string> locale_files()
             out.push_back(fs::relative(e.path(), data_dir()).string());
     std::sort(out.begin(), out.end());
     return out;
-}
-
-struct Loaded {
-    gl_locale *loc = nullptr;
-    int rc = 0;
-    explicit Loaded(const std::string &name, const char *dir = nullptr)
-    {
-        rc = gl_lc_load(&loc, name.c_str(), nullptr, dir);
-    }
-    ~Loaded() { gl_lc_unload(loc); }
-};
-
-std::string text_file(const std::string &path)
-{
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
 }
 
 // A scratch directory holding a copy of a locale file, changed by `edit`.
@@ -79,14 +54,6 @@ struct Scratch {
     }
 };
 
-std::string replace_once(std::string s, const std::string &from, const std::string &to)
-{
-    size_t at = s.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos)
-        s.replace(at, from.size(), to);
-    return s;
-}
 
 void expect_empty_categories(const gl_locale *loc)
 {
@@ -122,12 +89,12 @@ TEST(LocaleLoad, SingleByteTablesMatchTrieData)
     Loaded l("en_us/0333.lco");
     ASSERT_EQ(l.rc, 0);
     ASSERT_TRUE(l.loc->single_byte);
-    EXPECT_EQ(l.loc->upper_map['a'], 'A');
-    EXPECT_EQ(l.loc->lower_map['A'], 'a');
+    EXPECT_EQ(l.loc->upper_map[unsigned{'a'}], 'A');
+    EXPECT_EQ(l.loc->lower_map[unsigned{'A'}], 'a');
     EXPECT_EQ(l.loc->upper_map[0xE9], 0xC9);  // e acute
     EXPECT_EQ(l.loc->upper_map[0xFF], 0xFF);  // y diaeresis: its capital is not in Latin-1
-    EXPECT_EQ(l.loc->class_map['7'] & GL_CLASS_DIGIT, GL_CLASS_DIGIT);
-    EXPECT_EQ(l.loc->class_map[' '] & (GL_CLASS_SPACE | GL_CLASS_BLANK), GL_CLASS_SPACE | GL_CLASS_BLANK);
+    EXPECT_EQ(l.loc->class_map[unsigned{'7'}] & GL_CLASS_DIGIT, GL_CLASS_DIGIT);
+    EXPECT_EQ(l.loc->class_map[unsigned{' '}] & (GL_CLASS_SPACE | GL_CLASS_BLANK), GL_CLASS_SPACE | GL_CLASS_BLANK);
     EXPECT_EQ(l.loc->class_map[0xE9] & GL_CLASS_LOWER, GL_CLASS_LOWER);
     EXPECT_STREQ(l.loc->numeric->decimal_point, ".");
     EXPECT_STREQ(l.loc->monetary->currency_symbol, "$");

@@ -245,6 +245,28 @@ void check_lookup(const Model &m, const gl_multi *t, const Bytes &bytes, int lim
     }
 }
 
+// Every character _gl_foreach_multi visits, with its element; the visit must
+// come in byte order.
+std::map<Bytes, Bytes> visited(const gl_multi *t, int size)
+{
+    struct Visit {
+        std::map<Bytes, Bytes> out;
+        int size;
+        bool ordered = true;
+    } v{{}, size};
+    auto record = [](void *arg, const unsigned char *bytes, int length, const void *element) {
+        auto &x = *static_cast<Visit *>(arg);
+        Bytes key(bytes, bytes + length);
+        x.ordered = x.ordered && (x.out.empty() || x.out.rbegin()->first < key);
+        const auto *e = static_cast<const unsigned char *>(element);
+        x.out[key] = Bytes(e, e + x.size);
+        return 0;
+    };
+    EXPECT_EQ(_gl_foreach_multi(t, record, &v), 0);
+    EXPECT_TRUE(v.ordered);
+    return v.out;
+}
+
 void round_trip(std::mt19937 &rng, bool single_byte)
 {
     Model m = random_model(rng, single_byte);
@@ -268,6 +290,8 @@ void round_trip(std::mt19937 &rng, bool single_byte)
     if (single_byte) // written with every byte a character
         for (int b = 0; b < 256; ++b)
             m.chars.try_emplace(Bytes{static_cast<unsigned char>(b)}, m.dflt);
+    EXPECT_EQ(visited(from_plain.get(), m.size), m.chars);
+    EXPECT_EQ(visited(from_compressed.get(), m.size), m.chars);
     std::vector<Bytes> probes;
     for (auto &entry : m.chars) {
         Bytes p = entry.first;
@@ -311,6 +335,22 @@ TEST(GlMulti, RandomTablesRoundTripPlainAndCompressed)
         round_trip(rng, false);
     for (int i = 0; i < 3; ++i)
         round_trip(rng, true);
+}
+
+TEST(GlMulti, VisitStopsWhenAskedAndSkipsNothingElse)
+{
+    Table t(_gl_create_multi(2, 0, nullptr));
+    const uint16_t v = 7;
+    for (const Bytes &key : {Bytes{0x41}, Bytes{0xA4, 0xA2}, Bytes{0xA4, 0xA3, 0x01}, Bytes{0x42}})
+        ASSERT_EQ(_gl_insert_desc_multi(desc(key).data(), &v, t.get()), 0);
+    EXPECT_EQ(visited(t.get(), 2).size(), 4u);
+    int calls = 0;
+    auto stop_at_third = [](void *arg, const unsigned char *, int, const void *) {
+        return ++*static_cast<int *>(arg) == 3 ? 9 : 0;
+    };
+    EXPECT_EQ(_gl_foreach_multi(t.get(), stop_at_third, &calls), 9);
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(_gl_foreach_multi(nullptr, stop_at_third, &calls), 0);
 }
 
 // ---- hostile input ----

@@ -2,7 +2,8 @@
 // Built with GLU_STUB_EMPTY it exports none of the entry points (a library
 // listed before the service); otherwise it exports all of them: the ones the
 // start-up uses behave plausibly (data files must exist, the map data comes
-// from the allocator handed over), the rest do nothing.
+// from the allocator handed over) and so does the locale claim
+// (glu_useIcuLocCall), the rest do nothing.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -99,10 +100,21 @@ void glu_setPrintMessageFunc(glu_message_printer printer) { printer("stub servic
 void glu_setMessageLevel(int) {}
 void glu_setMessageSubLevel(int) {}
 
+// The locale claim is real (below); the generated do-nothing one is renamed
+// out of the way (a pasted name is macro-expanded again).
+#define glu_useIcuLocCall glu_useIcuLocCall_unused
 #define GLU_STUB_ENTRY(name) \
     int glu_##name(void) { return 0; }
 GLU_SERVICE_ENTRY_POINTS(GLU_STUB_ENTRY)
 #undef GLU_STUB_ENTRY
+#undef glu_useIcuLocCall
+
+// Claims the categories of en_US.57372 (en_US.utf8) but MESSAGES.
+int glu_useIcuLocCall(void *, const char *spec, int category, int16_t *err)
+{
+    *err = 0;
+    return std::strcmp(spec, "en_US.57372") == 0 && category != 7 ? 1 : 0;
+}
 }
 
 #endif

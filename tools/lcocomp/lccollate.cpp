@@ -112,6 +112,7 @@ void order_line(const Line &l, Collate &c) {
   if (k.kind == Tok::Ellipsis) {
     c.pending_ellipsis = true;
     c.ellipsis_weights = parse_weights(l, 1);
+    c.ellipsis_has_weights = l.toks.size() > 1;
     return;
   }
   CollEntry e;
@@ -146,7 +147,7 @@ void order_line(const Line &l, Collate &c) {
           r.kind = CollEntry::Char;
           r.ucs = static_cast<uint32_t>(v);
           r.weights = c.ellipsis_weights;
-          r.has_weights = true;
+          r.has_weights = c.ellipsis_has_weights;
           r.name = ucs_name(r.ucs);
           place(c, new_entry(c, r), r.name);
         }
@@ -267,6 +268,7 @@ CollTable build_collation(const Collate &c, const Charmap &cm, const std::set<st
     auto it = c.placed.find(ucs_name(u));
     int e = it != c.placed.end() ? *it->second : undefined;
     units.push_back({{b}, e, e >= 0 ? c.entries[e].section : "undefined"});
+    if (it == c.placed.end()) t.unordered_chars.insert(b);
   }
   size_t nchars = units.size();
   for (const auto &[name, idx] : c.declared) {
@@ -309,6 +311,13 @@ CollTable build_collation(const Collate &c, const Charmap &cm, const std::set<st
       if (!fresh && k) it->second = true;
     }
     rank[lv] = rank_level(seqs, t.folded[lv]);
+  }
+  // Characters whose weight at some level stands for more than one list.
+  for (int lv = 0; lv < t.levels; ++lv) {
+    std::map<uint16_t, int> lists_of_weight;
+    for (const auto &[s, w] : rank[lv]) ++lists_of_weight[w];
+    for (size_t i = 0; i < nchars; ++i)
+      if (lists_of_weight[rank[lv].at(seq[i][lv])] > 1) t.folded_chars.insert(units[i].bytes[0]);
   }
   std::map<std::vector<uint16_t>, uint16_t> row_index;
   std::vector<std::vector<uint16_t>> unit_rows(units.size());

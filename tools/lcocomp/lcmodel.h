@@ -115,6 +115,7 @@ struct Collate {
   bool insert_at_end = true;
   bool pending_ellipsis = false;
   std::vector<std::vector<std::string>> ellipsis_weights;
+  bool ellipsis_has_weights = false;  // a bare ".." line: each character its own weight
   long last_ucs = -1;
 };
 
@@ -128,6 +129,9 @@ struct CollTable {
   std::vector<std::pair<std::vector<std::string>, uint16_t>> elements;  // characters' bytes, row
   uint16_t max_weight = 0;
   size_t folded[8] = {};                                // sequences merged per level
+  std::set<std::string> folded_chars;                   // characters sharing a merged weight
+  std::set<std::string> unordered_chars;                // characters the order does not name
+                                                        // (at UNDEFINED, else after all)
 };
 
 // Turns the collation order into weight rows for the characters of a

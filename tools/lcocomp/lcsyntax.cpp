@@ -239,6 +239,20 @@ std::string add_to_bytes(std::string b, uint32_t step) {
   return b;
 }
 
+// UTF-8 bytes of a code point.
+std::string utf8_bytes(uint32_t u) {
+  std::string b;
+  int extra = u < 0x80 ? 0 : u < 0x800 ? 1 : u < 0x10000 ? 2 : 3;
+  static const unsigned char lead[] = {0x00, 0xC0, 0xE0, 0xF0};
+  b += static_cast<char>(lead[extra] | (u >> (6 * extra)));
+  for (int k = extra - 1; k >= 0; --k) b += static_cast<char>(0x80 | ((u >> (6 * k)) & 0x3F));
+  return b;
+}
+
+// A range's characters have consecutive byte sequences, except in UTF-8,
+// where a range may cross a continuation-byte boundary (<U0002B820>..
+// <U0002B85F> runs from /xa0/xa0 to /xa1/x9f): there each code point's own
+// encoding is taken.
 void charmap_entry(const Line &l, Charmap &cm) {
   const auto &t = l.toks;
   if (t[0].kind != Tok::Symbol) return;
@@ -250,8 +264,10 @@ void charmap_entry(const Line &l, Charmap &cm) {
   }
   if (first < 0 || last < first || bi >= t.size() || t[bi].kind != Tok::Word) return;
   std::string bytes = parse_bytes(t[bi].text, l.where());
+  bool utf8 = bytes == utf8_bytes(static_cast<uint32_t>(first)) && cm.name == "UTF-8";
   for (long u = first; u <= last; ++u) {
-    std::string b = add_to_bytes(bytes, static_cast<uint32_t>(u - first));
+    std::string b = utf8 ? utf8_bytes(static_cast<uint32_t>(u))
+                         : add_to_bytes(bytes, static_cast<uint32_t>(u - first));
     cm.bytes_of.emplace(static_cast<uint32_t>(u), b);
     cm.ucs_of.emplace(b, static_cast<uint32_t>(u));
   }

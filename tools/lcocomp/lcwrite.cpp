@@ -271,6 +271,23 @@ void write_messages(FILE *f, const Encoder &enc, const Items &m) {
   for (const char *k : {"yesexpr", "noexpr", "yesstr", "nostr"}) put_string(f, enc.bytes(item(m, k)));
 }
 
+// The characters whose weights were folded and those the order does not
+// name (placed at UNDEFINED, else after every other), one per line as hexadecimal bytes and "folded"
+// or "unordered", for the tests that compare collation with glibc's.
+void write_folded(const std::string &path, const CollTable &t) {
+  if (path.empty()) return;
+  FILE *f = std::fopen(path.c_str(), "w");
+  if (!f) fail(path, "cannot write");
+  const std::pair<const std::set<std::string> *, const char *> lists[] = {{&t.folded_chars, "folded"},
+                                                                          {&t.unordered_chars, "unordered"}};
+  for (const auto &[set, what] : lists)
+    for (const std::string &b : *set) {
+      for (unsigned char c : b) std::fprintf(f, "%02x", c);
+      std::fprintf(f, " %s\n", what);
+    }
+  if (std::fclose(f) != 0) fail(path, "cannot write");
+}
+
 }  // namespace
 
 std::set<std::string> kept_scripts(const Locale &loc) {
@@ -301,6 +318,7 @@ void write_locale(FILE *f, const WriteRequest &req, const Locale &loc, const Cha
         warn(req.name, "level " + std::to_string(lv + 1) + ": " + std::to_string(t.folded[lv]) +
                            " weights outside the kept scripts merged with neighbours");
     write_collate(f, t, cm);
+    write_folded(req.folded, t);
   }
   std::fputs("### LC_NUMERIC\n", f);
   write_numeric(f, enc, loc);

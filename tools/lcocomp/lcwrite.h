@@ -13,6 +13,7 @@ struct WriteRequest {
   std::string name;     // locale name as listed, e.g. "en_US.8859-1"
   std::string source;   // source locale file, e.g. "en_US"
   std::string codeset;  // registry name of the code set, e.g. "8859-1"
+  std::string folded;   // where to list the characters whose weights were folded, or ""
 };
 
 // Writes the whole locale file.
@@ -24,9 +25,6 @@ std::set<std::string> kept_scripts(const Locale &loc);
 // Writes a byte trie mapping each character (its bytes) to a 16-bit value,
 // compressed, with the locale library's trie writer.
 void write_trie(FILE *f, const std::map<std::string, uint16_t> &entries, uint16_t deflt);
-
-// Relative file name of a locale specification: "en_us/0333.lco".
-std::string locale_file_name(const std::string &spec);
 
 }  // namespace lcocomp
 
