@@ -31,15 +31,13 @@ inline bool at_text(const char *p, const char *end, const char *what, int len)
            (len == 1 || std::memcmp(p + 1, what + 1, static_cast<size_t>(len - 1)) == 0);
 }
 
+// The value of a hexadecimal digit in either case, or -1.
 int hex_value(char c)
 {
-    if (is_digit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    static constexpr char kDigits[] = "0123456789abcdef";
+    const char lower = static_cast<char>(c >= 'A' && c <= 'F' ? c + ('a' - 'A') : c);
+    const char *at = lower != '\0' ? std::strchr(kDigits, lower) : nullptr;
+    return at != nullptr ? static_cast<int>(at - kDigits) : -1;
 }
 
 // Blanks, then the end of the text or a newline.
