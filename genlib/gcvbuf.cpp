@@ -10,6 +10,7 @@
 
 #include "gcvint.h"
 #include "gl_ext.h"
+#include "gl_names.h"
 
 namespace gcv {
 
@@ -195,15 +196,14 @@ extern "C" int trw_gl_cv_outbuflen(const char *target_spec, const char *source_s
 
 extern "C" int trw_gl_conv_needed(const char *spec1, const char *spec2)
 {
-    // The load settles the code-set numbers before it opens a file; a
-    // directory without files stops it there.
-    gl_cvdesc *cd = nullptr;
-    int r = gl_cv_load(&cd, spec1, spec2, nullptr, "/nonexistent/.");
-    if (r == 0)
-        return 0;
-    int einval = cd == &cd_einval;
-    gl_cv_unload(cd);
-    return einval ? -1 : 1;
+    struct {
+        int error;
+    } scratch{};
+    unsigned a = gl_lc_spec2cs_num(&scratch, spec1, nullptr);
+    unsigned b = gl_lc_spec2cs_num(&scratch, spec2, nullptr);
+    if (a == GL_CS_INVALID || b == GL_CS_INVALID)
+        return -1;
+    return a != b ? 1 : 0;
 }
 
 extern "C" int trw_gl_cv_sb2sb_table(const char *target_spec, const char *source_spec, unsigned char *out)

@@ -9,7 +9,7 @@
 
 #include "glcommon.h"
 #include "glcv_int.h"
-#include "glcvseam.h"
+#include "gl_names.h"
 
 namespace gls::cv {
 
@@ -46,7 +46,7 @@ const unsigned char *lookup(gl_cvdesc *cd, gl_multi *trie, const Job &job, Mode 
 
 int fail_step(int number, const char *text)
 {
-    cvseam::message(text);
+    gl_message(text);
     return number;
 }
 

@@ -18,10 +18,14 @@ namespace gls::cv {
 
 namespace {
 
-enum Kind : uint8_t { kSlow = 0, kPlain = 1, kDescend = 2 };
+enum Kind : uint8_t { kSlow = 0, kPlain = 1, kDescend = 2, kBuild = 3 };
 
+// kPlain: bytes holds the target bytes in output order (unused ones zero).
+// kDescend: bytes holds the byte offset of the child node in the arena (its
+// index times the node size); a child not built yet is the sentinel node,
+// whose entries are all kBuild.
 struct FastEntry {
-    uint32_t bytes; // target bytes in output order, unused ones zero
+    uint32_t bytes;
     uint8_t len;
     uint8_t kind;
     uint8_t pad[2];
@@ -30,7 +34,6 @@ static_assert(sizeof(FastEntry) == 8, "entries pack into eight bytes");
 
 struct FastNode {
     FastEntry entry[256];
-    FastNode *child[256];
 };
 
 // Single-byte attention bits: the byte has no plain one-byte mapping; the
@@ -39,11 +42,19 @@ constexpr unsigned char kNotPlain = 1;
 constexpr unsigned char kTerminator = 2;
 
 constexpr int kMaxNodes = 1024;
+constexpr int kMaxExceptions = 3;
+constexpr uint32_t kRoot = 0;
+constexpr uint32_t kSentinel = 1;
 
 struct Accelerator {
-    FastNode *root;
-    int nodes;
-    bool ascii_identity; // bytes 01..7F convert to themselves
+    FastNode *arena; // nodes by index: the root, the sentinel, the rest
+    int node_count;
+    int capacity;
+    // Runs of ASCII convert to themselves, but for at most three bytes
+    // (each repeated in all eight bytes of a word).
+    bool ascii_runs;
+    int exception_count;
+    uint64_t exceptions[kMaxExceptions];
     unsigned char attention[256];
 };
 
@@ -60,8 +71,10 @@ FastEntry entry_for(gl_cvdesc *cd, const unsigned char *key, int depth)
         _gl_retrieve_text_multi_limit(key, cd->trie[0], depth + 1, &len, &scratch));
     FastEntry fe{};
     if (e == nullptr) {
-        if (scratch.error == GL_EINVAL && depth + 1 < GL_MULTI_MAX_KEY)
+        if (scratch.error == GL_EINVAL && depth + 1 < GL_MULTI_MAX_KEY) {
             fe.kind = kDescend;
+            fe.bytes = kSentinel * sizeof(FastNode);
+        }
         return fe;
     }
     int flag = e[0], n = flag & GL_CV_LENGTH_MASK;
@@ -74,41 +87,103 @@ FastEntry entry_for(gl_cvdesc *cd, const unsigned char *key, int depth)
     return fe;
 }
 
-FastNode *build_node(gl_cvdesc *cd, Accelerator *a, const unsigned char *prefix, int depth)
+// Appends a node to the arena; its index, or -1 (no memory, or the bound
+// reached). The arena may move.
+int new_node(Accelerator *a)
 {
-    if (a->nodes >= kMaxNodes)
-        return nullptr;
-    auto *node = static_cast<FastNode *>(_gl_ext_calloc(1, sizeof(FastNode)));
-    if (node == nullptr)
-        return nullptr;
-    ++a->nodes;
+    if (a->node_count >= kMaxNodes)
+        return -1;
+    if (a->node_count == a->capacity) {
+        int capacity = a->capacity == 0 ? 8 : a->capacity * 2;
+        if (capacity > kMaxNodes)
+            capacity = kMaxNodes;
+        void *grown = _gl_ext_realloc(a->arena, static_cast<size_t>(capacity) * sizeof(FastNode));
+        if (grown == nullptr)
+            return -1;
+        a->arena = static_cast<FastNode *>(grown);
+        a->capacity = capacity;
+    }
+    return a->node_count++;
+}
+
+// Fills node index with the entries below prefix[0..depth).
+void fill_node(gl_cvdesc *cd, Accelerator *a, int index, const unsigned char *prefix, int depth)
+{
     unsigned char key[GL_MULTI_MAX_KEY];
     if (depth > 0)
         std::memcpy(key, prefix, static_cast<size_t>(depth));
     for (int b = 0; b < 256; ++b) {
         key[depth] = static_cast<unsigned char>(b);
-        node->entry[b] = entry_for(cd, key, depth);
+        a->arena[index].entry[b] = entry_for(cd, key, depth);
     }
-    return node;
 }
 
-void free_node(FastNode *node)
+// The root and the sentinel.
+bool build_first_nodes(gl_cvdesc *cd, Accelerator *a)
 {
-    if (node == nullptr)
-        return;
-    for (FastNode *c : node->child)
-        free_node(c);
-    _gl_ext_free(node);
+    if (new_node(a) != static_cast<int>(kRoot) || new_node(a) != static_cast<int>(kSentinel))
+        return false;
+    fill_node(cd, a, kRoot, nullptr, 0);
+    for (FastEntry &e : a->arena[kSentinel].entry)
+        e = FastEntry{0, 0, kBuild, {0, 0}};
+    return true;
 }
 
-bool all_ascii_identity(const FastNode *root)
+// Builds the first missing node on the path of the character at in (at most
+// avail bytes). False when nothing was built.
+bool build_path(gl_cvdesc *cd, Accelerator *a, const unsigned char *in, long long avail)
 {
+    uint32_t node = kRoot;
+    for (int depth = 0; depth + 1 < avail && depth + 1 < GL_MULTI_MAX_KEY; ++depth) {
+        const FastEntry &e = a->arena[node].entry[in[depth]];
+        if (e.kind != kDescend)
+            return false;
+        if (e.bytes != kSentinel * sizeof(FastNode)) {
+            node = e.bytes / sizeof(FastNode);
+            continue;
+        }
+        int child = new_node(a);
+        if (child < 0)
+            return false;
+        fill_node(cd, a, child, in, depth + 1);
+        a->arena[node].entry[in[depth]].bytes = static_cast<uint32_t>(child * sizeof(FastNode));
+        return true;
+    }
+    return false;
+}
+
+constexpr uint64_t kHigh = 0x8080808080808080ULL;
+constexpr uint64_t kOnes = 0x0101010101010101ULL;
+
+inline uint64_t zero_bytes(uint64_t w) { return (w - kOnes) & ~w & kHigh; }
+
+// Which ASCII bytes the root maps to themselves; runs of them are copied
+// when at most kMaxExceptions bytes (besides 0) do not.
+void find_ascii_runs(Accelerator *a)
+{
+    const FastNode *root = &a->arena[kRoot];
+    a->exception_count = 0;
+    a->ascii_runs = false;
     for (int b = 1; b < 0x80; ++b) {
         const FastEntry &e = root->entry[b];
-        if (e.kind != kPlain || e.len != 1 || e.bytes != static_cast<uint32_t>(b))
-            return false;
+        if (e.kind == kPlain && e.len == 1 && e.bytes == static_cast<uint32_t>(b))
+            continue;
+        if (a->exception_count == kMaxExceptions)
+            return;
+        a->exceptions[a->exception_count++] = kOnes * static_cast<uint64_t>(b);
     }
-    return true;
+    a->ascii_runs = true;
+}
+
+// Eight bytes of ASCII, none of them zero or an exception.
+inline bool ascii_run8(const Accelerator *a, const unsigned char *p)
+{
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    uint64_t bad = (w & kHigh) | zero_bytes(w);
+    for (int i = 0; i < a->exception_count; ++i)
+        bad |= zero_bytes(w ^ a->exceptions[i]);
+    return bad == 0;
 }
 
 void fill_attention(gl_cvdesc *cd, Accelerator *a)
@@ -127,50 +202,6 @@ void fill_attention(gl_cvdesc *cd, Accelerator *a)
     }
 }
 
-constexpr uint64_t kHigh = 0x8080808080808080ULL;
-constexpr uint64_t kOnes = 0x0101010101010101ULL;
-
-// Eight bytes of ASCII without a zero byte.
-inline bool plain_ascii8(const unsigned char *p)
-{
-    uint64_t w;
-    std::memcpy(&w, p, 8);
-    return ((w & kHigh) | ((w - kOnes) & ~w & kHigh)) == 0;
-}
-
-// Local copies of a job's cursor for the loops.
-struct Cursor {
-    const unsigned char *in;
-    unsigned char *out;
-    long long room; // LLONG_MAX when unlimited
-    long long produced;
-
-    explicit Cursor(const Job &job)
-        : in(job.in), out(job.out), room(job.room < 0 ? LLONG_MAX : job.room), produced(job.produced)
-    {
-    }
-    void store(Job &job) const
-    {
-        job.in = in;
-        job.out = out;
-        if (job.room >= 0)
-            job.room = room;
-        job.produced = produced;
-    }
-};
-
-// Hands one character to the per-character step. 0 to go on, 1 when the
-// terminator ended the input, or the error number (as a negative value).
-int slow_step(gl_cvdesc *cd, Job &job, Cursor &c)
-{
-    c.store(job);
-    int r = step(cd, nullptr, job, Mode{});
-    if (r != 0)
-        return -r;
-    c = Cursor(job);
-    return job.done ? 1 : 0;
-}
-
 } // namespace
 
 bool build_accelerator(gl_cvdesc *cd)
@@ -183,10 +214,9 @@ bool build_accelerator(gl_cvdesc *cd)
         fill_attention(cd, a);
         return true;
     }
-    a->root = build_node(cd, a, nullptr, 0);
-    if (a->root == nullptr)
+    if (!build_first_nodes(cd, a))
         return false;
-    a->ascii_identity = all_ascii_identity(a->root);
+    find_ascii_runs(a);
     return true;
 }
 
@@ -195,103 +225,215 @@ void free_accelerator(gl_cvdesc *cd)
     auto *a = static_cast<Accelerator *>(cd->accelerator);
     if (a == nullptr)
         return;
-    free_node(a->root);
+    _gl_ext_free(a->arena);
     _gl_ext_free(a);
     cd->accelerator = nullptr;
 }
+
+namespace {
+
+// The fast loops keep the cursor in locals; Sync writes it back to the job
+// around a call of the per-character step and reads it again after.
+struct Sync {
+    Job &job;
+    const bool unlimited;
+    long long room0;
+    long long produced0;
+
+    explicit Sync(Job &j) : job(j), unlimited(j.room < 0), room0(0), produced0(0) {}
+    void load(const unsigned char *&in, unsigned char *&out, long long &room)
+    {
+        in = job.in;
+        out = job.out;
+        room = unlimited ? LLONG_MAX : job.room;
+        room0 = room;
+        produced0 = job.produced;
+    }
+    void store(const unsigned char *in, unsigned char *out, long long room)
+    {
+        job.in = in;
+        job.out = out;
+        if (!unlimited)
+            job.room = room;
+        job.produced = produced0 + (room0 - room);
+    }
+    // One character through the step: 0 to go on, 1 after the terminator,
+    // or the error number as a negative value.
+    int step_one(gl_cvdesc *cd, const unsigned char *&in, unsigned char *&out, long long &room)
+    {
+        store(in, out, room);
+        int r = step(cd, nullptr, job, Mode{});
+        load(in, out, room);
+        if (r != 0)
+            return -r;
+        return job.done ? 1 : 0;
+    }
+};
+
+template <bool kWrite>
+int single_byte_loop(gl_cvdesc *cd, const Accelerator *a, Job &job)
+{
+    const unsigned char *table = cd->sb_table;
+    const unsigned char *attention = a->attention;
+    const unsigned char stop = job.in_end != nullptr ? kNotPlain : kNotPlain | kTerminator;
+    Sync sync(job);
+    const unsigned char *in;
+    unsigned char *out;
+    long long room;
+    sync.load(in, out, room);
+    for (;;) {
+        long long avail = job.guard - in;
+        long long n = avail < room ? avail : room;
+        long long i = 0;
+        if (job.in_end != nullptr) {
+            for (; i + 8 <= n; i += 8) {
+                const unsigned char *p = in + i;
+                unsigned char any = attention[p[0]] | attention[p[1]] | attention[p[2]] | attention[p[3]] |
+                                    attention[p[4]] | attention[p[5]] | attention[p[6]] | attention[p[7]];
+                if ((any & stop) != 0)
+                    break;
+                if (kWrite)
+                    for (int k = 0; k < 8; ++k)
+                        out[i + k] = table[p[k]];
+            }
+        }
+        for (; i < n && (attention[in[i]] & stop) == 0; ++i)
+            if (kWrite)
+                out[i] = table[in[i]];
+        in += i;
+        if (kWrite)
+            out += i;
+        room -= i;
+        if (i == avail)
+            break;
+        int r = sync.step_one(cd, in, out, room);
+        if (r != 0)
+            return r > 0 ? 0 : -r;
+    }
+    sync.store(in, out, room);
+    return 0;
+}
+
+// The entry for byte b in the child node of a kDescend entry.
+inline const FastEntry *child(const FastNode *arena, const FastEntry &e, unsigned b)
+{
+    return reinterpret_cast<const FastEntry *>(reinterpret_cast<const char *>(arena) + e.bytes) + b;
+}
+
+template <bool kWrite>
+inline void emit(const FastEntry &e, int depth, const unsigned char *&in, unsigned char *&out, long long &room,
+                 bool whole_word)
+{
+    if (kWrite) {
+        std::memcpy(out, &e.bytes, whole_word ? 4 : e.len);
+        out += e.len;
+    }
+    in += depth;
+    room -= e.len;
+}
+
+template <bool kWrite>
+int multibyte_loop(gl_cvdesc *cd, Accelerator *a, Job &job)
+{
+    const FastNode *arena = a->arena;
+    const FastNode *root = &arena[kRoot];
+    const unsigned char *end = job.guard;
+    const bool ascii = a->ascii_runs && job.in_end != nullptr;
+    Sync sync(job);
+    const unsigned char *in;
+    unsigned char *out;
+    long long room;
+    sync.load(in, out, room);
+    while (in < end) {
+        const unsigned b = in[0];
+        if (b < 0x80 && ascii && end - in >= 8 && room >= 8 && ascii_run8(a, in)) {
+            if (kWrite) {
+                std::memcpy(out, in, 8);
+                out += 8;
+            }
+            in += 8;
+            room -= 8;
+            continue;
+        }
+        // Characters of one to three bytes whose nodes are built, until
+        // something needs attention, the room or the input gets short, or
+        // two ASCII bytes in a row may start a run.
+        const unsigned char *safe_end = end - 2;
+        while (in < safe_end && room >= 4) {
+            const FastEntry *e1 = &root->entry[in[0]];
+            if (e1->kind == kPlain) {
+                emit<kWrite>(*e1, 1, in, out, room, true);
+                if (ascii && (in[-1] | in[0]) < 0x80)
+                    break;
+                continue;
+            }
+            if (e1->kind != kDescend)
+                break;
+            const FastEntry *e2 = child(arena, *e1, in[1]);
+            if (e2->kind == kPlain) {
+                // Two-byte characters of the same lead byte share a node.
+                const unsigned lead = in[0];
+                const FastEntry *node = child(arena, *e1, 0);
+                do {
+                    emit<kWrite>(*e2, 2, in, out, room, true);
+                    if (in >= safe_end || room < 4 || in[0] != lead)
+                        break;
+                    e2 = node + in[1];
+                } while (e2->kind == kPlain);
+                continue;
+            }
+            if (e2->kind != kDescend)
+                break;
+            const FastEntry *e3 = child(arena, *e2, in[2]);
+            if (e3->kind != kPlain)
+                break;
+            emit<kWrite>(*e3, 3, in, out, room, true);
+        }
+        if (in >= end)
+            break;
+        const FastEntry *e = &root->entry[in[0]];
+        int depth = 1;
+        while (e->kind == kDescend && in + depth < end) {
+            e = child(arena, *e, in[depth]);
+            ++depth;
+        }
+        if (e->kind == kPlain && room >= 4) {
+            emit<kWrite>(*e, depth, in, out, room, true);
+            continue;
+        }
+        if (e->kind == kBuild && build_path(cd, a, in, end - in)) {
+            arena = a->arena; // the arena may have moved
+            root = &arena[kRoot];
+            continue;
+        }
+        if (e->kind == kPlain && room >= e->len) {
+            emit<kWrite>(*e, depth, in, out, room, false);
+            continue;
+        }
+        int r = sync.step_one(cd, in, out, room);
+        if (r != 0)
+            return r > 0 ? 0 : -r;
+    }
+    sync.store(in, out, room);
+    return 0;
+}
+
+} // namespace
 
 int run_single_byte(gl_cvdesc *cd, Job &job)
 {
     auto *a = static_cast<Accelerator *>(cd->accelerator);
     if (a == nullptr || cd->sb_table == nullptr)
         return run_plain(cd, job);
-    const unsigned char *table = cd->sb_table;
-    const unsigned char *attention = a->attention;
-    const unsigned char stop = job.in_end != nullptr ? kNotPlain : kNotPlain | kTerminator;
-    Cursor c(job);
-    for (;;) {
-        long long avail = job.guard - c.in;
-        long long n = avail < c.room ? avail : c.room;
-        long long i = 0;
-        if (job.in_end != nullptr) {
-            for (; i + 8 <= n; i += 8) {
-                const unsigned char *p = c.in + i;
-                unsigned char any = attention[p[0]] | attention[p[1]] | attention[p[2]] | attention[p[3]] |
-                                    attention[p[4]] | attention[p[5]] | attention[p[6]] | attention[p[7]];
-                if ((any & stop) != 0)
-                    break;
-                if (c.out != nullptr)
-                    for (int k = 0; k < 8; ++k)
-                        c.out[i + k] = table[p[k]];
-            }
-        }
-        for (; i < n && (attention[c.in[i]] & stop) == 0; ++i)
-            if (c.out != nullptr)
-                c.out[i] = table[c.in[i]];
-        c.in += i;
-        if (c.out != nullptr)
-            c.out += i;
-        c.room -= i;
-        c.produced += i;
-        if (i == avail)
-            break;
-        int r = slow_step(cd, job, c);
-        if (r != 0)
-            return r > 0 ? 0 : -r;
-    }
-    c.store(job);
-    return 0;
+    return job.out != nullptr ? single_byte_loop<true>(cd, a, job) : single_byte_loop<false>(cd, a, job);
 }
 
 int run_multibyte(gl_cvdesc *cd, Job &job)
 {
     auto *a = static_cast<Accelerator *>(cd->accelerator);
-    if (a == nullptr || a->root == nullptr)
+    if (a == nullptr || a->node_count < 2)
         return run_plain(cd, job);
-    const unsigned char *end = job.guard;
-    const bool ascii = a->ascii_identity && job.in_end != nullptr;
-    Cursor c(job);
-    while (c.in < end) {
-        if (ascii && end - c.in >= 8 && c.room >= 8 && plain_ascii8(c.in)) {
-            if (c.out != nullptr) {
-                std::memcpy(c.out, c.in, 8);
-                c.out += 8;
-            }
-            c.in += 8;
-            c.room -= 8;
-            c.produced += 8;
-            continue;
-        }
-        FastNode *node = a->root;
-        const FastEntry *e = &node->entry[c.in[0]];
-        int depth = 1;
-        while (e->kind == kDescend && c.in + depth < end) {
-            FastNode *&child = node->child[c.in[depth - 1]];
-            if (child == nullptr && (child = build_node(cd, a, c.in, depth)) == nullptr)
-                break;
-            node = child;
-            e = &node->entry[c.in[depth]];
-            ++depth;
-        }
-        if (e->kind != kPlain || c.room < e->len) {
-            int r = slow_step(cd, job, c);
-            if (r != 0)
-                return r > 0 ? 0 : -r;
-            continue;
-        }
-        if (c.out != nullptr) {
-            if (c.room >= 4)
-                std::memcpy(c.out, &e->bytes, 4);
-            else
-                std::memcpy(c.out, &e->bytes, e->len);
-            c.out += e->len;
-        }
-        c.in += depth;
-        c.room -= e->len;
-        c.produced += e->len;
-    }
-    c.store(job);
-    return 0;
+    return job.out != nullptr ? multibyte_loop<true>(cd, a, job) : multibyte_loop<false>(cd, a, job);
 }
 
 } // namespace gls::cv

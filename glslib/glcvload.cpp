@@ -13,7 +13,8 @@
 
 #include "glcommon.h"
 #include "glcv_int.h"
-#include "glcvseam.h"
+#include "gl_dl.h"
+#include "gl_names.h"
 
 extern "C" {
 gl_cvdesc cd_enomem = {GL_ENOMEM, nullptr, nullptr, 0, 0, {}, {}, {}, {}, 0, 0, 0, 0, 0, 0, 0, 0.0, {}, nullptr, 0, nullptr};
@@ -38,11 +39,11 @@ int read_header(FILE *f)
 {
     char line[128];
     if (!read_line(f, line, sizeof line) || std::strcmp(line, kFileType) != 0) {
-        cvseam::message("Invalid CVO file. Wrong FILE_TYPE.");
+        gl_message("Invalid CVO file. Wrong FILE_TYPE.");
         return GL_EFILEERR;
     }
     if (!read_line(f, line, sizeof line) || std::strcmp(line, kVersion) != 0) {
-        cvseam::message("Invalid CVO file. Wrong Version.");
+        gl_message("Invalid CVO file. Wrong Version.");
         return GL_EFILEERR;
     }
     if (!read_line(f, line, sizeof line))
@@ -152,7 +153,7 @@ int read_body(FILE *f, gl_cvdesc *cd)
         if (!read_int(f, -0x7FFFFFFFL, 0x7FFFFFFFL, *v))
             return GL_EFILEERR;
     if (cd->target_max_len < 1 || cd->target_max_len > 4) {
-        cvseam::message("cv->target_max_len should be in range 1..4");
+        gl_message("cv->target_max_len should be in range 1..4");
         return GL_EFILEERR;
     }
     if (cd->target_min_len < 0 || cd->target_min_len > cd->target_max_len || cd->source_min_len < 1 ||
@@ -245,27 +246,41 @@ int read_file(FILE *f, gl_cvdesc **out)
         *out = r == GL_ENOMEM ? &cd_enomem : &cd_fileerr;
         return -1;
     }
-    cvseam::message("CVO file loaded successfully.");
+    gl_message("CVO file loaded successfully.");
     *out = cd;
     return 1;
 }
 
-int load_by_numbers(gl_cvdesc **out, uint16_t source, uint16_t target, const char *directory)
+// A context for the name and path functions, so that their error numbers
+// do not land in the process-wide one.
+struct Scratch {
+    int error;
+};
+
+int load_by_numbers(gl_cvdesc **out, unsigned source, unsigned target, const char *directory)
 {
-    char name[16];
-    std::snprintf(name, sizeof name, "%04x%04x.cvo", source, target);
+    Scratch scratch{};
+    char name[GL_OUT_BUFSIZE];
     FILE *f = nullptr;
-    if (directory != nullptr) {
-        std::string path = std::string(directory) + '\xFF' + name;
-        f = cvseam::open_with_cookie(path.c_str());
-    } else {
-        f = cvseam::search_conversion_file(name);
-    }
+    if (gl_cs_nums2cv_fname(&scratch, source, target, name, directory) == 0)
+        f = directory != nullptr ? gl_open_file(&scratch, name) : gl_path_search(&scratch, name, "cv", "9");
     if (f == nullptr) {
-        *out = &cd_fileerr;
+        *out = scratch.error == GL_ENOMEM ? &cd_enomem : &cd_fileerr;
         return -1;
     }
     return read_file(f, out);
+}
+
+// The code-set name of a specification: the text after '.' up to '@', a
+// space or the end (at most 21 characters); a text without '.' is a name.
+std::string code_set_name(const char *spec)
+{
+    const char *dot = std::strchr(spec, '.');
+    const char *p = dot != nullptr ? dot + 1 : spec;
+    std::string name;
+    while (*p != '\0' && *p != '@' && *p != ' ' && name.size() <= GL_CS_NAME_MAX)
+        name += *p++;
+    return name;
 }
 
 } // namespace
@@ -273,17 +288,17 @@ int load_by_numbers(gl_cvdesc **out, uint16_t source, uint16_t target, const cha
 extern "C" int gl_cv_load(gl_cvdesc **out, const char *target_spec, const char *source_spec,
                           const char *registry, const char *directory)
 {
-    static_cast<void>(registry);
     if (out == nullptr)
         return -1;
     try {
-        if (cvseam::init_unicode_service(nullptr) != 0) {
+        Scratch scratch{};
+        if (gl_init_glu(&scratch) != 0) {
             *out = &cd_fileerr;
             return -1;
         }
-        uint16_t source = cvseam::spec_to_number(source_spec);
-        uint16_t target = cvseam::spec_to_number(target_spec);
-        if (source == cvseam::kInvalidCodeSet || target == cvseam::kInvalidCodeSet) {
+        unsigned source = gl_lc_spec2cs_num(&scratch, source_spec, registry);
+        unsigned target = gl_lc_spec2cs_num(&scratch, target_spec, registry);
+        if (source == GL_CS_INVALID || target == GL_CS_INVALID) {
             *out = &cd_einval;
             return -1;
         }
@@ -312,7 +327,8 @@ extern "C" int gl_iconv_open(gl_cvdesc **out, const char *target_name, const cha
         *out = &cd_fileerr;
         return -1;
     }
-    FILE *f = cvseam::search_conversion_file(name);
+    Scratch scratch{};
+    FILE *f = gl_path_search(&scratch, name, "cv", "9");
     if (f == nullptr) {
         *out = &cd_fileerr;
         return -1;
@@ -329,10 +345,12 @@ extern "C" int gl_cv_open(gl_cvdesc **out, const char *target_spec, const char *
         return -1;
     }
     try {
-        std::string target = cvseam::code_set_name(target_spec);
-        std::string source = cvseam::code_set_name(source_spec);
-        uint16_t tn = cvseam::name_to_number(target), sn = cvseam::name_to_number(source);
-        bool numbered = tn != cvseam::kInvalidCodeSet && sn != cvseam::kInvalidCodeSet;
+        std::string target = code_set_name(target_spec);
+        std::string source = code_set_name(source_spec);
+        Scratch scratch{};
+        unsigned tn = gl_cs_name2cs_num(&scratch, target.c_str(), nullptr);
+        unsigned sn = gl_cs_name2cs_num(&scratch, source.c_str(), nullptr);
+        bool numbered = tn != GL_CS_INVALID && sn != GL_CS_INVALID;
         if (strcasecmp(target.c_str(), source.c_str()) == 0 || (numbered && tn == sn)) {
             *out = nullptr;
             return 0;

@@ -200,7 +200,7 @@ TEST(FrontEnd, LoadConvertUnload)
     unsigned char table[256];
     ASSERT_EQ(trw_gl_cv_sb2sb_table("en_US.1252", "en_US.8859-1", table), 0);
     EXPECT_EQ(table[0xE9], 0xE9);
-    EXPECT_EQ(table['A'], 'A');
+    EXPECT_EQ(table[0x41], 'A');
     EXPECT_EQ(trw_gl_cv_sb2sb_table("en_US.utf8", "en_US.8859-1", table), -1);
     EXPECT_EQ(trw_gl_cv_sb2sb_table("en_US.819", "en_US.8859-1", table), 0);
     EXPECT_EQ(table[200], 200);
