@@ -14,12 +14,15 @@
 
 #include "gl_conv.h"
 #include "gl_errno.h"
+#include "gl_names.h"
 
 namespace {
 
 std::string scratch_dir()
 {
     static std::string dir = [] {
+        setenv("TARNWELLDIR", TRW_FUZZ_DATA_DIR, 0); // the code-set registry
+        gl_cache_registry(nullptr, nullptr);
         char tmpl[] = "/tmp/glcvfzXXXXXX";
         return std::string(mkdtemp(tmpl));
     }();
