@@ -84,15 +84,16 @@ struct GlsEnv;
 
 /* Builds the number format of a locale environment (NULL: the current one)
  * on its first use; later calls do nothing. Initialises the environment
- * first when it is not. Building never fails: an invalid point falls back
- * to ".", invalid separators become empty, invalid signs "+" and "-".
- * Returns 0, or the negative status of the locale initialisation (the
- * format is then built from DBMONEY alone, as for a locale without NUMERIC
- * and MONETARY data). */
+ * first when it is the current one. Building never fails: an invalid point
+ * falls back to ".", invalid separators become empty, invalid signs "+" and
+ * "-". Returns 0, or the negative status of the locale initialisation
+ * (nothing is built then). */
 int rmoninit(struct GlsEnv *env);
 
-/* The current environment's number format, built when needed (never NULL).
- * *status (may be NULL) receives rmoninit's result. */
+/* The current environment's number format, initialising the environment
+ * and building the format when needed; never NULL: while the locale cannot
+ * be initialised, a plain format ("." and "-") stands in. *status (may be
+ * NULL) receives the initialisation's result. */
 const numfmt *gls_numfmt(int *status);
 
 /* Fills the current environment's format from the client locale's derived

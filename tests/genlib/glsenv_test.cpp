@@ -591,3 +591,21 @@ TEST(GlsEnvReadme, WorkedExample)
     EXPECT_STREQ(sent, "\xc3\xa4");
     std::free(sent);
 }
+
+TEST(GlsEnvMultibyte, ShiftJisClientKeepsAsciiAndTrimsIdeographicBlanks)
+{
+    clear_locale_settings();
+    setenv("CLIENT_LOCALE", "ja_JP.sjis", 1);
+    ASSERT_EQ(chkglsinit(), 0);
+    EXPECT_EQ(CheckGlsEnv()->locale->single_byte, 0);
+    decvalue dec;
+    ASSERT_EQ(deccvasc("12.5", 4, &dec), 0);
+    EXPECT_EQ(decimal_text(dec), "12.5");
+    // An ideographic space (0x8140) is a trailing blank; a kanji whose
+    // second byte is 0x20-like is not cut.
+    EXPECT_EQ(byleng("ab\x81\x40 ", 5), 2);
+    EXPECT_EQ(byleng("\x95\x5c", 2), 2);
+    const gls_name_block *months = state().mon_names;
+    ASSERT_NE(months, nullptr);
+    EXPECT_GE(months->count, 12);
+}

@@ -257,3 +257,16 @@ TEST(MoneyFrontEnds, LocaleThatCannotLoadFailsEveryFrontEnd)
     EXPECT_EQ(rmoninit(nullptr), GLS_ELOCALE);
     EXPECT_STREQ(gls_numfmt(nullptr)->decimal_point, ".") << "the plain format stands in";
 }
+
+TEST(Dbmoney, MultibyteFrontTextInUtf8)
+{
+    settings("en_US.utf8", "\xe2\x82\xac,");
+    const gls_money_state &m = money();
+    EXPECT_STREQ(m.front_symbol, "\xe2\x82\xac");
+    EXPECT_EQ(rfrontlen(), 3);
+    EXPECT_STREQ(m.fmt.decimal_point, ",");
+    EXPECT_EQ(formatted_money("-2,5"), "\xe2\x82\xac-2,50");
+    decvalue back{};
+    ASSERT_EQ(trw_gl_convert_money(&back, "\xe2\x82\xac" "1.000,25", nullptr), 0);
+    EXPECT_EQ(plain(back), "1000,25");
+}
