@@ -133,9 +133,35 @@ int read_hexadecimal(const char *p, const char *end, bool negative, decvalue *de
 }
 
 struct Scanned {
-    unsigned char digits[kMaxDigits];
+    unsigned char digits[kMaxDigits + 1]; // one more for a padding zero
     int count = 0;
     long exp10 = 0;
+    bool significant = false;
+
+    // Takes a run of digit characters, before or after the point: leading
+    // zeros only move the exponent, the first 32 significant digits are kept.
+    void take(const char *from, const char *to, bool fraction)
+    {
+        if (!significant) {
+            const char *first = from;
+            while (first < to && *first == '0')
+                ++first;
+            if (fraction)
+                exp10 -= first - from;
+            from = first;
+            if (from == to)
+                return;
+            significant = true;
+        }
+        if (!fraction)
+            exp10 += to - from;
+        long n = to - from;
+        if (n > kMaxDigits - count)
+            n = kMaxDigits - count;
+        for (long i = 0; i < n; ++i)
+            digits[count + i] = static_cast<unsigned char>(from[i] - '0');
+        count += static_cast<int>(n);
+    }
 };
 
 // The digits, point, separators and exponent of a decimal text; p moves
@@ -143,22 +169,15 @@ struct Scanned {
 bool scan_decimal(const char *&p, const char *start, const char *end, const numfmt &f, Scanned &s)
 {
     bool seen_point = false;
-    bool seen_significant = false;
     bool checked_grouping = false;
-    while (p < end) {
-        const unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
-        if (digit < 10) {
-            if (digit != 0 || seen_significant) {
-                seen_significant = true;
-                if (s.count < kMaxDigits)
-                    s.digits[s.count++] = static_cast<unsigned char>(digit);
-                if (!seen_point)
-                    ++s.exp10;
-            } else if (seen_point) {
-                --s.exp10;
-            }
+    for (;;) {
+        const char *run = p;
+        while (p < end && is_digit(*p))
             ++p;
-        } else if (at_text(p, end, f.decimal_point, f.decimal_point_len)) {
+        s.take(run, p, seen_point);
+        if (p == end)
+            break;
+        if (at_text(p, end, f.decimal_point, f.decimal_point_len)) {
             if (seen_point)
                 return false;
             seen_point = true;
@@ -415,15 +434,21 @@ int load_decimal_digits(decvalue *dec, bool negative, const unsigned char *digit
     const int lead = (exp10 % 2) != 0 ? 1 : 0;
     if (count + lead > kMaxDigits)
         count = kMaxDigits - lead;
-    unsigned char run[kMaxDigits + 2];
-    run[0] = 0;
-    std::memcpy(run + 1, digits, static_cast<size_t>(count));
-    run[count + 1] = 0;
-    const unsigned char *from = run + 1 - lead;
-    int npairs = (count + lead + 1) / 2;
     unsigned char pairs[DEC_NPAIRS];
-    for (int i = 0; i < npairs; ++i)
-        pairs[i] = static_cast<unsigned char>(from[2 * i] * 10 + from[2 * i + 1]);
+    int npairs = (count + lead + 1) / 2;
+    // Digit i of the run with the leading zero: digits[i - lead].
+    if (lead != 0) {
+        pairs[0] = digits[0];
+        for (int i = 1; i < npairs; ++i) {
+            const int at = 2 * i - 1;
+            pairs[i] = static_cast<unsigned char>(digits[at] * 10 + (at + 1 < count ? digits[at + 1] : 0));
+        }
+    } else {
+        for (int i = 0; i < npairs; ++i) {
+            const int at = 2 * i;
+            pairs[i] = static_cast<unsigned char>(digits[at] * 10 + (at + 1 < count ? digits[at + 1] : 0));
+        }
+    }
     const long exponent = exp10 >= -1 ? (exp10 + 1) / 2 : -((-exp10) / 2);
     if (exponent < DEC_MINEXP || exponent > DEC_MAXEXP || pairs[0] == 0) {
         // Out of range (or a run not led by a digit): decload clamps and
