@@ -6,6 +6,8 @@
 // tries to create it again.
 #include "gentcb.h"
 
+#include "glsenv.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -17,11 +19,6 @@ int16_t ansidb = 0;
 namespace {
 
 constexpr int kNoMemory = -406;
-
-// The save area of the built-in default locale environment; the locale
-// environments the client creates bring their own.
-constexpr std::size_t kSaveAreaSize = 236;
-alignas(8) unsigned char default_save_area[kSaveAreaSize];
 
 // The block for the conversion-error accessors, created without the library
 // check.
@@ -130,5 +127,5 @@ extern "C" int gen_setansidb(int flag)
 
 extern "C" void *CheckSaveAreaInit(void)
 {
-    return default_save_area;
+    return CheckGlsEnv()->save_area;
 }

@@ -29,6 +29,12 @@ typedef struct gentcb {
     /* Message catalogs. */
     int32_t gt_catfd; /* descriptor of the open message catalog, -1 when none */
 
+    /* DECIMAL conversions: the work buffer of the digit-string functions
+     * (dececvt, decfcvt, dectoasc) and the TRW_USE_PREC_16 answer. */
+    char *gt_decbuf;        /* malloc'd, or NULL before the first use */
+    int32_t gt_decbuf_size; /* bytes of gt_decbuf */
+    int32_t gt_prec16;      /* 0 not read yet, 1 "1", 2 anything else */
+
     /* The groups of the other families follow here. */
 } gentcb_t;
 

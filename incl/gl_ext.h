@@ -148,6 +148,35 @@ long gl_ext_ftell(FILE *stream);
 int gl_ext_currdate(gl_ext_date *out);
 int gl_ext_currtime(gl_ext_time *out);
 
+/* The data-type library's hook set, which its locale environment installs
+ * in every slot (glsenv.h, initgls). They behave as the defaults, except:
+ * cl_ext_errno of a null context is a process-wide int of the data-type
+ * library; cl_ext_getenv is the settings registry's lookup (ggetenv);
+ * cl_ext_putenv splits "NAME=value" at the first '=' (the name cut to 80
+ * characters) and sets it in the process environment (gputenv), returning 0,
+ * or -1 for a text without '=' or when the setting fails; cl_ext_currdate
+ * gives the current date of the DATETIME routines. */
+int *cl_ext_errno(void *context);
+char *cl_ext_getenv(const char *name);
+int cl_ext_putenv(char *text);
+void *cl_ext_malloc(size_t size);
+void *cl_ext_calloc(size_t count, size_t size);
+void *cl_ext_realloc(void *block, size_t size);
+void cl_ext_free(void *block);
+FILE *cl_ext_fopen(const char *path, const char *mode);
+int cl_ext_fclose(FILE *stream);
+int cl_ext_fgetc(FILE *stream);
+int cl_ext_getc(FILE *stream);
+int cl_ext_ungetc(int c, FILE *stream);
+char *cl_ext_fgets(char *buffer, int size, FILE *stream);
+size_t cl_ext_fwrite(const void *data, size_t size, size_t count, FILE *stream);
+int cl_ext_feof(FILE *stream);
+int cl_ext_ferror(FILE *stream);
+int cl_ext_fseek(FILE *stream, long offset, int whence);
+long cl_ext_ftell(FILE *stream);
+int cl_ext_currdate(gl_ext_date *out);
+int cl_ext_currtime(gl_ext_time *out);
+
 #ifdef __cplusplus
 }
 #endif

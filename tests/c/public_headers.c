@@ -1,4 +1,5 @@
 /* Includes every public header as C11 and calls one function of each. */
+#include "decconv.h"
 #include "decimal.h"
 #include "gentcb.h"
 #include "gl_cache.h"
@@ -11,7 +12,9 @@
 #include "gl_multi.h"
 #include "gl_names.h"
 #include "glsclient.h"
+#include "glsenv.h"
 #include "glversion.h"
+#include "numfmt.h"
 #include "osclient.h"
 #include "osenv.h"
 #include "osstore.h"
@@ -36,8 +39,6 @@ static void check(int ok, const char *what)
 int main(void)
 {
     unsigned char four[4];
-    unsigned char one_pair[1] = {5};
-    decvalue half;
     stlong(-2, four);
     check(ldlong(four) == -2, "osutil stlong/ldlong");
     check(os_client_locale() == NULL, "osclient no hooks");
@@ -60,7 +61,15 @@ int main(void)
     check(_gl_glu_enabled() == 0 && glx_gluLoc(NULL, GL_LC_CTYPE) == NULL, "gl_dl");
     check(gl_ctype(NULL, "alpha") == GL_CLASS_ALPHA, "gl_locale");
     check(sqprvers(1, "-V", "x", NULL) == 0, "rprvers returns");
-    check(decload(&half, 1, 0, one_pair, 1) == 0 && dec2prec(&half) == 0x102, "decimal decload");
+    {
+        unsigned char one_pair[1] = {5};
+        decvalue half;
+        int32_t back = 0;
+        check(decload(&half, 1, 0, one_pair, 1) == 0 && half.ndigits == 1, "decimal decload");
+        check(deccvlong(-7, &half) == 0 && dectolong(&half, &back) == 0 && back == -7, "decconv");
+    }
+    check(strcmp(getalsloc("sjis"), "ja_JP.sjis") == 0 && getiniterr(12) == GLS_ECODESET, "glsenv");
+    check(rfrontlen() >= 0 && cl_ext_putenv("NOEQUALS") == -1, "numfmt and the client hooks");
     check(gl_mb_loc_max(NULL) == 0, "gl_char");
     check(gl_cv_outbuflen(NULL, 3) == 3 && gl_cv_unload(&cd_fileerr) == 0, "gl_conv");
     check(is8bitstr("\xe9") == 1 && trw_gls_client() != NULL, "glsclient");

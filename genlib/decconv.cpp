@@ -1,0 +1,512 @@
+// DECIMAL text conversions in the client number format: deccvasc (text to
+// DECIMAL, with the grouping check of thousands separators and the
+// hexadecimal form), dectoasc and dbltoasc (DECIMAL to fixed text, falling
+// back to the exponent form when the places do not fit), and the loader of
+// decimal digit runs the other conversions share.
+//
+// Text is scanned in place within its length; nothing is copied. Digits are
+// gathered as 0.d1 d2 ... times 10^E (E the decimal exponent) and packed
+// into base-100 pairs so that the point falls between pairs.
+#include <cstdio>
+#include <cstring>
+
+#include "decconv.h"
+#include "decconvint.h"
+#include "glschar.h"
+#include "glsenv.h"
+
+namespace {
+
+constexpr int kNotNumber = -1213;
+constexpr int kMaxDigits = 32;
+constexpr long kMinExp10 = -129;
+constexpr long kMaxExp10 = 125;
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// True when the text at p begins with what (len bytes, none for len 0).
+inline bool at_text(const char *p, const char *end, const char *what, int len)
+{
+    return len > 0 && end - p >= len && *p == *what &&
+           (len == 1 || std::memcmp(p + 1, what + 1, static_cast<size_t>(len - 1)) == 0);
+}
+
+// The value of a hexadecimal digit in either case, or -1.
+int hex_value(char c)
+{
+    static constexpr char kDigits[] = "0123456789abcdef";
+    const char lower = static_cast<char>(c >= 'A' && c <= 'F' ? c + ('a' - 'A') : c);
+    const char *at = lower != '\0' ? std::strchr(kDigits, lower) : nullptr;
+    return at != nullptr ? static_cast<int>(at - kDigits) : -1;
+}
+
+// Blanks, then the end of the text or a newline.
+bool only_blanks_left(const char *p, const char *end)
+{
+    while (p < end && *p == ' ')
+        ++p;
+    return p == end || *p == '\n';
+}
+
+// True when the run [from, to) holds digits only.
+bool all_digits(const char *from, const char *to)
+{
+    for (; from < to; ++from)
+        if (!is_digit(*from))
+            return false;
+    return true;
+}
+
+// The grouping check on the first thousands separator: the integer part of
+// the text must be split by separators where the grouping says, read from
+// the right; 0 repeats the size before it, -1 (or 127) allows no further
+// separator.
+bool grouping_ok(const char *p, const char *end, const numfmt &f)
+{
+    while (p < end && (*p == ' ' || *p == '-' || *p == '+'))
+        ++p;
+    const char *stop = p;
+    const char *at = p;
+    while (at < end && !at_text(at, end, f.decimal_point, f.decimal_point_len)) {
+        if (is_digit(*at))
+            ++at;
+        else if (at_text(at, end, f.thousands_sep, f.thousands_sep_len))
+            at += f.thousands_sep_len;
+        else
+            break;
+    }
+    const int seplen = f.thousands_sep_len;
+    if (f.grouping[0] <= 0 || f.grouping[0] == 127)
+        return false;
+    int size = 0;
+    for (int i = 0;; ++i) {
+        const signed char g = i < NUMFMT_GROUPS ? f.grouping[i] : 0;
+        if (g < 0 || g == 127)
+            return all_digits(stop, at);
+        if (g > 0)
+            size = g;
+        if (at - stop <= size)
+            return all_digits(stop, at);
+        if (!all_digits(at - size, at))
+            return false;
+        at -= size;
+        if (at - stop < seplen || std::memcmp(at - seplen, f.thousands_sep, static_cast<size_t>(seplen)) != 0)
+            return false;
+        at -= seplen;
+        if (g == 0)
+            --i; // stay on the repeating size
+    }
+}
+
+bool separator_is_blank(const numfmt &f)
+{
+    return (glsc::char_class(CheckGlsEnv()->locale, f.thousands_sep, f.thousands_sep_len, nullptr) &
+            GL_CLASS_BLANK) != 0;
+}
+
+// "0x..." after the sign: hexadecimal digits into 32 bits (wrapping),
+// loaded as that 32-bit value.
+int read_hexadecimal(const char *p, const char *end, bool negative, decvalue *dec)
+{
+    uint32_t value = 0;
+    const char *first = p;
+    for (int d; p < end && (d = hex_value(*p)) >= 0; ++p)
+        value = value * 16 + static_cast<uint32_t>(d);
+    if (p == first || !only_blanks_left(p, end))
+        return kNotNumber;
+    if (negative)
+        value = 0u - value;
+    const auto wrapped = static_cast<int32_t>(value);
+    const uint32_t magnitude = wrapped < 0 ? 0u - value : value;
+    unsigned char digits[10];
+    int n = 0;
+    char text[11];
+    int len = std::snprintf(text, sizeof text, "%u", magnitude);
+    for (int i = 0; i < len; ++i)
+        if (n > 0 || text[i] != '0')
+            digits[n++] = static_cast<unsigned char>(text[i] - '0');
+    if (n == 0) {
+        decconv::set_zero(dec);
+        return 0;
+    }
+    return decconv::load_decimal_digits(dec, wrapped < 0, digits, n, n);
+}
+
+struct Scanned {
+    unsigned char digits[kMaxDigits + 1]; // one more for a padding zero
+    int count = 0;
+    long exp10 = 0;
+    bool significant = false;
+
+    // Takes a run of digit characters, before or after the point: leading
+    // zeros only move the exponent, the first 32 significant digits are kept.
+    void take(const char *from, const char *to, bool fraction)
+    {
+        if (!significant) {
+            const char *first = from;
+            while (first < to && *first == '0')
+                ++first;
+            if (fraction)
+                exp10 -= first - from;
+            from = first;
+            if (from == to)
+                return;
+            significant = true;
+        }
+        if (!fraction)
+            exp10 += to - from;
+        long n = to - from;
+        if (n > kMaxDigits - count)
+            n = kMaxDigits - count;
+        for (long i = 0; i < n; ++i)
+            digits[count + i] = static_cast<unsigned char>(from[i] - '0');
+        count += static_cast<int>(n);
+    }
+};
+
+// The digits, point, separators and exponent of a decimal text; p moves
+// past them. False when the text is not a number.
+bool scan_decimal(const char *&p, const char *start, const char *end, const numfmt &f, Scanned &s)
+{
+    bool seen_point = false;
+    bool checked_grouping = false;
+    for (;;) {
+        const char *run = p;
+        while (p < end && is_digit(*p))
+            ++p;
+        s.take(run, p, seen_point);
+        if (p == end)
+            break;
+        if (at_text(p, end, f.decimal_point, f.decimal_point_len)) {
+            if (seen_point)
+                return false;
+            seen_point = true;
+            p += f.decimal_point_len;
+        } else if (at_text(p, end, f.thousands_sep, f.thousands_sep_len)) {
+            if (seen_point) {
+                if (separator_is_blank(f))
+                    break;
+                return false;
+            }
+            if (!checked_grouping && !grouping_ok(start, end, f))
+                return false;
+            checked_grouping = true;
+            p += f.thousands_sep_len;
+        } else {
+            break;
+        }
+    }
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        bool negative = false;
+        if (p < end && (*p == '+' || *p == '-'))
+            negative = *p++ == '-';
+        long exponent = 0;
+        for (; p < end && is_digit(*p); ++p)
+            if (exponent < 1000000)
+                exponent = exponent * 10 + (*p - '0');
+        s.exp10 += negative ? -exponent : exponent;
+    }
+    return true;
+}
+
+// The sign at p (moving past it): true for a negative value.
+bool read_sign(const char *&p, const char *end, const numfmt &f)
+{
+    if (at_text(p, end, f.negative_sign, f.negative_sign_len)) {
+        p += f.negative_sign_len;
+        return true;
+    }
+    if (at_text(p, end, f.positive_sign, f.positive_sign_len)) {
+        p += f.positive_sign_len;
+        return false;
+    }
+    if (f.positive_sign_len == 0 && p < end && *p == '+') {
+        ++p;
+        return false;
+    }
+    if (p < end && *p == '-') {
+        ++p;
+        return true;
+    }
+    return false;
+}
+
+int convert_text(const char *p, const char *end, const numfmt &f, decvalue *dec)
+{
+    const char *start = p;
+    const bool negative = read_sign(p, end, f);
+    if (p == end || !(is_digit(*p) || at_text(p, end, f.decimal_point, f.decimal_point_len)))
+        return kNotNumber;
+    if (*p == '0' && end - p >= 2 && (p[1] == 'x' || p[1] == 'X'))
+        return read_hexadecimal(p + 2, end, negative, dec);
+    Scanned s;
+    if (!scan_decimal(p, start, end, f, s) || !only_blanks_left(p, end))
+        return kNotNumber;
+    if (s.count == 0) {
+        decconv::set_zero(dec);
+        return 0;
+    }
+    if (s.exp10 < kMinExp10 || s.exp10 > kMaxExp10)
+        return kNotNumber;
+    int status = decconv::load_decimal_digits(dec, negative, s.digits, s.count, s.exp10);
+    // The largest decimal exponent lands on the exponent 63 that decload
+    // reports as overflow; the text keeps that value.
+    if (status == DEC_OVERFLOW && s.exp10 == kMaxExp10)
+        return 0;
+    return status == 0 ? 0 : kNotNumber;
+}
+
+// ---- DECIMAL to text ----------------------------------------------------------------------
+
+enum class SignStyle {
+    kMinusUnlessZero, // dectoasc: "-", left out when every shown digit is 0
+    kLocaleAlways,    // dbltoasc: the negative sign, always
+};
+
+struct Writer {
+    char *buf;
+    int len;
+    int at = 0;
+    void put(const char *s, int n)
+    {
+        std::memcpy(buf + at, s, static_cast<size_t>(n));
+        at += n;
+    }
+    void put(char c) { buf[at++] = c; }
+};
+
+void fill(char *buf, int len, char c)
+{
+    if (len > 0)
+        std::memset(buf, c, static_cast<size_t>(len));
+}
+
+// dectoexp: the exponent form in len bytes, or the buffer all "*" and -1.
+// The exponent's width depends on the rounding, so the digits are sized
+// again when a rounding carry moves the point.
+int exponent_form(const decvalue *dec, char *buf, int len, const numfmt &f)
+{
+    decconv::Digits d;
+    decconv::make_digits(dec, 40, false, d);
+    int point = d.point;
+    const int sign_width = d.negative ? f.negative_sign_len : 0;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int exponent = point - 1;
+        const int overhead = f.decimal_point_len + 3 + sign_width + (exponent < 0 ? 1 : 0) +
+                             (exponent > 99 || exponent < -99 ? 1 : 0);
+        if (overhead >= len)
+            break;
+        decconv::make_digits(dec, len - overhead, false, d);
+        if (d.point != point) {
+            point = d.point;
+            continue;
+        }
+        long last = d.count - 1;
+        while (last > 0 && d.at(last) == '0')
+            --last;
+        Writer w{buf, len};
+        if (d.negative)
+            w.put(f.negative_sign, f.negative_sign_len);
+        w.put(d.at(0));
+        if (last > 0) {
+            w.put(f.decimal_point, f.decimal_point_len);
+            for (long i = 1; i <= last; ++i)
+                w.put(d.at(i));
+        }
+        char tail[8];
+        const int n = std::snprintf(tail, sizeof tail, "e%s%02d", exponent < 0 ? "-" : "",
+                                    exponent < 0 ? -exponent : exponent);
+        w.put(tail, n);
+        return 0;
+    }
+    fill(buf, len, '*');
+    return -1;
+}
+
+// Places a value needs: twice the pairs after the point, one less when the
+// last pair ends in 0, at least 1.
+int places_needed(const decvalue *dec)
+{
+    const int n = dec->ndigits < 0 ? 0 : dec->ndigits > DEC_NPAIRS ? DEC_NPAIRS : dec->ndigits;
+    if (n == 0)
+        return 1;
+    int r = 2 * (n - dec->exponent);
+    if (dec->digits[n - 1] % 10 == 0)
+        --r;
+    return r < 1 ? 1 : r;
+}
+
+void write_fixed(const decconv::Digits &d, int r, bool show_sign, SignStyle style, const numfmt &f, Writer &w)
+{
+    if (show_sign) {
+        if (style == SignStyle::kLocaleAlways)
+            w.put(f.negative_sign, f.negative_sign_len);
+        else
+            w.put('-');
+    }
+    if (d.point > 0)
+        for (long i = 0; i < d.point; ++i)
+            w.put(d.at(i));
+    else
+        w.put('0');
+    if (r <= 0)
+        return;
+    w.put(f.decimal_point, f.decimal_point_len);
+    // dbltoasc without integer digits: the places after the last non-zero
+    // digit are NUL bytes (all of them when every digit is zero).
+    long last = d.count - 1;
+    const bool cut = style == SignStyle::kLocaleAlways && d.point <= 0;
+    if (cut)
+        while (last >= 0 && d.at(last) == '0')
+            --last;
+    for (long k = 0; k < r; ++k) {
+        const long i = d.point + k;
+        w.put((cut && (last < 0 || i > last)) ? '\0' : i < 0 ? '0' : i > last ? '\0' : d.at(i));
+    }
+}
+
+bool shows_only_zeros(const decconv::Digits &d)
+{
+    for (int i = 0; i < d.n && i < d.count; ++i)
+        if (d.d[i] != '0')
+            return false;
+    return true;
+}
+
+int to_text(const decvalue *dec, char *buf, int len, int places, SignStyle style, const numfmt &f)
+{
+    if (buf == nullptr || len < 0)
+        return -1;
+    fill(buf, len, ' ');
+    if (dec == nullptr || dec->sign == -1)
+        return 0;
+    long r = places < 0 ? places_needed(dec) : places;
+    for (;;) {
+        decconv::Digits d;
+        decconv::make_digits(dec, r, true, d);
+        const bool show_sign = d.negative && (style == SignStyle::kLocaleAlways || !shows_only_zeros(d));
+        const long sign_width = !show_sign ? 0 : style == SignStyle::kLocaleAlways ? f.negative_sign_len : 1;
+        const long need = sign_width + (d.point > 0 ? d.point : 1) + (r > 0 ? f.decimal_point_len + r : 0);
+        if (need <= len) {
+            Writer w{buf, len};
+            write_fixed(d, static_cast<int>(r), show_sign, style, f, w);
+            return 0;
+        }
+        const long excess = need - len;
+        if (d.point <= -4 || d.point <= -r)
+            break;
+        if (r >= excess)
+            r -= excess;
+        else if (r > 0 && excess <= r + f.decimal_point_len)
+            r = 0;
+        else
+            break;
+    }
+    return exponent_form(dec, buf, len, f);
+}
+
+} // namespace
+
+namespace decconv {
+
+void set_zero(decvalue *dec)
+{
+    dec->sign = 1;
+    dec->exponent = DEC_MINEXP;
+    dec->ndigits = 0;
+}
+
+void set_null(decvalue *dec)
+{
+    dec->sign = -1;
+    dec->exponent = 0;
+    dec->ndigits = 0;
+}
+
+int load_decimal_digits(decvalue *dec, bool negative, const unsigned char *digits, int count, long exp10)
+{
+    if (count <= 0) {
+        set_zero(dec);
+        return 0;
+    }
+    // A zero digit goes in front when the point would fall inside a pair.
+    const int lead = (exp10 % 2) != 0 ? 1 : 0;
+    if (count + lead > kMaxDigits)
+        count = kMaxDigits - lead;
+    unsigned char pairs[DEC_NPAIRS];
+    int npairs = (count + lead + 1) / 2;
+    // Digit i of the run with the leading zero: digits[i - lead].
+    if (lead != 0) {
+        pairs[0] = digits[0];
+        for (int i = 1; i < npairs; ++i) {
+            const int at = 2 * i - 1;
+            pairs[i] = static_cast<unsigned char>(digits[at] * 10 + (at + 1 < count ? digits[at + 1] : 0));
+        }
+    } else {
+        for (int i = 0; i < npairs; ++i) {
+            const int at = 2 * i;
+            pairs[i] = static_cast<unsigned char>(digits[at] * 10 + (at + 1 < count ? digits[at + 1] : 0));
+        }
+    }
+    const long exponent = exp10 >= -1 ? (exp10 + 1) / 2 : -((-exp10) / 2);
+    if (exponent < DEC_MINEXP || exponent > DEC_MAXEXP || pairs[0] == 0) {
+        // Out of range (or a run not led by a digit): decload clamps and
+        // reports.
+        const int clamped = exponent > 1000 ? 1000 : exponent < -1000 ? -1000 : static_cast<int>(exponent);
+        return decload(dec, negative ? 0 : 1, clamped, pairs, npairs);
+    }
+    while (pairs[npairs - 1] == 0)
+        --npairs;
+    dec->sign = negative ? 0 : 1;
+    dec->exponent = static_cast<int16_t>(exponent);
+    dec->ndigits = static_cast<int16_t>(npairs);
+    std::memcpy(dec->digits, pairs, static_cast<size_t>(npairs));
+    return 0;
+}
+
+} // namespace decconv
+
+extern "C" {
+
+int deccvasc(const char *text, int len, decvalue *dec)
+{
+    if (dec == nullptr)
+        return kNotNumber;
+    if (text == nullptr || len < 0) {
+        decconv::set_zero(dec);
+        return kNotNumber;
+    }
+    const char *p = text;
+    const char *nul = static_cast<const char *>(std::memchr(text, '\0', static_cast<size_t>(len)));
+    const char *end = nul != nullptr ? nul : text + len;
+    while (p < end && *p == ' ')
+        ++p;
+    if (p == end) {
+        decconv::set_null(dec);
+        return 0;
+    }
+    int status = 0;
+    const numfmt *f = gls_numfmt(&status);
+    if (status < 0) {
+        decconv::set_zero(dec);
+        return status;
+    }
+    status = convert_text(p, end, *f, dec);
+    if (status != 0)
+        decconv::set_zero(dec);
+    return status;
+}
+
+int dectoasc(const decvalue *dec, char *buf, int len, int places)
+{
+    const numfmt *f = dec != nullptr && dec->sign != -1 ? gls_numfmt(nullptr) : &decconv::format_as_is();
+    return to_text(dec, buf, len, places, SignStyle::kMinusUnlessZero, *f);
+}
+
+int dbltoasc(const decvalue *dec, char *buf, int len, int places)
+{
+    return to_text(dec, buf, len, places, SignStyle::kLocaleAlways, decconv::format_as_is());
+}
+
+} // extern "C"
