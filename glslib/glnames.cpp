@@ -5,6 +5,7 @@
 // back from a file name to a specification. Inputs are cut to the working
 // buffer sizes; outputs are checked against GL_OUT_BUFSIZE, never overrun.
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -439,7 +440,7 @@ extern "C" int gl_lc_fname2lc_pieces(void *context, const char *fname, char *lan
     string_view mod = text.substr(at, mod_end - at);
     std::snprintf(lang_terr, 6, "%c%c_%c%c", gls::ascii_lower(text[0]), gls::ascii_lower(text[1]),
                   gls::ascii_upper(text[3]), gls::ascii_upper(text[4]));
-    std::snprintf(number, 6, "%u", value);
+    std::snprintf(number, 6, "%u", static_cast<unsigned>(static_cast<std::uint16_t>(value)));
     std::snprintf(modifier, 5, "%.*s", static_cast<int>(mod.size()), mod.data());
     return 0;
 }
