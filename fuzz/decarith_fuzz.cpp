@@ -3,6 +3,7 @@
 // function must stay inside the records, and every result must be in normal
 // form (or NULL) with a documented status.
 #include "decimal.h"
+#include "decimal_invariants.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -10,27 +11,11 @@
 
 namespace {
 
-void require(bool ok)
-{
-    if (!ok) std::abort();
-}
-
 void check_result(const decvalue &d, int status)
 {
     require(status == 0 || status == DEC_OVERFLOW || status == DEC_UNDERFLOW || status == DEC_DIVZERO);
-    if (d.sign == -1) {
-        require(d.exponent == 0 && d.ndigits == 0 && status == 0);
-        return;
-    }
-    require(d.sign == 0 || d.sign == 1);
-    require(d.ndigits >= 0 && d.ndigits <= DEC_NPAIRS);
-    require(d.exponent >= DEC_MINEXP && d.exponent <= DEC_MAXEXP + 1);
-    if (d.ndigits == 0) {
-        require(d.sign == 1 && d.exponent == DEC_MINEXP);
-        return;
-    }
-    require(d.digits[0] != 0);
-    for (int i = 0; i < d.ndigits; ++i) require(d.digits[i] <= 99);
+    require(d.sign != -1 || status == 0);
+    require_normal_form(d);
 }
 
 }  // namespace

@@ -4,36 +4,11 @@
 // it at the same length and loading again must give the same value and
 // status.
 #include "decimal.h"
+#include "decimal_invariants.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
-
-namespace {
-
-void require(bool ok)
-{
-    if (!ok) std::abort();
-}
-
-void check_normal(const decvalue &d)
-{
-    if (d.sign == -1) {
-        require(d.exponent == 0 && d.ndigits == 0);
-        return;
-    }
-    require(d.sign == 0 || d.sign == 1);
-    require(d.ndigits >= 0 && d.ndigits <= DEC_NPAIRS);
-    require(d.exponent >= DEC_MINEXP && d.exponent <= DEC_MAXEXP + 1);
-    if (d.ndigits == 0) {
-        require(d.sign == 1 && d.exponent == DEC_MINEXP);
-        return;
-    }
-    require(d.digits[0] != 0);
-    for (int i = 0; i < d.ndigits; ++i) require(d.digits[i] <= 99);
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -43,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     decvalue d;
     int status = lddecimal(form.data(), n, &d);
     require(status == 0 || status == DEC_OVERFLOW || status == DEC_UNDERFLOW);
-    check_normal(d);
+    require_normal_form(d);
     // An underflow clamps the exponent, which changes the value.
     if (n < DEC_STORED_MIN || status == DEC_UNDERFLOW) return 0;
     int len = n > DEC_STORED_MAX ? DEC_STORED_MAX : n;

@@ -1,0 +1,33 @@
+// Checks shared by the DECIMAL fuzz targets: a violated property aborts, so
+// libFuzzer reports the input.
+#pragma once
+
+#include <cstdlib>
+
+#include "decimal.h"
+
+inline void require(bool ok)
+{
+    if (!ok)
+        std::abort();
+}
+
+// A record in normal form: NULL, zero, or pairs 0..99 with no leading zero
+// pair and an exponent in range (63 only when clamped by an overflow).
+inline void require_normal_form(const decvalue &d)
+{
+    if (d.sign == -1) {
+        require(d.exponent == 0 && d.ndigits == 0);
+        return;
+    }
+    require(d.sign == 0 || d.sign == 1);
+    require(d.ndigits >= 0 && d.ndigits <= DEC_NPAIRS);
+    require(d.exponent >= DEC_MINEXP && d.exponent <= DEC_MAXEXP + 1);
+    if (d.ndigits == 0) {
+        require(d.sign == 1 && d.exponent == DEC_MINEXP);
+        return;
+    }
+    require(d.digits[0] != 0);
+    for (int i = 0; i < d.ndigits; ++i)
+        require(d.digits[i] <= 99);
+}
