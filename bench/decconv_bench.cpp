@@ -22,22 +22,7 @@
 #include <unistd.h>
 #include <vector>
 
-#if TRW_HAVE_BID
-#define DECIMAL_CALL_BY_REFERENCE 0
-#define DECIMAL_GLOBAL_ROUNDING 0
-#define DECIMAL_GLOBAL_EXCEPTION_FLAGS 0
-extern "C" {
-#include <bid_conf.h>
-#include <bid_functions.h>
-}
-#endif
-
-#if TRW_HAVE_DECNUMBER
-#define DECNUMDIGITS 34
-extern "C" {
-#include <decNumber.h>
-}
-#endif
+#include "decimal_peers.h"
 
 namespace {
 
