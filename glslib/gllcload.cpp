@@ -72,8 +72,8 @@ bool read_word(FILE *f, char *buf, int size)
 }
 
 // A string: decimal length, then (when positive) one space and that many
-// bytes as hexadecimal pairs. The copy ends in four zero bytes. 0, 8 (no
-// space), 11 (malformed), 3 (memory).
+// bytes as hexadecimal pairs. The copy ends in four zero bytes. 0, 8 (another
+// character than the space), 11 (malformed or cut short), 3 (memory).
 int read_string(FILE *f, char **out)
 {
     long len;
@@ -83,9 +83,12 @@ int read_string(FILE *f, char **out)
     char *s = alloc_zeroed<char>(len + 4);
     if (s == nullptr)
         return GL_ENOMEM;
-    if (len > 0 && _gl_ext_getc(f) != ' ') {
-        _gl_ext_free(s);
-        return GL_EFILEERR;
+    if (len > 0) {
+        int c = _gl_ext_getc(f);
+        if (c != ' ') {
+            _gl_ext_free(s);
+            return c == EOF ? GL_EFORMAT : GL_EFILEERR; // a file cut after the length
+        }
     }
     for (long i = 0; i < len; ++i) {
         int hi = hex_value(_gl_ext_getc(f)), lo = hex_value(_gl_ext_getc(f));
@@ -508,7 +511,12 @@ int read_calendar(FILE *f, int *calendar)
 {
     static const char *const names[] = {"gregorian", "hebrew", "islamic", "arabic"};
     char word[32];
-    if (!read_word(f, word, sizeof word))
+    bool read = read_word(f, word, sizeof word);
+    int next = _gl_ext_getc(f);
+    if (next == EOF)
+        return GL_EFORMAT; // cut inside or right after the calendar name
+    _gl_ext_ungetc(next, f);
+    if (!read)
         return GL_ECALENDAR;
     for (int i = 0; i < 4; ++i)
         if (std::strcmp(word, names[i]) == 0) {
@@ -518,8 +526,9 @@ int read_calendar(FILE *f, int *calendar)
     return GL_ECALENDAR;
 }
 
-// A counted list of strings; strings of the time section that cannot be
-// read are error 3, as memory.
+// A counted list of strings. A string that cannot be read keeps its own
+// error number: a damaged or cut file is a format error, not memory
+// exhaustion.
 int read_time_list(FILE *f, long lo, long hi, int *count, char ***out)
 {
     long n;
@@ -528,7 +537,7 @@ int read_time_list(FILE *f, long lo, long hi, int *count, char ***out)
     if ((*out = alloc_zeroed<char *>(n)) == nullptr)
         return GL_ENOMEM;
     *count = static_cast<int>(n);
-    return read_strings(f, *out, static_cast<int>(n)) ? GL_ENOMEM : 0;
+    return read_strings(f, *out, static_cast<int>(n));
 }
 
 int read_time(gl_locale *loc, FILE *f)
@@ -538,22 +547,24 @@ int read_time(gl_locale *loc, FILE *f)
         return GL_ENOMEM;
     if (int e = read_calendar(f, &t->calendar))
         return e;
-    if (read_strings(f, t->abday, 7) || read_strings(f, t->day, 7))
-        return GL_ENOMEM;
+    if (int e = read_strings(f, t->abday, 7))
+        return e;
+    if (int e = read_strings(f, t->day, 7))
+        return e;
     if (int e = read_time_list(f, 12, 14, &t->abmon_count, &t->abmon))
         return e;
     if (int e = read_time_list(f, 12, 14, &t->mon_count, &t->mon))
         return e;
     char **fmts[] = {&t->d_t_fmt, &t->d_fmt, &t->t_fmt, &t->am, &t->pm, &t->t_fmt_ampm};
     for (char **p : fmts)
-        if (read_string(f, p))
-            return GL_ENOMEM;
+        if (int e = read_string(f, p))
+            return e;
     if (int e = read_time_list(f, 0, kMaxEras, &t->era_count, &t->era))
         return e;
     char **era_fmts[] = {&t->era_d_fmt, &t->era_t_fmt, &t->era_d_t_fmt};
     for (char **p : era_fmts)
-        if (read_string(f, p))
-            return GL_ENOMEM;
+        if (int e = read_string(f, p))
+            return e;
     return read_time_list(f, 0, kMaxAltDigits, &t->alt_digit_count, &t->alt_digits);
 }
 

@@ -9,6 +9,9 @@ target_link_libraries(cvocomp PRIVATE glslib)
 target_compile_options(cvocomp PRIVATE -O2)
 
 set(conversion_list ${PROJECT_SOURCE_DIR}/data/conversions.list)
+# Characters that convert into a code set its charmap lacks (as iconv and ICU
+# convert them); conversions out of that code set keep to the charmap.
+set(one_way_list ${PROJECT_SOURCE_DIR}/data/oneway-mappings.list)
 set(conversion_dir ${TRW_DATA_DIR}/gls/cv9)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${conversion_list})
 file(STRINGS ${conversion_list} conversion_lines REGEX "^[^#]")
@@ -28,7 +31,7 @@ foreach(line ${conversion_lines})
     endif()
     set(ab ${conversion_dir}/${cv_number_${a}}${cv_number_${b}}.cvo)
     set(ba ${conversion_dir}/${cv_number_${b}}${cv_number_${a}}.cvo)
-    set(args -i ${TRW_I18N_DIR} -m ${cv_charmap_${a}} -n ${cv_charmap_${b}} -o ${ab} -r ${ba})
+    set(args -i ${TRW_I18N_DIR} -m ${cv_charmap_${a}} -n ${cv_charmap_${b}} -o ${ab} -r ${ba} -w ${one_way_list})
     set(outputs ${ab} ${ba})
     list(LENGTH fields nfields)
     if(nfields GREATER 3)
@@ -37,7 +40,7 @@ foreach(line ${conversion_lines})
     endif()
     add_custom_command(OUTPUT ${outputs}
       COMMAND cvocomp ${args}
-      DEPENDS cvocomp ${conversion_list}
+      DEPENDS cvocomp ${conversion_list} ${one_way_list}
       COMMENT "Compiling conversions ${a} <-> ${b}"
       VERBATIM)
     list(APPEND conversion_outputs ${outputs})

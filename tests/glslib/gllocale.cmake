@@ -21,3 +21,7 @@ foreach(t gllocale_oracle_test gllocale_mboracle_test)
   target_compile_definitions(${t} PRIVATE GLIBC_LOCALES="${glibc_locales}"
                              LOCALE_BUILD_DIR="${CMAKE_BINARY_DIR}/tools/locales")
 endforeach()
+
+# Locale and conversion files of the data tree cut short.
+trw_add_gtest(gllcload_cut_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/gllcload_cut_test.cpp LIBS trwtest_support)
+add_dependencies(gllcload_cut_test trw_locales trw_conversions registry_data)

@@ -1,0 +1,205 @@
+// Damaged data files: every locale and conversion file of the data tree, cut
+// at every section boundary and at random points (and, for the small
+// sections, byte by byte), must load with a format error number, never the
+// memory error and never a crash. The client then reports a bad locale
+// (-23101), not "no memory" (-23102). TRW_TEST_FULL=1 cuts every byte of
+// the small sections and many more random points.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "decconv.h"
+#include "gl_conv.h"
+#include "gl_errno.h"
+#include "gl_locale.h"
+#include "glslib/temp_tree.h"
+#include "support/child_process.h"
+
+namespace fs = std::filesystem;
+using trwtest::TempTree;
+
+namespace {
+
+bool full_sweep() { return std::getenv("TRW_TEST_FULL") != nullptr && std::strcmp(std::getenv("TRW_TEST_FULL"), "1") == 0; }
+
+std::string data_dir() { return std::getenv("TARNWELLDIR"); }
+
+std::string slurp(const fs::path &p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<fs::path> files_with(const std::string &dir, const std::string &ext)
+{
+    std::vector<fs::path> out;
+    for (const auto &e : fs::recursive_directory_iterator(dir))
+        if (e.is_regular_file() && e.path().extension() == ext)
+            out.push_back(e.path());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// Offset of the first byte that only white space follows.
+size_t content_end(const std::string &s)
+{
+    size_t n = s.size();
+    while (n > 0 && std::isspace(static_cast<unsigned char>(s[n - 1])))
+        --n;
+    return n;
+}
+
+// Section markers of a locale file: offsets of the "### LC_" lines.
+std::vector<size_t> markers(const std::string &s)
+{
+    std::vector<size_t> out;
+    for (size_t at = s.find("### LC_"); at != std::string::npos; at = s.find("### LC_", at + 1))
+        out.push_back(at);
+    return out;
+}
+
+std::vector<size_t> random_cuts(size_t size, int count, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::vector<size_t> out;
+    for (int i = 0; i < count && size > 0; ++i)
+        out.push_back(rng() % size);
+    return out;
+}
+
+// Cut points of a locale file: around every marker, random points, and
+// inside the four small sections (NUMERIC to MESSAGES) every byte (full) or
+// every few bytes.
+std::vector<size_t> locale_cuts(const std::string &s, unsigned seed)
+{
+    std::vector<size_t> cuts = {0, 1, s.size() / 2};
+    std::vector<size_t> m = markers(s);
+    for (size_t at : m)
+        for (long d : {-2L, -1L, 0L, 1L, 5L, 12L, 20L})
+            if (static_cast<long>(at) + d >= 0 && at + d < s.size())
+                cuts.push_back(at + d);
+    std::vector<size_t> r = random_cuts(s.size(), full_sweep() ? 400 : 40, seed);
+    cuts.insert(cuts.end(), r.begin(), r.end());
+    if (m.size() == 6) {
+        size_t step = full_sweep() ? 1 : 13;
+        for (size_t at = m[2]; at < content_end(s); at += step)
+            cuts.push_back(at);
+    }
+    return cuts;
+}
+
+class CutLocale : public testing::TestWithParam<fs::path> {};
+
+TEST_P(CutLocale, LoadsWithAFormatError)
+{
+    const std::string whole = slurp(GetParam());
+    ASSERT_EQ(markers(whole).size(), 6u) << GetParam();
+    // The first two lines: a cut there is a wrong version line.
+    const size_t version_end = whole.find('\n', whole.find('\n') + 1);
+    TempTree tree;
+    // A name with the path cookie opens the file directly.
+    const std::string cut_name = tree.root() + "\xff" "c.lco";
+    int failures = 0;
+    for (size_t cut : locale_cuts(whole, static_cast<unsigned>(whole.size()))) {
+        tree.write("c.lco", whole.substr(0, cut));
+        gl_locale *loc = nullptr;
+        ASSERT_EQ(gl_create_null_locale_4(&loc), 0);
+        char *names = gl_setlocale_4(loc, 1, cut_name.c_str());
+        int error = loc->error;
+        gl_destroystring(names);
+        gl_lc_unload(loc);
+        bool ok = cut >= content_end(whole) ? (names != nullptr && error == 0)
+                  : names == nullptr && (error == GL_EFORMAT || (error == GL_EVERSION && cut <= version_end));
+        if (!ok && ++failures <= 5)
+            ADD_FAILURE() << GetParam().filename() << " cut at " << cut << " of " << whole.size()
+                          << ": error " << error << (names != nullptr ? " (loaded)" : "");
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+std::vector<fs::path> locale_files() { return files_with(data_dir() + "/gls/lc11", ".lco"); }
+
+std::string file_label(const testing::TestParamInfo<fs::path> &info)
+{
+    std::string s = info.param.parent_path().filename().string() + "_" + info.param.stem().string();
+    for (char &c : s)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return s;
+}
+
+INSTANTIATE_TEST_SUITE_P(DataTree, CutLocale, testing::ValuesIn(locale_files()), file_label);
+
+// Conversion files: a cut anywhere is error 8 (file missing or malformed).
+class CutConversion : public testing::TestWithParam<fs::path> {};
+
+TEST_P(CutConversion, LoadsWithTheFileError)
+{
+    const std::string whole = slurp(GetParam());
+    const std::string name = GetParam().filename().string();
+    const std::string source = std::to_string(std::stoul(name.substr(0, 4), nullptr, 16));
+    const std::string target = std::to_string(std::stoul(name.substr(4, 4), nullptr, 16));
+    TempTree tree;
+    std::vector<size_t> cuts = {0, 1, whole.find("\n") + 1, whole.size() / 2};
+    std::vector<size_t> r = random_cuts(content_end(whole), full_sweep() ? 300 : 30, static_cast<unsigned>(whole.size()));
+    cuts.insert(cuts.end(), r.begin(), r.end());
+    int failures = 0;
+    for (size_t cut : cuts) {
+        tree.write(name, whole.substr(0, cut));
+        gl_cvdesc *cd = nullptr;
+        int r = gl_cv_load(&cd, target.c_str(), source.c_str(), nullptr, tree.root().c_str());
+        int error = cd != nullptr ? cd->error : -1;
+        gl_cv_unload(cd);
+        if ((r != -1 || error != GL_EFILEERR) && ++failures <= 5)
+            ADD_FAILURE() << name << " cut at " << cut << " of " << whole.size() << ": result " << r
+                          << " error " << error;
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+std::vector<fs::path> conversion_files()
+{
+    std::vector<fs::path> out;
+    for (const fs::path &p : files_with(data_dir() + "/gls/cv9", ".cvo"))
+        if (p.filename().string().size() == 12 && p.filename().string().find('_') == std::string::npos)
+            out.push_back(p);
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(DataTree, CutConversion, testing::ValuesIn(conversion_files()),
+                         [](const testing::TestParamInfo<fs::path> &info) { return info.param.stem().string(); });
+
+// A client whose locale file is cut inside its TIME section learns that the
+// locale is bad, not that memory ran out.
+TEST(CutClientLocale, ReportsTheLocaleNotMemory)
+{
+    const std::string whole = slurp(data_dir() + "/gls/lc11/de_de/0333.lco");
+    std::vector<size_t> m = markers(whole);
+    ASSERT_EQ(m.size(), 6u);
+    TempTree tree;
+    fs::create_directories(tree.path("gls/lc11/de_de"));
+    fs::copy(data_dir() + "/gls/cm3", tree.path("gls/cm3"), fs::copy_options::recursive);
+    fs::copy(data_dir() + "/gls/lc11/en_us", tree.path("gls/lc11/en_us"), fs::copy_options::recursive);
+    for (size_t cut : {m[4] + 40, (m[4] + m[5]) / 2, m[5] - 3}) {
+        tree.write("gls/lc11/de_de/0333.lco", whole.substr(0, cut));
+        trwtest::ChildResult r = trwtest::run_function([&] {
+            setenv("TARNWELLDIR", tree.root().c_str(), 1);
+            setenv("CLIENT_LOCALE", "de_DE.8859-1", 1);
+            decvalue d;
+            std::printf("%d", deccvasc("12,50", 5, &d));
+            return 0;
+        });
+        EXPECT_EQ(r.out, "-23101") << "cut at " << cut;
+    }
+}
+
+} // namespace
