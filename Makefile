@@ -1,6 +1,6 @@
 # Front door: every target configures with the CMake presets and installs the
 # Debian packages the build needs first (tools/install-deps).
-.PHONY: run test test-asan test-clang bench fuzz deps install clean
+.PHONY: run test test-full test-asan test-clang bench fuzz deps install examples clean
 
 JOBS ?= $(shell nproc)
 
@@ -16,6 +16,12 @@ test: deps
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS)
 	ctest --preset default
+
+# The suite with the full sweeps (TRW_TEST_FULL=1: every cut, every vector).
+test-full: deps
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS)
+	TRW_TEST_FULL=1 ctest --preset default
 
 test-asan: deps
 	cmake --preset asan
@@ -39,8 +45,20 @@ fuzz: deps
 	cmake --build --preset fuzz -j $(JOBS)
 	@tools/run-fuzzers build/fuzz/fuzz $${FUZZ_SECONDS:-20}
 
-install: test
-	cmake --install build/default --prefix $${PREFIX:-/usr/local/tarnwell}
+# Optimised build of the libraries, programs and data tree, installed under
+# PREFIX (default /usr/tarnwell, where the runtime looks without TARNWELLDIR);
+# DESTDIR stages it. The tests do not run again here.
+install: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j $(JOBS)
+	cmake --install build/release $(if $(PREFIX),--prefix $(PREFIX))
+
+# Installs the default build into a temporary prefix and builds and runs
+# every examples/*.c against it (tools/check-examples).
+examples: deps
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j $(JOBS)
+	tools/check-examples build/default
 
 clean:
 	rm -rf build
