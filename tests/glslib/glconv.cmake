@@ -1,6 +1,6 @@
 trw_add_gtest(glconv_diff_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/glconv_diff_test.cpp)
 add_dependencies(glconv_diff_test trw_conversions)
-target_compile_definitions(glconv_diff_test PRIVATE TRW_TEST_DATA_DIR="${TRW_DATA_DIR}")
+target_compile_definitions(glconv_diff_test PRIVATE TRW_TEST_DATA_DIR="${TRW_DATA_DIR}" TRW_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 trw_add_gtest(glconv_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/glconv_test.cpp)
 add_dependencies(glconv_test trw_conversions)
 target_compile_definitions(glconv_test PRIVATE TRW_TEST_DATA_DIR="${TRW_DATA_DIR}")
