@@ -2,6 +2,7 @@
 #include "installed.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -63,7 +64,19 @@ std::map<unsigned, std::vector<std::string>> registry_names()
 std::string name_of(const std::map<unsigned, std::vector<std::string>> &names, unsigned number)
 {
     auto it = names.find(number);
-    return it != names.end() && !it->second.empty() ? it->second.front() : std::to_string(number);
+    if (it == names.end() || it->second.empty())
+        return std::to_string(number);
+    // The name a user knows best: "c" and "posix" are locale names, and of
+    // the others a short name or a standard number ("8859-5", "cp1252")
+    // says more than a description ("cyrillic-8bit", "west-europe").
+    std::vector<std::string> candidates;
+    for (const std::string &n : it->second)
+        if (n != "c" && n != "posix")
+            candidates.push_back(n);
+    for (const std::string &n : candidates)
+        if (n.size() <= 4 || std::isdigit(static_cast<unsigned char>(n[0])) || n.rfind("cp", 0) == 0)
+            return n;
+    return candidates.empty() ? it->second.front() : candidates.front();
 }
 
 namespace {

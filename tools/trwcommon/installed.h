@@ -23,7 +23,8 @@ std::vector<std::string> search_dirs(const char *kind, const char *version);
 // from the registry file the library reads, else the built-in table.
 std::map<unsigned, std::vector<std::string>> registry_names();
 
-// The registry's name of a number, else the number in decimal.
+// The registry name of a number to show a user (the best known of its
+// names), else the number in decimal.
 std::string name_of(const std::map<unsigned, std::vector<std::string>> &names, unsigned number);
 
 // Installed conversion files <source 4 hex><target 4 hex>.cvo, as

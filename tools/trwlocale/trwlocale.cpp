@@ -46,13 +46,27 @@ int list_locales()
         return 1;
     }
     std::printf("%-22s %-22s %s\n", "Locale", "Code set (number)", "File");
+    int damaged = 0;
     for (const trwtools::LocaleFile &l : locales) {
-        std::string spec = l.lang_terr + "." + trwtools::name_of(names, l.number) +
-                           (l.modifier.empty() ? "" : "@" + l.modifier);
-        std::string cs = trwtools::name_of(names, l.number) + " (" + std::to_string(l.number) + ")";
-        std::printf("%-22s %-22s %s\n", spec.c_str(), cs.c_str(), l.file.c_str());
+        // The code-set name the file itself gives, read by loading its CTYPE
+        // category (which also shows that the file loads).
+        gl_locale *loc = nullptr;
+        std::string codeset = trwtools::name_of(names, l.number), note;
+        if (gl_create_null_locale_4(&loc) == 0) {
+            char *loaded = gl_setlocale_4(loc, 2, l.file.c_str());
+            if (loaded != nullptr)
+                codeset = loc->names[0].codeset;
+            else
+                note = "  (does not load: error " + std::to_string(loc->error) + ")";
+            damaged += loaded == nullptr;
+            gl_destroystring(loaded);
+        }
+        gl_lc_unload(loc);
+        std::string spec = l.lang_terr + "." + codeset + (l.modifier.empty() ? "" : "@" + l.modifier);
+        std::string cs = codeset + " (" + std::to_string(l.number) + ")";
+        std::printf("%-22s %-22s %s%s\n", spec.c_str(), cs.c_str(), l.file.c_str(), note.c_str());
     }
-    return 0;
+    return damaged == 0 ? 0 : 1;
 }
 
 const char *status_text(int status)
@@ -113,6 +127,13 @@ int show_environment()
     GlsState *state = env->state;
     if (status != 0 || env->locale == nullptr) {
         std::printf("Failed: %d (%s)\n", status, status_text(status));
+        // The registry that names the files; without its file the built-in
+        // table serves, as for the runtime.
+        int context[4] = {};
+        if (gls_registry_list_cache == nullptr && gls_registry_array_cache == nullptr &&
+            gl_cache_registry(context, nullptr) != 0)
+            std::printf("  the code-set registry gls/cm3/registry was not found (error %d): the built-in table serves\n",
+                        context[0]);
         std::string client = value_of("CLIENT_LOCALE");
         explain_file("client locale", client.empty() ? "en_US.8859-1" : client);
         std::string db = value_of("DB_LOCALE");
