@@ -1,8 +1,8 @@
 // Client-side character routines of the data-type library on the current
 // client locale: is8bitstr, wbyleng, mbcharcopy, glsmbsnlen,
 // glsmbsnbytelen, dbcslswdw, and the locale-aware trailing-blank length the
-// OS layer's byleng hook calls. Also the temporary seam that stands for the
-// client locale environment (trw_gls_client) until it lands.
+// OS layer's byleng hook calls. Also the record (trw_gls_client) into which
+// the client locale environment copies its current locales and conversions.
 #include <cstring>
 
 #include "glsclient.h"

@@ -8,8 +8,13 @@
  * TARNWELLDIR/gls/etc/dllregistry (at most 4, from TARNWELLDIR/gls/dll/),
  * resolves the service's entry points in the last one, hands it the
  * library's memory and stream hooks and loads its data files from gls/etc.
- * A build or installation without the service behaves as if GL_USEGLU were
- * unset. Diagnostics go to gl_message. */
+ * The kit ships no service: with GL_USEGLU unset (or not 1 or 2) nothing is
+ * loaded. With GL_USEGLU=1 or 2 in an installation without the service (no
+ * gls/etc/dllregistry) the start fails with GL_EFILEERR, and so does every
+ * locale load and gl_cv_load, which start it first; the client locale
+ * environment then reports -23101. Leave GL_USEGLU unset unless a service
+ * is installed.
+ * Diagnostics go to gl_message. */
 #ifndef TRW_GL_DL_H
 #define TRW_GL_DL_H
 

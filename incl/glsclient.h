@@ -4,12 +4,14 @@
  * front end (buffer strategies, converting file-system calls and formatted
  * printing).
  *
- * TEMPORARY SEAM: trw_gls_client() stands in for the client locale
- * environment (the current environment record with its client and server
- * locales and conversion descriptors) until that lands; then it yields the
- * fields of the current record. Until something installs them every field
- * is null: the routines then treat text as single-byte and conversions as
- * not needed. Tests install their own locales and descriptors in it.
+ * trw_gls_client() holds the client and server locales and the conversion
+ * descriptors of the current client locale environment record (glsenv.h):
+ * initgls, SetGlsEnv and freegls copy the record's fields into it. The
+ * routines here read it as they find it and do not set up the environment
+ * themselves: before the first initialisation (chkglsinit, which every
+ * locale-dependent DECIMAL or DATE call makes) every field is null, and
+ * text is then treated as single-byte and conversions as not needed. Tests
+ * may install their own locales and descriptors in it.
  *
  * Status of the conversion front end: a byte count (>= 0), or
  *   TRW_GCV_EBADARG  -23112 null input, or a size or length not positive

@@ -70,6 +70,10 @@ std::string code_set_of(const std::string &spec)
 unsigned number_of(const std::string &spec)
 {
     int context[4] = {};
+    // As the client runtime does: the registry file read once, the
+    // built-in table when it is missing.
+    if (gls_registry_list_cache == nullptr && gls_registry_array_cache == nullptr)
+        gl_cache_registry(context, nullptr);
     return gl_cs_name2cs_num(context, code_set_of(spec).c_str(), nullptr);
 }
 
