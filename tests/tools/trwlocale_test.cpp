@@ -69,6 +69,14 @@ TEST(Trwlocale, SaysWhyTheEnvironmentFails)
     EXPECT_NE(r.out.find("Installation directory: " + tree.root() + "\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("not found in " + tree.root() + "/gls/lc11"), std::string::npos) << r.out;
 
+    r = trwlocale(tree, "CLIENT_LOCALE=ko_KR.ksc DB_LOCALE=ja_JP.sjis");
+    EXPECT_EQ(r.status, 1);
+    expect_lines(r, {"Failed: -23104", "conversion 57356 to 57350: file e00ce006.cvo not installed below"});
+
+    r = trwlocale(tree, "DBDATE=XYZ");
+    EXPECT_EQ(r.status, 1);
+    expect_lines(r, {"Failed: -1212 (DBDATE is invalid)"});
+
     r = trwlocale(tree, "", "--bogus");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("unknown argument --bogus"), std::string::npos);

@@ -106,6 +106,25 @@ void explain_file(const char *what, const std::string &spec)
     std::printf("\n");
 }
 
+// The conversion files between two locales' code sets, and whether they
+// are installed.
+void explain_conversion(const std::string &client, const std::string &db)
+{
+    int context[4] = {};
+    unsigned a = gl_lc_spec2cs_num(context, client.c_str(), nullptr);
+    unsigned b = gl_lc_spec2cs_num(context, db.c_str(), nullptr);
+    if (a == GL_CS_INVALID || b == GL_CS_INVALID)
+        return;
+    for (auto [from, to] : {std::pair{a, b}, std::pair{b, a}}) {
+        char file[64] = "";
+        gl_cs_nums2cv_fname(context, from, to, file, nullptr);
+        char *dir = gl_path_search_no_ext_rpath(nullptr, context, file, "cv", "9");
+        std::printf("  conversion %u to %u: file %s %s%s\n", from, to, file, dir ? "found in " : "not installed below ",
+                    dir ? dir : trwtools::search_dirs("cv", "9").front().c_str());
+        std::free(dir);
+    }
+}
+
 void show_settings()
 {
     bool from_env = false;
@@ -139,6 +158,8 @@ int show_environment()
         std::string db = value_of("DB_LOCALE");
         if (!db.empty())
             explain_file("database locale", db);
+        if (status == GLS_ECONVLOAD && !db.empty())
+            explain_conversion(client.empty() ? "en_US.8859-1" : client, db);
         std::printf("GLSDEBUG=on shows every file the runtime tries; trwlocale -l lists the installed locales.\n");
         return 1;
     }
