@@ -115,7 +115,8 @@ const Direction kDirections[] = {
     {"Shift-JIS_to_UTF-8", "sjis", "utf8", "SHIFT_JIS", "UTF-8", &Inputs::sjis},
 };
 
-void BM_trwconv(benchmark::State &state)
+// Times one program (ours or iconv) in the direction state.range(0).
+void run_direction(benchmark::State &state, bool ours)
 {
     setenv("TARNWELLDIR", TRW_BENCH_DATA_DIR, 0);
     const Direction &d = kDirections[state.range(0)];
@@ -123,18 +124,12 @@ void BM_trwconv(benchmark::State &state)
     const std::string reference = scratch_dir() + "/ref";
     run(iconv(d.iconv_from, d.iconv_to, file) + " > " + reference);
     state.SetLabel(d.name);
-    measure(state, trwconv(d.ours_from, d.ours_to, file), file, reference);
+    measure(state, ours ? trwconv(d.ours_from, d.ours_to, file) : iconv(d.iconv_from, d.iconv_to, file), file,
+            reference);
 }
 
-void BM_iconv(benchmark::State &state)
-{
-    const Direction &d = kDirections[state.range(0)];
-    const std::string &file = inputs().*d.file;
-    const std::string reference = scratch_dir() + "/ref";
-    run(iconv(d.iconv_from, d.iconv_to, file) + " > " + reference);
-    state.SetLabel(d.name);
-    measure(state, iconv(d.iconv_from, d.iconv_to, file), file, reference);
-}
+void BM_trwconv(benchmark::State &state) { run_direction(state, true); }
+void BM_iconv(benchmark::State &state) { run_direction(state, false); }
 
 BENCHMARK(BM_trwconv)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_iconv)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
