@@ -70,20 +70,18 @@ const Operands &operands()
     return ops;
 }
 
-using RecordOp = int (*)(const int8value *, const int8value *, int8value *);
-
-template <RecordOp op> void int8_op(benchmark::State &state)
+// Times fn(i) for every operand index i; fn returns something to keep.
+template <typename F> void each_operand(benchmark::State &state, F fn)
 {
-    const Operands &o = operands();
-    int8value r{};
-    for (auto _ : state) {
-        for (size_t i = 0; i < kCount; ++i) {
-            benchmark::DoNotOptimize(op(&o.records[i], &o.records[(i + 1) % kCount], &r));
-            benchmark::DoNotOptimize(r);
-        }
-    }
+    for (auto _ : state)
+        for (size_t i = 0; i < kCount; ++i)
+            benchmark::DoNotOptimize(fn(i));
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kCount));
 }
+
+size_t next(size_t i) { return (i + 1) % kCount; }
+
+using RecordOp = int (*)(const int8value *, const int8value *, int8value *);
 
 enum class Plain { Add, Sub, Mul, Div, Cmp };
 
@@ -108,129 +106,31 @@ template <Plain kind> void int64_op(benchmark::State &state)
 {
     const Operands &o = operands();
     int64_t r = 0;
-    for (auto _ : state) {
-        for (size_t i = 0; i < kCount; ++i) {
-            benchmark::DoNotOptimize(plain_op<kind>(o.plain[i], o.plain[(i + 1) % kCount], &r));
-            benchmark::DoNotOptimize(r);
-        }
-    }
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kCount));
+    each_operand(state, [&](size_t i) {
+        const int status = plain_op<kind>(o.plain[i], o.plain[next(i)], &r);
+        benchmark::DoNotOptimize(r);
+        return status;
+    });
+}
+
+template <RecordOp op> void int8_op(benchmark::State &state)
+{
+    const Operands &o = operands();
+    int8value r{};
+    each_operand(state, [&](size_t i) {
+        const int status = op(&o.records[i], &o.records[next(i)], &r);
+        benchmark::DoNotOptimize(r);
+        return status;
+    });
 }
 
 int int8_cmp_op(const int8value *a, const int8value *b, int8value *) { return trw_int8cmp(a, b); }
-
-void text_in_int8(benchmark::State &state)
-{
-    const Operands &o = operands();
-    int8value v{};
-    for (auto _ : state)
-        for (const std::string &t : o.texts) {
-            benchmark::DoNotOptimize(trw_int8cvasc(t.data(), static_cast<int>(t.size()), &v));
-            benchmark::DoNotOptimize(v);
-        }
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kCount));
-}
-
-void text_in_strtoll(benchmark::State &state)
-{
-    const Operands &o = operands();
-    for (auto _ : state)
-        for (const std::string &t : o.texts)
-            benchmark::DoNotOptimize(std::strtoll(t.c_str(), nullptr, 10));
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kCount));
-}
-
-void text_in_from_chars(benchmark::State &state)
-{
-    const Operands &o = operands();
-    int64_t x = 0;
-    for (auto _ : state)
-        for (const std::string &t : o.texts) {
-            benchmark::DoNotOptimize(std::from_chars(t.data(), t.data() + t.size(), x));
-            benchmark::DoNotOptimize(x);
-        }
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kCount));
-}
-
-void text_out_int8(benchmark::State &state)
-{
-    const Operands &o = operands();
-    char buf[24];
-    for (auto _ : state)
-        for (size_t i = 0; i < kCount; ++i) {
-            const int8value v = record_of(o.plain[i]);
-            benchmark::DoNotOptimize(trw_int8tostr(&v, buf, sizeof buf));
-            benchmark::DoNotOptimize(buf);
-        }
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kCount));
-}
-
-void text_out_snprintf(benchmark::State &state)
-{
-    const Operands &o = operands();
-    char buf[24];
-    for (auto _ : state)
-        for (size_t i = 0; i < kCount; ++i) {
-            benchmark::DoNotOptimize(std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(o.plain[i])));
-            benchmark::DoNotOptimize(buf);
-        }
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kCount));
-}
-
-void text_out_to_chars(benchmark::State &state)
-{
-    const Operands &o = operands();
-    char buf[24];
-    for (auto _ : state)
-        for (size_t i = 0; i < kCount; ++i) {
-            auto r = std::to_chars(buf, buf + sizeof buf - 1, o.plain[i]);
-            *r.ptr = '\0';
-            benchmark::DoNotOptimize(buf);
-        }
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kCount));
-}
-
-void todec_direct(benchmark::State &state)
-{
-    const Operands &o = operands();
-    decvalue d{};
-    for (auto _ : state)
-        for (const int8value &v : o.records) {
-            benchmark::DoNotOptimize(trw_int8todec(&v, &d));
-            benchmark::DoNotOptimize(d);
-        }
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kCount));
-}
 
 int todec_by_text(const int8value *v, decvalue *d)
 {
     char buf[25];
     trw_int8tostr(v, buf, sizeof buf);
     return deccvasc(buf, sizeof buf, d);
-}
-
-void todec_text_route(benchmark::State &state)
-{
-    const Operands &o = operands();
-    decvalue d{};
-    for (auto _ : state)
-        for (const int8value &v : o.records) {
-            benchmark::DoNotOptimize(todec_by_text(&v, &d));
-            benchmark::DoNotOptimize(d);
-        }
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kCount));
-}
-
-void cvdec_direct(benchmark::State &state)
-{
-    const Operands &o = operands();
-    int8value v{};
-    for (auto _ : state)
-        for (const decvalue &d : o.decimals) {
-            benchmark::DoNotOptimize(trw_int8cvdec(&d, &v));
-            benchmark::DoNotOptimize(v);
-        }
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kCount));
 }
 
 int cvdec_by_text(const decvalue *d, int8value *v)
@@ -240,16 +140,65 @@ int cvdec_by_text(const decvalue *d, int8value *v)
     return trw_int8cvasc(buf, sizeof buf, v);
 }
 
-void cvdec_text_route(benchmark::State &state)
+// The text, DECIMAL and peer benchmarks, each a call on operand i.
+void register_conversions()
 {
     const Operands &o = operands();
-    int8value v{};
-    for (auto _ : state)
-        for (const decvalue &d : o.decimals) {
-            benchmark::DoNotOptimize(cvdec_by_text(&d, &v));
-            benchmark::DoNotOptimize(v);
-        }
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kCount));
+    static char buf[24];
+    static int8value v;
+    static decvalue d;
+    static int64_t x;
+    const auto add = [](const char *name, auto fn) {
+        benchmark::RegisterBenchmark(name, [fn](benchmark::State &state) { each_operand(state, fn); });
+    };
+    add("text_in/trw_int8cvasc", [&o](size_t i) {
+        const int s = trw_int8cvasc(o.texts[i].data(), static_cast<int>(o.texts[i].size()), &v);
+        benchmark::DoNotOptimize(v);
+        return s;
+    });
+    add("text_in/strtoll", [&o](size_t i) { return std::strtoll(o.texts[i].c_str(), nullptr, 10); });
+    add("text_in/from_chars", [&o](size_t i) {
+        const auto r = std::from_chars(o.texts[i].data(), o.texts[i].data() + o.texts[i].size(), x);
+        benchmark::DoNotOptimize(x);
+        return r.ptr;
+    });
+    add("text_out/trw_int8tostr", [&o](size_t i) {
+        const int8value rec = record_of(o.plain[i]);
+        const int s = trw_int8tostr(&rec, buf, sizeof buf);
+        benchmark::DoNotOptimize(buf);
+        return s;
+    });
+    add("text_out/snprintf", [&o](size_t i) {
+        const int s = std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(o.plain[i]));
+        benchmark::DoNotOptimize(buf);
+        return s;
+    });
+    add("text_out/to_chars", [&o](size_t i) {
+        const auto r = std::to_chars(buf, buf + sizeof buf - 1, o.plain[i]);
+        *r.ptr = '\0';
+        benchmark::DoNotOptimize(buf);
+        return r.ptr;
+    });
+    add("todec/trw_int8todec", [&o](size_t i) {
+        const int s = trw_int8todec(&o.records[i], &d);
+        benchmark::DoNotOptimize(d);
+        return s;
+    });
+    add("todec/tostr+deccvasc", [&o](size_t i) {
+        const int s = todec_by_text(&o.records[i], &d);
+        benchmark::DoNotOptimize(d);
+        return s;
+    });
+    add("cvdec/trw_int8cvdec", [&o](size_t i) {
+        const int s = trw_int8cvdec(&o.decimals[i], &v);
+        benchmark::DoNotOptimize(v);
+        return s;
+    });
+    add("cvdec/dectoasc+cvasc", [&o](size_t i) {
+        const int s = cvdec_by_text(&o.decimals[i], &v);
+        benchmark::DoNotOptimize(v);
+        return s;
+    });
 }
 
 // Every peer must agree with INT8 on the operands before anything is timed.
@@ -317,13 +266,7 @@ BENCHMARK(int8_op<trw_int8div>)->Name("div/int8");
 BENCHMARK(int64_op<Plain::Div>)->Name("div/int64");
 BENCHMARK(int8_op<int8_cmp_op>)->Name("cmp/int8");
 BENCHMARK(int64_op<Plain::Cmp>)->Name("cmp/int64");
-BENCHMARK(text_in_int8)->Name("text_in/trw_int8cvasc");
-BENCHMARK(text_in_strtoll)->Name("text_in/strtoll");
-BENCHMARK(text_in_from_chars)->Name("text_in/from_chars");
-BENCHMARK(text_out_int8)->Name("text_out/trw_int8tostr");
-BENCHMARK(text_out_snprintf)->Name("text_out/snprintf");
-BENCHMARK(text_out_to_chars)->Name("text_out/to_chars");
-BENCHMARK(todec_direct)->Name("todec/trw_int8todec");
-BENCHMARK(todec_text_route)->Name("todec/tostr+deccvasc");
-BENCHMARK(cvdec_direct)->Name("cvdec/trw_int8cvdec");
-BENCHMARK(cvdec_text_route)->Name("cvdec/dectoasc+cvasc");
+const bool conversions_registered = [] {
+    register_conversions();
+    return true;
+}();

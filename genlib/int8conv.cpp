@@ -99,6 +99,22 @@ struct DecimalText {
     int64_t frac_zeros = 0; // zeros after the point before the first significant digit
     int64_t exponent = 0;
 
+    // The first run of integer digits after the leading zeros, all
+    // significant: the common case, taken in one pass.
+    void first_integer_run(const char *from, const char *to)
+    {
+        const int64_t n = to - from;
+        if (n == 0)
+            return;
+        any_significant = true;
+        int_digits = n;
+        taken = n < kMaxIntDigits ? static_cast<int>(n) : kMaxIntDigits;
+        uint64_t acc = 0;
+        for (int i = 0; i < taken; ++i)
+            acc = acc * 10 + static_cast<unsigned>(from[i] - '0');
+        leading = acc;
+    }
+
     void digit(int d, bool after_point)
     {
         if (!any_significant) {
@@ -140,6 +156,12 @@ const char *read_exponent(const char *p, const char *end, int64_t &exponent)
 // exponent. False when the text is not a number.
 bool scan_decimal(const char *p, const char *end, const numfmt &f, DecimalText &t)
 {
+    while (p < end && *p == '0')
+        ++p;
+    const char *first = p;
+    while (p < end && is_digit(*p))
+        ++p;
+    t.first_integer_run(first, p);
     bool after_point = false;
     for (;;) {
         while (p < end && is_digit(*p))
