@@ -14,6 +14,7 @@
 #include "glsclient.h"
 #include "glsenv.h"
 #include "glversion.h"
+#include "int8.h"
 #include "numfmt.h"
 #include "osclient.h"
 #include "osenv.h"
@@ -21,6 +22,7 @@
 #include "osutil.h"
 #include "rprvers.h"
 
+#include <stddef.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -73,6 +75,17 @@ int main(void)
     check(gl_mb_loc_max(NULL) == 0, "gl_char");
     check(gl_cv_outbuflen(NULL, 3) == 3 && gl_cv_unload(&cd_fileerr) == 0, "gl_conv");
     check(is8bitstr("\xe9") == 1 && trw_gls_client() != NULL, "glsclient");
+    {
+        int8value big, sum;
+        unsigned char stored[INT8_STORED_LEN];
+        char text[24];
+        check(sizeof(int8value) == 12 && offsetof(int8value, sign) == 8, "int8 layout");
+        check(int8cvtarw_off_t(4294967295LL, &big) == 0 && trw_int8add(&big, &const_int8one, &sum) == 0 &&
+                  trw_int8tostr(&sum, text, (int)sizeof text) == 0 && strcmp(text, "4294967296") == 0,
+              "int8 add and text");
+        stint8(&sum, stored);
+        check(stored[1] == 1 && stored[9] == 1, "int8 stored form");
+    }
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
 }
