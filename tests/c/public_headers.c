@@ -19,6 +19,7 @@
 #include "osenv.h"
 #include "osstore.h"
 #include "osutil.h"
+#include "rmsg.h"
 #include "rprvers.h"
 
 #include <stdio.h>
@@ -73,6 +74,11 @@ int main(void)
     check(gl_mb_loc_max(NULL) == 0, "gl_char");
     check(gl_cv_outbuflen(NULL, 3) == 3 && gl_cv_unload(&cd_fileerr) == 0, "gl_conv");
     check(is8bitstr("\xe9") == 1 && trw_gls_client() != NULL, "glsclient");
+    {
+        char text[8] = "x";
+        check(rgetmsg(-1200, text, 0) == RMSG_ETRUNC && text[0] == 'x' && gen_resetMessageFindFile('q') == -1,
+              "rmsg");
+    }
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
 }
