@@ -18,6 +18,31 @@ constexpr int kCannotOpen = -1227;
 constexpr int kNoPath = -1230;
 constexpr int kTruncated = -1232;
 
+// The formats of the cannot-open and unknown-number texts: messages 32765
+// and 32766, else these.
+constexpr int kCannotOpenText = 32765;
+constexpr int kUnknownNumberText = 32766;
+constexpr const char *kCannotOpenBuiltin = "Cannot open file '%s'\n";
+constexpr const char *kUnknownNumberBuiltin = "Unknown error message number '%d'\n";
+
+// Texts for a client locale environment that could not be initialised, when
+// no catalog may be read: the status and its English text.
+struct BuiltinText {
+    int status;
+    const char *text;
+};
+inline constexpr BuiltinText kInitFailureTexts[] = {
+    {-23101, "Unable to load locale categories."},
+    {-23102, "Memory allocation failed during locale processing."},
+    {-23104, "Error opening required code-set conversion object file."},
+    {-23108, "An error occurred during locale structure creation."},
+    {-23110, "An error occurred during environment variable processing."},
+    {-23111, "Internal error.  Illegal argument for locale initialization."},
+    {-23115, "Code sets of the locale categories are not the same."},
+    {-1211, "Out of memory."},
+    {-1212, "Date conversion format must contain a month, day, and year component."},
+};
+
 // The leaf of the first row of the client (server false) or server table
 // whose range holds the absolute value of number; "osmsg.twm" when none.
 const char *table_leaf(int32_t number, bool server);

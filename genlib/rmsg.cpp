@@ -18,28 +18,10 @@ namespace {
 
 using rmsg::kTruncated;
 
-constexpr int kCannotOpenText = 32765;
-constexpr int kUnknownNumberText = 32766;
-constexpr const char *kCannotOpenBuiltin = "Cannot open file '%s'\n";
-constexpr const char *kUnknownNumberBuiltin = "Unknown error message number '%d'\n";
-
-// Texts for a client locale environment that could not be initialised, when
-// no catalog may be read: the status and its English text.
-struct BuiltinText {
-    int status;
-    const char *text;
-};
-constexpr BuiltinText kInitFailureTexts[] = {
-    {-23101, "Unable to load locale categories."},
-    {-23102, "Memory allocation failed during locale processing."},
-    {-23104, "Error opening required code-set conversion object file."},
-    {-23108, "An error occurred during locale structure creation."},
-    {-23110, "An error occurred during environment variable processing."},
-    {-23111, "Internal error.  Illegal argument for locale initialization."},
-    {-23115, "Code sets of the locale categories are not the same."},
-    {-1211, "Out of memory."},
-    {-1212, "Date conversion format must contain a month, day, and year component."},
-};
+using rmsg::kCannotOpenBuiltin;
+using rmsg::kCannotOpenText;
+using rmsg::kUnknownNumberBuiltin;
+using rmsg::kUnknownNumberText;
 
 // Copies length bytes of text into buf (buflen > 0), cut to buflen - 1 bytes,
 // and terminates it. True when the text was cut.
@@ -63,7 +45,7 @@ void set_length(int *msglen, std::size_t length)
 int init_failure(int status, char *buf, int16_t buflen, int *msglen)
 {
     const char *text = "";
-    for (const BuiltinText &row : kInitFailureTexts)
+    for (const rmsg::BuiltinText &row : rmsg::kInitFailureTexts)
         if (row.status == status)
             text = row.text;
     const std::size_t length = std::strlen(text);
