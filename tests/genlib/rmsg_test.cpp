@@ -347,3 +347,22 @@ TEST(MessageTables, ExplicitCatalogServesEveryNumber)
     _setmsgfile((tree.root() + "/absent.cat").c_str());
     EXPECT_EQ(text_of(-1200), "status -1227: Cannot open file '" + tree.root() + "/absent.cat'\n");
 }
+
+TEST(MessageSearch, LongAndOddLanguageNamesFallBackToEnglish)
+{
+    clear_settings();
+    const std::string english = "A numeric value is too large.";
+    for (std::size_t length : {200u, 259u, 260u, 5000u}) {
+        const std::string name(length, 'a');
+        setenv("DBLANG", name.c_str(), 1);
+        rmsg_init();
+        EXPECT_EQ(text_of(-1200), english) << length;
+        EXPECT_EQ(text_of(-1200, name.c_str()), english) << length;
+    }
+    for (const char *odd : {"/", "..", "%s%n", "de_DE.8859-1@toolongmodifier", "\xff\xfe"}) {
+        setenv("DBLANG", odd, 1);
+        rmsg_init();
+        EXPECT_EQ(text_of(-1200), english) << odd;
+        EXPECT_EQ(text_of(-1200, odd), english) << odd;
+    }
+}
