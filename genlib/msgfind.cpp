@@ -52,21 +52,10 @@ constexpr TableRow kClientTable[] = {
     {kEnd, 0, 0, nullptr},
 };
 
-// The server table maps the same ranges: the kit installs no catalogs of
-// its own for server programs, whose components read the same texts.
-constexpr TableRow kServerTable[] = {
-    {kOs, 1, 79, "osmsg.twm"},
-    {kSql, 200, 999, "sqlmsg.twm"},
-    {kConversion, 1200, 1299, "convmsg.twm"},
-    {kClientRuntime, 1800, 1899, "esqlmsg.twm"},
-    {kFormat, 5850, 5899, "fmtmsg.twm"},
-    {kLanguage, 7200, 7212, "nlsmsg.twm"},
-    {kCollection, 9600, 9999, "collmsg.twm"},
-    {kLocale, 23100, 23199, "locmsg.twm"},
-    {kOs, 32765, 32766, "osmsg.twm"},
-    {kLocale, 34390, 34399, "locmsg.twm"},
-    {kEnd, 0, 0, nullptr},
-};
+// The server table: the kit installs no catalogs of its own for server
+// programs, whose components read the same texts, so it maps the same ranges
+// to the same leaves. The selection is still kept for gen_resetMessageFindFile.
+constexpr const TableRow *kServerTable = kClientTable;
 
 constexpr const char *kDefaultLeaf = "osmsg.twm";
 constexpr const char *kDefaultDir = "/usr/tarnwell";

@@ -244,15 +244,26 @@ extern "C" char *mmsgtext(int msgnum)
     return tcb->gt_msgtext;
 }
 
+namespace {
+
+// Closes the catalog and drops the explicit path and the text buffer's
+// number: the start of _setmsgfile and rmsg_init.
+void drop_catalog(struct gentcb *tcb)
+{
+    rmsg::close_catalog(tcb);
+    std::free(tcb->gt_msgfile);
+    tcb->gt_msgfile = nullptr;
+    tcb->gt_msgnum = 0;
+}
+
+} // namespace
+
 extern "C" void _setmsgfile(const char *path)
 {
     struct gentcb *tcb = CheckGenInit();
     if (tcb == nullptr)
         return;
-    rmsg::close_catalog(tcb);
-    std::free(tcb->gt_msgfile);
-    tcb->gt_msgfile = nullptr;
-    tcb->gt_msgnum = 0;
+    drop_catalog(tcb);
     if (path != nullptr && *path != '\0') {
         tcb->gt_msgfile = static_cast<char *>(std::malloc(std::strlen(path) + 1));
         if (tcb->gt_msgfile != nullptr)
@@ -271,13 +282,10 @@ extern "C" void rmsg_init(void)
     struct gentcb *tcb = CheckGenInit();
     if (tcb == nullptr)
         return;
-    rmsg::close_catalog(tcb);
-    std::free(tcb->gt_msgfile);
-    tcb->gt_msgfile = nullptr;
+    drop_catalog(tcb);
     std::free(tcb->msg_langdir);
     tcb->msg_langdir = nullptr;
     tcb->gt_msgtable = 0;
-    tcb->gt_msgnum = 0;
     tcb->gt_msgtext[0] = '\0';
 }
 
