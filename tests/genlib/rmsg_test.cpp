@@ -366,3 +366,17 @@ TEST(MessageSearch, LongAndOddLanguageNamesFallBackToEnglish)
         EXPECT_EQ(text_of(-1200, odd), english) << odd;
     }
 }
+
+TEST(MessageSearch, NoRetryWhenDblangIsTheEnglishLocaleItself)
+{
+    InstallTree tree;
+    clear_settings();
+    tree.catalog("msg/en_US.8859-1", "convmsg.twm", {{-1200, "first"}});
+    tree.catalog("msg/en_us/0333", "convmsg.twm", {{-1200, "second"}, {-1201, "only here"}});
+    setenv("TARNWELLDIR", tree.root().c_str(), 1);
+    setenv("DBLANG", "en_US.8859-1", 1);
+    EXPECT_EQ(text_of(-1200), "first");
+    EXPECT_EQ(text_of(-1201), "status -1228: Unknown error message number '-1201'\n");
+    setenv("DBLANG", "en_US.819", 1); // kept: the language directory was found
+    EXPECT_EQ(text_of(-1201), "only here"); // but the retry is allowed now
+}
