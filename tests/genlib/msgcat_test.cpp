@@ -15,6 +15,7 @@
 #include <random>
 #include <set>
 #include <sstream>
+#include <tuple>
 #include <string>
 
 #include "msg_support.h"
@@ -337,4 +338,29 @@ TEST(MessageCatalogOracle, CatgetsReadsTheSameTextsFromTheSameSources)
                                 "-5 " + std::string(3000, 'L') + "\n"
                                 "70000 long-form number\n";
     compare_with_catgets(tree, "escapes", escapes);
+}
+
+TEST(MessageCatalogSearch, TextsBeyondTheInMemoryPartOfALargeFile)
+{
+    // A sparse file of 17 MiB: its index is kept in memory, its texts at the
+    // end are read from the file.
+    trwtest::TempTree tree;
+    constexpr uint32_t kFar = 17u << 20;
+    std::string head;
+    msgtest::put16(head, 0xFE68);
+    msgtest::put16(head, 2);
+    for (const auto &[number, offset, length] : {std::tuple{-1, kFar, 3u}, std::tuple{4, kFar + 3, 5u}}) {
+        msgtest::put16(head, static_cast<uint32_t>(number) & 0xFFFF);
+        msgtest::put16(head, length);
+        msgtest::put32(head, offset);
+    }
+    const std::string path = tree.write("large.cat", head);
+    {
+        std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
+        out.seekp(kFar);
+        out << "farther";
+    }
+    _setmsgfile(path.c_str());
+    EXPECT_EQ(lookup(-1), std::make_pair(0, std::string("far")));
+    EXPECT_EQ(lookup(4).first, RMSG_EINDEX); // 5 bytes from kFar + 3 leave the file
 }
