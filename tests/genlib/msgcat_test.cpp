@@ -364,3 +364,29 @@ TEST(MessageCatalogSearch, TextsBeyondTheInMemoryPartOfALargeFile)
     EXPECT_EQ(lookup(-1), std::make_pair(0, std::string("far")));
     EXPECT_EQ(lookup(4).first, RMSG_EINDEX); // 5 bytes from kFar + 3 leave the file
 }
+
+TEST(MessageCatalogSources, EveryNumberTheKitReturnsHasAnInstalledText)
+{
+    unsetenv("DBLANG");
+    unsetenv("CLIENT_LOCALE");
+    // Ranges of numbers (first, last) the libraries return or read.
+    constexpr std::pair<int, int> kRanges[] = {
+        {32765, 32766}, {-202, -202},     {-406, -406},     {-415, -415},     {-608, -608},
+        {-647, -647},   {-837, -837},     {-941, -941},     {-1207, -1200},   {-1215, -1210},
+        {-1218, -1218}, {-1223, -1222},   {-1232, -1225},   {-1237, -1235},   {-1269, -1260},
+        {-1273, -1271}, {-1279, -1275},   {-1285, -1284},   {1200, 1201},     {1206, 1207},
+        {-7204, -7204}, {-7209, -7206},   {-23104, -23101}, {-23113, -23108}, {-23115, -23115},
+        {-1815, -1815}, {-1821, -1821},   {-5855, -5853},   {-9602, -9602},   {-9875, -9875},
+        {-9944, -9944}, {-9969, -9969},   {-9974, -9973},   {-9976, -9976},   {-9984, -9978},
+        {-9987, -9986}, {-9989, -9989},   {-34394, -34394},
+    };
+    for (const auto &[first, last] : kRanges)
+        for (int n = first; n <= last; ++n) {
+            const auto [status, text] = lookup(n);
+            EXPECT_EQ(status, 0) << n;
+            EXPECT_FALSE(text.empty()) << n;
+        }
+    EXPECT_EQ(lookup(1200).second, "Sun|Mon|Tue|Wed|Thu|Fri|Sat");
+    EXPECT_EQ(lookup(1206).second + "|" + lookup(1207).second,
+              "January|February|March|April|May|June|July|August|September|October|November|December");
+}
