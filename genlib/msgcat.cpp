@@ -30,13 +30,19 @@ void store32(uint32_t value, unsigned char *p)
     store16(value & 0xFFFF, p + 2);
 }
 
-// Scans count entries at bytes for number.
+// The number of the entry at bytes.
+int32_t entry_number(const unsigned char *bytes, int entry_size)
+{
+    return entry_size == kShortEntrySize ? static_cast<int16_t>(load16(bytes)) : static_cast<int32_t>(load32(bytes));
+}
+
+// Scans count entries at bytes for number; only the hit is decoded whole.
 bool scan(const unsigned char *bytes, int count, int entry_size, int32_t number, Entry *found)
 {
     for (int i = 0; i < count; ++i) {
-        Entry e = read_entry(bytes + static_cast<std::size_t>(i) * entry_size, entry_size);
-        if (e.number == number) {
-            *found = e;
+        const unsigned char *at = bytes + static_cast<std::size_t>(i) * entry_size;
+        if (entry_number(at, entry_size) == number) {
+            *found = read_entry(at, entry_size);
             return true;
         }
     }
@@ -62,13 +68,8 @@ int read_header(const unsigned char *bytes, std::size_t available, std::size_t f
 Entry read_entry(const unsigned char *bytes, int entry_size)
 {
     Entry e;
-    if (entry_size == kShortEntrySize) {
-        e.number = static_cast<int16_t>(load16(bytes));
-        bytes += 2;
-    } else {
-        e.number = static_cast<int32_t>(load32(bytes));
-        bytes += 4;
-    }
+    e.number = entry_number(bytes, entry_size);
+    bytes += entry_size == kShortEntrySize ? 2 : 4;
     e.length = load16(bytes);
     e.offset = load32(bytes + 2);
     return e;
@@ -89,7 +90,7 @@ int search(const unsigned char *index, const Header &header, int32_t number, con
         std::memcpy(cache.bytes, chunk, static_cast<std::size_t>(count) * size);
         *cache.first = mid;
         *cache.count = count;
-        if (number < read_entry(chunk, size).number)
+        if (number < entry_number(chunk, size))
             hi = mid - 1;
         else if (scan(chunk, count, size, number, found))
             return 0;
@@ -97,6 +98,56 @@ int search(const unsigned char *index, const Header &header, int32_t number, con
             lo = mid + header.chunk;
     }
     return kNotFound;
+}
+
+namespace {
+
+std::size_t slot_of(int32_t number, std::size_t capacity)
+{
+    uint32_t h = static_cast<uint32_t>(number) * 0x9E3779B1u;
+    h ^= h >> 15;
+    return h & (capacity - 1);
+}
+
+} // namespace
+
+std::size_t lookup_capacity(int count)
+{
+    std::size_t capacity = 2;
+    while (capacity < 2 * static_cast<std::size_t>(count))
+        capacity *= 2;
+    return capacity;
+}
+
+bool build_lookup(const unsigned char *index, const Header &header, uint32_t *slots, std::size_t capacity)
+{
+    std::memset(slots, 0, 2 * capacity * sizeof *slots);
+    for (int i = 0; i < header.count; ++i) {
+        const int32_t number = entry_number(index + static_cast<std::size_t>(i) * header.entry_size, header.entry_size);
+        if (i > 0 && number <= entry_number(index + static_cast<std::size_t>(i - 1) * header.entry_size,
+                                            header.entry_size))
+            return false;
+        std::size_t at = slot_of(number, capacity);
+        while (slots[2 * at + 1] != 0)
+            at = (at + 1) & (capacity - 1);
+        slots[2 * at] = static_cast<uint32_t>(number);
+        slots[2 * at + 1] = static_cast<uint32_t>(i) + 1;
+    }
+    return true;
+}
+
+int search_lookup(const unsigned char *index, const Header &header, const uint32_t *slots, std::size_t capacity,
+                  int32_t number, Entry *found)
+{
+    for (std::size_t at = slot_of(number, capacity);; at = (at + 1) & (capacity - 1)) {
+        const uint32_t entry = slots[2 * at + 1];
+        if (entry == 0)
+            return kNotFound;
+        if (slots[2 * at] == static_cast<uint32_t>(number)) {
+            *found = read_entry(index + static_cast<std::size_t>(entry - 1) * header.entry_size, header.entry_size);
+            return 0;
+        }
+    }
 }
 
 int check_text(const Entry &entry, std::size_t file_size)

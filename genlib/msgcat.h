@@ -74,6 +74,18 @@ struct ChunkCache {
 int search(const unsigned char *index, const Header &header, int32_t number, const ChunkCache &cache,
            Entry *found);
 
+// A hash of the numbers of a strictly ascending index (the form the
+// compiler writes): lookup_capacity(N) slots, a power of two of at least 2N,
+// each two words: the number and its entry index + 1 (0: empty). Looking a
+// number up in it finds the entry the chunked search finds.
+std::size_t lookup_capacity(int count);
+// Fills slots (2 * capacity words); false when the numbers do not ascend
+// strictly, and the index must be searched by chunks.
+bool build_lookup(const unsigned char *index, const Header &header, uint32_t *slots, std::size_t capacity);
+// 0 with *found, or kNotFound.
+int search_lookup(const unsigned char *index, const Header &header, const uint32_t *slots, std::size_t capacity,
+                  int32_t number, Entry *found);
+
 // 0 when the entry's text lies within a file of file_size bytes, else
 // kBadIndex.
 int check_text(const Entry &entry, std::size_t file_size);

@@ -4,7 +4,9 @@
 // the chunked search of msgcat.cpp. The open catalog's header, index and
 // (for files up to 16 MiB) texts are read once when it is opened, so a
 // lookup in the open catalog makes no system call; its descriptor stays open
-// for the streams of rseekmsg and for texts of larger files.
+// for the streams of rseekmsg and for texts of larger files. The index's
+// numbers are hashed at open: when they ascend strictly, the hash finds the
+// entry the chunked search would find.
 #include "msgint.h"
 
 #include <algorithm>
@@ -178,6 +180,20 @@ int load_image(struct gentcb *tcb, int fd)
         std::free(image);
         return status;
     }
+    // A strictly ascending index (what the compiler writes) is searched
+    // through a hash of its numbers; any other by chunks.
+    const std::size_t capacity = msgcat::lookup_capacity(header.count);
+    auto *slots = static_cast<uint32_t *>(std::malloc(2 * capacity * sizeof(uint32_t)));
+    if (slots == nullptr) {
+        std::free(image);
+        return kNoMemory;
+    }
+    if (!msgcat::build_lookup(image + msgcat::kHeaderSize, header, slots, capacity)) {
+        std::free(slots);
+        slots = nullptr;
+    }
+    tcb->gt_catlookup = slots;
+    tcb->gt_catlookupsize = static_cast<uint32_t>(capacity);
     tcb->gt_catimage = image;
     tcb->gt_catimagelen = static_cast<uint32_t>(got);
     tcb->gt_catfilelen = static_cast<uint32_t>(file_size);
@@ -225,6 +241,8 @@ int open_catalog(struct gentcb *tcb, const char *leaf, const char *locale)
     // catalog's: the next lookup opens the catalog again.
     if (!remember(tcb->gt_catlocale, locale != nullptr ? locale : "") || !remember(tcb->gt_catleaf, leaf))
         forget_leaf(tcb);
+    else
+        tcb->gt_catleafptr = leaf;
     return 0;
 }
 
@@ -232,8 +250,12 @@ int open_catalog(struct gentcb *tcb, const char *leaf, const char *locale)
 // empty locale name is never passed: it stands for the user's language).
 bool is_open_for(const struct gentcb *tcb, const char *leaf, const char *locale)
 {
-    return tcb->gt_catfd >= 0 && tcb->gt_catleaf[0] != '\0' && std::strcmp(tcb->gt_catleaf, leaf) == 0 &&
-           std::strcmp(tcb->gt_catlocale, locale != nullptr ? locale : "") == 0;
+    if (tcb->gt_catfd < 0 || tcb->gt_catleaf[0] == '\0')
+        return false;
+    const bool same_leaf = leaf == tcb->gt_catleafptr || std::strcmp(tcb->gt_catleaf, leaf) == 0;
+    const bool same_locale =
+        locale == nullptr ? tcb->gt_catlocale[0] == '\0' : std::strcmp(tcb->gt_catlocale, locale) == 0;
+    return same_leaf && same_locale;
 }
 
 } // namespace
@@ -295,8 +317,11 @@ int position(struct gentcb *tcb, int32_t number, const char *locale, msgcat::Ent
             return status;
     }
     const msgcat::Header header{tcb->gt_catentsize, tcb->gt_catcount, tcb->gt_catchunk};
+    const unsigned char *index = tcb->gt_catimage + msgcat::kHeaderSize;
     const msgcat::ChunkCache cache{&tcb->gt_chunkfirst, &tcb->gt_chunklen, tcb->gt_chunkcache};
-    const int status = msgcat::search(tcb->gt_catimage + msgcat::kHeaderSize, header, number, cache, entry);
+    const int status = tcb->gt_catlookup != nullptr
+                           ? msgcat::search_lookup(index, header, tcb->gt_catlookup, tcb->gt_catlookupsize, number, entry)
+                           : msgcat::search(index, header, number, cache, entry);
     if (status != 0)
         return status;
     return msgcat::check_text(*entry, tcb->gt_catfilelen);
@@ -318,7 +343,11 @@ void lookup_done(struct gentcb *tcb)
         close_catalog(tcb);
 }
 
-void forget_leaf(struct gentcb *tcb) { tcb->gt_catleaf[0] = '\0'; }
+void forget_leaf(struct gentcb *tcb)
+{
+    tcb->gt_catleaf[0] = '\0';
+    tcb->gt_catleafptr = nullptr;
+}
 
 void close_catalog(struct gentcb *tcb)
 {
@@ -327,6 +356,9 @@ void close_catalog(struct gentcb *tcb)
     tcb->gt_catfd = -1;
     std::free(tcb->gt_catimage);
     tcb->gt_catimage = nullptr;
+    std::free(tcb->gt_catlookup);
+    tcb->gt_catlookup = nullptr;
+    tcb->gt_catlookupsize = 0;
     tcb->gt_catimagelen = 0;
     tcb->gt_catfilelen = 0;
     tcb->gt_catentsize = 0;
@@ -335,8 +367,8 @@ void close_catalog(struct gentcb *tcb)
     tcb->gt_chunkfirst = 0;
     tcb->gt_chunklen = 0;
     tcb->gt_catfreefd = 0;
-    tcb->gt_catleaf[0] = '\0';
     tcb->gt_catlocale[0] = '\0';
+    forget_leaf(tcb);
 }
 
 } // namespace rmsg

@@ -46,6 +46,7 @@ typedef struct gentcb {
      * and the caches of the catalog search. Texts are terminated. */
     char gt_catleaf[GENTCB_MSG_NAME];   /* leaf the open catalog was opened for, "" none */
     char gt_catlocale[GENTCB_MSG_NAME]; /* locale name it was opened for, "" the user's */
+    const char *gt_catleafptr; /* the leaf text it was opened with (a table row's) */
     int32_t gt_catentsize;  /* 8 or 10 bytes per index entry */
     int32_t gt_catcount;    /* N, entries of the index */
     int32_t gt_catchunk;    /* C, the smaller of N and 8 */
@@ -54,6 +55,8 @@ typedef struct gentcb {
     unsigned char gt_chunkcache[GENTCB_MSG_CHUNK]; /* the last entries read */
     unsigned char *gt_catimage; /* malloc'd: the catalog's bytes from offset 0 */
     uint32_t gt_catimagelen;    /* bytes of gt_catimage */
+    uint32_t *gt_catlookup;     /* malloc'd hash of the numbers when they ascend, else NULL */
+    uint32_t gt_catlookupsize;  /* its slots (a power of two) */
     uint32_t gt_catfilelen;     /* bytes of the catalog file */
     int32_t gt_catfreefd;       /* 1: TRW_FREE_FD was set when it was opened */
     char *gt_msgfile;       /* explicit catalog path (_setmsgfile), malloc'd or NULL */
