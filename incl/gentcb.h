@@ -18,6 +18,13 @@ extern "C" {
  * collection type descriptions use 128-byte names instead of 18-byte ones. */
 #define GENTCB_LONGID 0x10
 
+/* Sizes of the message catalog group: names of a leaf or a locale (259
+ * characters and a terminator), the chunk cache (8 entries of 10 bytes) and
+ * the shared text buffer. */
+#define GENTCB_MSG_NAME 260
+#define GENTCB_MSG_CHUNK 80
+#define GENTCB_MSG_TEXT 160
+
 typedef struct gentcb {
     /* Status of the library. */
     int32_t gt_status;   /* result of the library check (getgenerr) */
@@ -34,6 +41,30 @@ typedef struct gentcb {
     char *gt_decbuf;        /* malloc'd, or NULL before the first use */
     int32_t gt_decbuf_size; /* bytes of gt_decbuf */
     int32_t gt_prec16;      /* 0 not read yet, 1 "1", 2 anything else */
+
+    /* Message catalogs: the open catalog (its descriptor is gt_catfd above)
+     * and the caches of the catalog search. Texts are terminated. */
+    char gt_catleaf[GENTCB_MSG_NAME];   /* leaf the open catalog was opened for, "" none */
+    char gt_catlocale[GENTCB_MSG_NAME]; /* locale name it was opened for, "" the user's */
+    const char *gt_catleafptr; /* the leaf text it was opened with (a table row's) */
+    int32_t gt_catentsize;  /* 8 or 10 bytes per index entry */
+    int32_t gt_catcount;    /* N, entries of the index */
+    int32_t gt_catchunk;    /* C, the smaller of N and 8 */
+    int32_t gt_chunkfirst;  /* index of the first cached entry */
+    int32_t gt_chunklen;    /* entries in the chunk cache, 0 when empty */
+    unsigned char gt_chunkcache[GENTCB_MSG_CHUNK]; /* the last entries read */
+    unsigned char *gt_catimage; /* malloc'd: the catalog's bytes from offset 0 */
+    uint32_t gt_catimagelen;    /* bytes of gt_catimage */
+    uint32_t *gt_catlookup;     /* malloc'd hash of the numbers when they ascend, else NULL */
+    uint32_t gt_catlookupsize;  /* its slots (a power of two) */
+    uint32_t gt_catfilelen;     /* bytes of the catalog file */
+    int32_t gt_catfreefd;       /* 1: TRW_FREE_FD was set when it was opened */
+    char *gt_msgfile;       /* explicit catalog path (_setmsgfile), malloc'd or NULL */
+    char *gt_trwdir;        /* installation directory, malloc'd once, or NULL */
+    char *msg_langdir;      /* language directory (DBLANG, LANG), malloc'd or NULL */
+    int32_t gt_msgtable;    /* catalog table in force: 0 client, 1 server */
+    int32_t gt_msgnum;      /* number whose text gt_msgtext holds, 0 none */
+    char gt_msgtext[GENTCB_MSG_TEXT]; /* the shared text buffer of mmsgtext */
 
     /* The groups of the other families follow here. */
 } gentcb_t;

@@ -20,6 +20,7 @@
 #include "osenv.h"
 #include "osstore.h"
 #include "osutil.h"
+#include "rmsg.h"
 #include "rprvers.h"
 
 #include <stddef.h>
@@ -85,6 +86,11 @@ int main(void)
               "int8 add and text");
         stint8(&sum, stored);
         check(stored[1] == 1 && stored[9] == 1, "int8 stored form");
+    }
+    {
+        char text[8] = "x";
+        check(rgetmsg(-1200, text, 0) == RMSG_ETRUNC && text[0] == 'x' && gen_resetMessageFindFile('q') == -1,
+              "rmsg");
     }
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
