@@ -11,6 +11,7 @@
 #include "gl_locale.h"
 #include "gl_multi.h"
 #include "gl_names.h"
+#include "gl_time.h"
 #include "glsclient.h"
 #include "glsenv.h"
 #include "glversion.h"
@@ -21,6 +22,7 @@
 #include "osutil.h"
 #include "rprvers.h"
 
+#include <stddef.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -73,6 +75,10 @@ int main(void)
     check(gl_mb_loc_max(NULL) == 0, "gl_char");
     check(gl_cv_outbuflen(NULL, 3) == 3 && gl_cv_unload(&cd_fileerr) == 0, "gl_conv");
     check(is8bitstr("\xe9") == 1 && trw_gls_client() != NULL, "glsclient");
+    check(sizeof(gl_tm) == 56 && offsetof(gl_tm, tm_sec) == 8 && offsetof(gl_tm, tm_glword2) == 48 &&
+              sizeof(gl_caltm) == 56 && offsetof(gl_caltm, tm_monname) == 28 &&
+              offsetof(gl_caltm, tm_year) == 32 && gl_get_era_count(NULL) == -1,
+          "gl_time");
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
 }

@@ -1,0 +1,56 @@
+// Internal interface of the locale library's date and time modules: the
+// calendar arithmetic (glcal.cpp), the era rules and the shared pieces of
+// the formatter and the parser (gltmera.cpp). Not installed.
+#pragma once
+
+#include <cstdint>
+
+#include "gl_time.h"
+
+namespace gls::tm {
+
+// ---- proleptic Gregorian arithmetic (glcal.cpp) ----
+bool leap_year(int64_t year);
+int month_length(int64_t year, int month);          // month 0..11
+int64_t serial_of(int64_t year, int month, int day); // days since 0000-03-01
+void civil_of(int64_t serial, int64_t *year, int *month, int *day);
+int weekday_of_serial(int64_t serial);
+int yearday(int64_t year, int month, int day);
+bool valid_gregorian(int64_t year, int64_t month, int64_t day);
+
+// ---- eras (gltmera.cpp) ----
+
+// One era with the dates in astronomical years (a definition's year -n is
+// 1 - n) and its interval ordered: lo..hi are serials, hi unbounded for an
+// open end. backward: the era runs back in time from its start.
+struct Era {
+    int64_t start, lo, hi;
+    int64_t start_year;
+    int start_md; // month * 100 + day of the start
+    int direction, offset;
+    bool backward;
+};
+
+// The era i of the locale's cache, resolved.
+Era era_at(gl_locale *loc, int i);
+// The first era holding a Gregorian date; -1 when none.
+int era_of_date(gl_locale *loc, int64_t year, int month, int day);
+// The year within the era of a date it holds.
+int64_t era_year(const Era &e, int64_t year, int month, int day);
+// The Gregorian year of era year ey on month/day (inverse of era_year).
+int64_t year_of_era(const Era &e, int64_t ey, int month, int day);
+bool era_holds(const Era &e, int64_t year, int month, int day);
+
+// ---- wide text helpers ----
+int wide_len(const gl_wchar_t *s);
+constexpr bool is_blank(gl_wchar_t c) { return c == ' ' || c == '\t'; }
+constexpr bool is_space(gl_wchar_t c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+constexpr bool is_digit(gl_wchar_t c) { return c >= '0' && c <= '9'; }
+
+// The calendar of a locale's TIME category (Gregorian without one).
+int calendar(gl_locale *loc);
+
+// The deepest nesting of locale formats.
+constexpr int kMaxDepth = 8;
+
+} // namespace gls::tm

@@ -1,0 +1,11 @@
+# Calendars and the time formatter and parser. ICU's calendars (libicu-dev)
+# are the oracle of the calendar tests, linked into the tests only; without
+# ICU those tests are left out.
+find_package(ICU COMPONENTS i18n uc)
+trw_add_gtest(glcal_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/glcal_test.cpp)
+if(ICU_FOUND)
+  target_link_libraries(glcal_test PRIVATE ICU::i18n ICU::uc)
+  target_compile_definitions(glcal_test PRIVATE TRW_HAVE_ICU=1)
+else()
+  message(STATUS "glcal_test: ICU not found, the calendar oracle is left out")
+endif()
