@@ -54,3 +54,42 @@ int calendar(gl_locale *loc);
 constexpr int kMaxDepth = 8;
 
 } // namespace gls::tm
+
+namespace gls::tm {
+
+// One conversion of the format language: "%", flags, width, precision,
+// modifier ('E', 'O', or 'i' before Y, y and F), letter, and the digit of
+// %Fn (-1 without).
+struct Conv {
+    bool left = false, zero = false;
+    int width = 0;
+    int prec = -1;
+    gl_wchar_t mod = 0;
+    gl_wchar_t letter = 0;
+    int fdigit = -1;
+};
+
+// Reads a conversion after its "%"; advances p. 0 or GL_ETMFORMAT.
+int parse_conversion(const gl_wchar_t *&p, Conv &c);
+
+// A wide copy of a multibyte text, on the stack when short.
+class WideText {
+public:
+    WideText() = default;
+    WideText(const WideText &) = delete;
+    WideText &operator=(const WideText &) = delete;
+    ~WideText();
+    // Decodes s up to its terminator; with lenient, also up to the first
+    // invalid character. 0 or an error number (1, 3).
+    int assign(gl_locale *loc, const char *s, bool lenient);
+    const gl_wchar_t *data() const { return data_; }
+    int length() const { return len_; }
+
+private:
+    gl_wchar_t small_[128];
+    gl_wchar_t *data_ = small_;
+    int len_ = 0;
+    int cap_ = 128;
+};
+
+} // namespace gls::tm

@@ -89,6 +89,7 @@ typedef struct gl_caltm {
 } gl_caltm;
 
 /* Error numbers of the time routines (beside those of gl_errno.h). */
+#define GL_ETMNULLFMT  15 /* null format */
 #define GL_ETMFORMAT   22 /* bad conversion, or locale formats nested too deep */
 #define GL_ETMFRAC     23
 #define GL_ETMSEC      24
