@@ -9,3 +9,10 @@ if(ICU_FOUND)
 else()
   message(STATUS "glcal_test: ICU not found, the calendar oracle is left out")
 endif()
+
+# The formatter and parser by their own rules; the allocator is wrapped so
+# that every allocation can be made to fail.
+trw_add_gtest(gltime_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/gltime_test.cpp
+              ${PROJECT_SOURCE_DIR}/tests/support/alloc_fail.cpp)
+target_link_options(gltime_test PRIVATE -Wl,--wrap=malloc,--wrap=calloc,--wrap=realloc,--wrap=free)
+add_dependencies(gltime_test trw_locales registry_data)
