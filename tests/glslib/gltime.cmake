@@ -16,3 +16,9 @@ trw_add_gtest(gltime_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/gltime_test.cpp
               ${PROJECT_SOURCE_DIR}/tests/support/alloc_fail.cpp)
 target_link_options(gltime_test PRIVATE -Wl,--wrap=malloc,--wrap=calloc,--wrap=realloc,--wrap=free)
 add_dependencies(gltime_test trw_locales registry_data)
+
+# The glibc oracle: glibc's strftime_l, the text it writes and nl_langinfo_l
+# on the locales its localedef compiles from the same sources (gllocale.cmake).
+trw_add_gtest(gltime_oracle_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/gltime_oracle_test.cpp)
+add_dependencies(gltime_oracle_test trw_locales registry_data glibc_oracle_locales)
+target_compile_definitions(gltime_oracle_test PRIVATE GLIBC_LOCALES="${CMAKE_BINARY_DIR}/glibc-locales")
