@@ -198,18 +198,21 @@ bool gregorian_serial(const gl_caltm *in, int64_t *serial)
 
 } // namespace
 
+// Out-of-range months count as January; the results of days outside the
+// month follow the arithmetic (no overflow for any arguments).
 extern "C" int _gl_gregorian_yearday(int day, int month, int year)
 {
     if (month < 0 || month > 11)
-        return day - 1;
-    return yearday(year, month, day);
+        month = 0;
+    int64_t d = static_cast<int64_t>(day) - 1 + kCumDays[month] + (month > 1 && leap_year(year) ? 1 : 0);
+    return static_cast<int>(d);
 }
 
 extern "C" int _gl_gregorian_weekday(int day, int month, int year)
 {
     if (month < 0 || month > 11)
         month = 0;
-    return weekday_of_serial(serial_of(year, month, 1) + day - 1);
+    return weekday_of_serial(serial_of(year, month, 1) + static_cast<int64_t>(day) - 1);
 }
 
 extern "C" int gl_cal_gregorian_to_hebrew(const gl_caltm *in, gl_caltm *out)

@@ -428,7 +428,8 @@ int check_gregorian(gl_caltm &r, const Fields &f, bool all)
     int wday = weekday_of_serial(s);
     if (f.has_wday && all && f.wday != wday)
         return GL_ETMBADWDAY;
-    r.tm_wday = wday;
+    if (!f.has_wday)
+        r.tm_wday = wday;
     if (!f.has_yday)
         r.tm_yday = yearday(year, r.tm_mon, r.tm_mday);
     return 0;
@@ -479,6 +480,8 @@ int combine(Scan &c, gl_caltm &r, int century_rule)
         return all ? (r.tm_mon < -1 || r.tm_mon >= c.t->mon_count ? GL_ETMMON : GL_ETMDAY) : 0;
     if (f.has_wday && all && f.wday != g.tm_wday)
         return GL_ETMBADWDAY;
+    if (f.has_wday)
+        g.tm_wday = f.wday;
     r = g;
     return 0;
 }
