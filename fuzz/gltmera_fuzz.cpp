@@ -1,5 +1,5 @@
 // libFuzzer target for era definitions and era formats through the TIME
-// section loader: ja_JP's locale file with its era lines replaced by the
+// section loader: en_US.8859-1's locale file with its era lines replaced by the
 // input's lines (the last three are the era date, time and date-and-time
 // formats) is loaded whole. A bad definition is error 49; a locale that
 // loads formats and reads its eras without crashing, every failure an error
@@ -45,7 +45,7 @@ struct Template {
 const Template &file_template()
 {
     static Template t = [] {
-        std::ifstream f(std::string(TRW_FUZZ_DATA_DIR) + "/gls/lc11/ja_jp/e01c.lco", std::ios::binary);
+        std::ifstream f(std::string(TRW_FUZZ_DATA_DIR) + "/gls/lc11/en_us/0333.lco", std::ios::binary);
         std::stringstream ss;
         ss << f.rdbuf();
         std::vector<std::string> lines = lines_of(ss.str());

@@ -435,8 +435,27 @@ int check_gregorian(gl_caltm &r, const Fields &f, bool all)
     return 0;
 }
 
-// Fields into the record: r holds the caller's values (in the locale's
+// The date fields read, on top of the caller's date in r (in the locale's
 // calendar when it has another one).
+void apply_date(const Fields &f, bool has_year, int64_t year, gl_caltm &r)
+{
+    if (f.has_yday)
+        r.tm_yday = f.yday;
+    if (f.has_mday)
+        r.tm_mday = f.mday;
+    if (f.has_wday)
+        r.tm_wday = f.wday;
+    if (f.has_mon) {
+        r.tm_mon = f.mon;
+        r.tm_monname = f.monname;
+    }
+    if (has_year)
+        r.tm_year = static_cast<int32_t>(year - 1900);
+}
+
+// Fields into the record r, which holds the caller's values. A local date
+// is read on top of the caller's date converted to the locale's calendar
+// and converted back.
 int combine(Scan &c, gl_caltm &r, int century_rule)
 {
     const Fields &f = c.f;
@@ -446,35 +465,28 @@ int combine(Scan &c, gl_caltm &r, int century_rule)
         r.tm_sec = f.sec;
     if (f.has_min)
         r.tm_min = f.min;
-    if (f.has_yday)
-        r.tm_yday = f.yday;
-    if (f.has_mday)
-        r.tm_mday = f.mday;
-    if (f.has_wday)
-        r.tm_wday = f.wday;
     if (f.has_h12)
         r.tm_hour = f.has_pm ? f.hour12 % 12 + (f.pm ? 12 : 0) : f.hour12;
     else if (f.has_h24)
         r.tm_hour = f.hour24;
-    if (f.has_mon) {
-        r.tm_mon = f.mon;
-        r.tm_monname = f.monname;
-    }
     int64_t year = 0;
     bool has_year = false;
-    if (int e = combine_year(c, r, century_rule, &year, &has_year))
+    gl_caltm merged = r;
+    apply_date(f, false, 0, merged);
+    if (int e = combine_year(c, merged, century_rule, &year, &has_year))
         return e;
-    if (has_year) {
-        if (year < 0 || year > 9999)
-            return GL_ETMYEAR;
-        r.tm_year = static_cast<int32_t>(year - 1900);
-    }
+    if (has_year && (year < 0 || year > 9999))
+        return GL_ETMYEAR;
     bool any = f.has_mday || f.has_mon || has_year;
     bool all = f.has_mday && f.has_mon && has_year;
-    if (!any)
-        return 0;
-    if (calendar(c.loc) == GL_CAL_GREGORIAN)
-        return check_gregorian(r, f, all);
+    if (!any || calendar(c.loc) == GL_CAL_GREGORIAN) {
+        apply_date(f, has_year, year, r);
+        return any ? check_gregorian(r, f, all) : 0;
+    }
+    gl_caltm local{};
+    if (gl_cal_gregorian_to_local(c.loc, &r, &local) == 0)
+        r = local;
+    apply_date(f, has_year, year, r);
     gl_caltm g{};
     if (gl_cal_local_to_gregorian(c.loc, &r, &g) != 0)
         return all ? (r.tm_mon < -1 || r.tm_mon >= c.t->mon_count ? GL_ETMMON : GL_ETMDAY) : 0;
@@ -498,11 +510,6 @@ int run(gl_locale *loc, const gl_wchar_t *text, const gl_wchar_t *format_text, g
     int e = scan(c, format_text, 0);
     gl_caltm r{rec->tm_fraction, rec->tm_sec, rec->tm_min, rec->tm_hour, rec->tm_mday, rec->tm_mon, rec->tm_mon,
                rec->tm_year, rec->tm_wday, rec->tm_yday, rec->tm_isdst, rec->tm_glword1, rec->tm_glword2};
-    if (e == 0 && calendar(loc) != GL_CAL_GREGORIAN) {
-        gl_caltm local{};
-        if (gl_cal_gregorian_to_local(loc, &r, &local) == 0)
-            r = local;
-    }
     e = e ? e : combine(c, r, century_rule);
     if (e != 0) {
         gls::set_error(loc, e);
