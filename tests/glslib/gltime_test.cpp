@@ -158,6 +158,30 @@ TEST(GlTimeFormat, LocalCalendarNeedsTheDateOnlyWhenUsed)
     free(names);
 }
 
+// In a locale with its own calendar, text without a date leaves the
+// caller's Gregorian date alone, and a day and month are read on top of the
+// caller's date in that calendar.
+TEST(GlTimeParse, LocalCalendarKeepsTheCallersDate)
+{
+    Loc l("he_IL.8859-8");
+    gl_tm t = sample(); // 2024-03-05 is 25 Adar I 5784
+    std::string text = fmt(l.loc, "%H:%M %a", t);
+    gl_tm r = t;
+    ASSERT_NE(gl_mbsptime(l.loc, text.c_str(), "%H:%M %a", &r, 'R'), nullptr);
+    EXPECT_EQ(r.tm_year, 124);
+    EXPECT_EQ(r.tm_mon, 2);
+    EXPECT_EQ(r.tm_mday, 5);
+    gl_tm adar2 = t;
+    adar2.tm_mday = 11; // 1 Adar II
+    text = fmt(l.loc, "%d %B", adar2);
+    r = t;
+    ASSERT_NE(gl_mbsptime(l.loc, text.c_str(), "%d %B", &r, 'R'), nullptr);
+    EXPECT_EQ(r.tm_year, 124);
+    EXPECT_EQ(r.tm_mon, 2);
+    EXPECT_EQ(r.tm_mday, 11);
+    EXPECT_EQ(r.tm_wday, 1);
+}
+
 // A locale format that refers to itself fails instead of recursing.
 TEST(GlTimeFormat, SelfReferringLocaleFormat)
 {
