@@ -72,6 +72,17 @@ struct Conv {
 // Reads a conversion after its "%"; advances p. 0 or GL_ETMFORMAT.
 int parse_conversion(const gl_wchar_t *&p, Conv &c);
 
+// The locale's format of %x %X %c %r (letter x, X, c, r), or of its era
+// form (when era and the locale has a non-empty one).
+const gl_wchar_t *locale_format(const gl_lc_time *t, gl_wchar_t letter, bool era);
+
+// Whether every character of the locale is one byte, its own wide value.
+bool byte_per_char(const gl_locale *loc);
+
+// The wide text w as multibyte text with its terminator into out of size
+// bytes; *written gets the bytes without the terminator. 0, 14 or 1.
+int narrow(gl_locale *loc, const gl_wchar_t *w, char *out, int size, int *written);
+
 // A wide copy of a multibyte text, on the stack when short.
 class WideText {
 public:
@@ -86,6 +97,7 @@ public:
     int length() const { return len_; }
 
 private:
+    int reserve(int cap);
     gl_wchar_t small_[128];
     gl_wchar_t *data_ = small_;
     int len_ = 0;

@@ -98,7 +98,6 @@ private:
 };
 
 constexpr gl_wchar_t kEmpty[] = {0};
-constexpr gl_wchar_t kDateFmt[] = {'%', 'm', '/', '%', 'd', '/', '%', 'y', 0};
 
 struct Ctx {
     gl_locale *loc;
@@ -352,19 +351,6 @@ int date_conversion(Ctx &c, const Conv &cv)
     }
 }
 
-// The locale format of %x %X %c %r, or of their era forms.
-const gl_wchar_t *locale_format(const Ctx &c, gl_wchar_t letter, bool era)
-{
-    const gl_lc_time *t = c.t;
-    const gl_wchar_t *e = nullptr, *plain = nullptr;
-    switch (letter) {
-    case 'x': e = t->w_era_d_fmt, plain = t->w_d_fmt; break;
-    case 'X': e = t->w_era_t_fmt, plain = t->w_t_fmt; break;
-    case 'c': e = t->w_era_d_t_fmt, plain = t->w_d_t_fmt; break;
-    default: plain = t->w_t_fmt_ampm; break;
-    }
-    return era && e != nullptr && e[0] != 0 ? e : plain;
-}
 
 int conversion(Ctx &c, Conv cv, int depth)
 {
@@ -377,7 +363,7 @@ int conversion(Ctx &c, Conv cv, int depth)
         if (l == 'C' || l == 'g' || l == 'y' || l == 'Y')
             return era_conversion(c, cv, depth);
         if (l == 'x' || l == 'X' || l == 'c')
-            return sub_format(c, locale_format(c, l, true), depth);
+            return sub_format(c, locale_format(c.t, l, true), depth);
         return GL_ETMFORMAT;
     }
     if (cv.mod == 'O' && (l > 0x7f || std::strchr("HIMSdemwyY", static_cast<int>(l)) == nullptr))
@@ -401,7 +387,7 @@ int conversion(Ctx &c, Conv cv, int depth)
     case 'x':
     case 'X':
     case 'c':
-    case 'r': return sub_format(c, locale_format(c, l, false), depth);
+    case 'r': return sub_format(c, locale_format(c.t, l, false), depth);
     case 'a': case 'A': case 'b': case 'h': case 'B': case 'C': case 'g': case 'd': case 'e':
     case 'j': case 'm': case 'u': case 'w': case 'y': case 'Y': case 'D':
         return date_conversion(c, cv);
@@ -502,16 +488,8 @@ extern "C" int gl_mbsftime(gl_locale *loc, char *out, int size, const char *form
         gl_wchar_t small[256];
         Sink sink(small, std::min(255, size - term), size - term, true);
         e = e ? e : run(loc, sink, wide_format.data(), rec);
-        if (e == 0) {
-            const gl_wchar_t *w = sink.data();
-            int need = gl_full_wcstombs(loc, nullptr, w, -1);
-            if (need < 0)
-                e = GL_EILSEQ;
-            else if (need > size - term)
-                e = GL_E2BIG;
-            else
-                written = gl_full_wcstombs(loc, out, w, size);
-        }
+        if (e == 0)
+            e = narrow(loc, sink.data(), out, size, &written);
     }
     if (e == 0 && written >= 0) {
         gls::set_error(loc, 0);

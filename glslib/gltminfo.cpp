@@ -342,27 +342,86 @@ int parse_conversion(const gl_wchar_t *&p, Conv &c)
     return 0;
 }
 
+const gl_wchar_t *locale_format(const gl_lc_time *t, gl_wchar_t letter, bool era)
+{
+    const gl_wchar_t *e = nullptr, *plain = nullptr;
+    switch (letter) {
+    case 'x': e = t->w_era_d_fmt, plain = t->w_d_fmt; break;
+    case 'X': e = t->w_era_t_fmt, plain = t->w_t_fmt; break;
+    case 'c': e = t->w_era_d_t_fmt, plain = t->w_d_t_fmt; break;
+    default: plain = t->w_t_fmt_ampm; break;
+    }
+    return era && e != nullptr && e[0] != 0 ? e : plain;
+}
+
+int WideText::reserve(int cap)
+{
+    if (cap <= cap_)
+        return 0;
+    auto *d = static_cast<gl_wchar_t *>(_gl_ext_malloc(sizeof(gl_wchar_t) * static_cast<size_t>(cap)));
+    if (d == nullptr)
+        return GL_ENOMEM;
+    std::memcpy(d, data_, sizeof(gl_wchar_t) * static_cast<size_t>(len_));
+    if (data_ != small_)
+        _gl_ext_free(data_);
+    data_ = d;
+    cap_ = cap;
+    return 0;
+}
+
 WideText::~WideText()
 {
     if (data_ != small_)
         _gl_ext_free(data_);
 }
 
+bool byte_per_char(const gl_locale *loc)
+{
+    return loc->class_trie != nullptr && loc->single_byte && loc->class_map != nullptr;
+}
+
+int narrow(gl_locale *loc, const gl_wchar_t *w, char *out, int size, int *written)
+{
+    int term = std::max(1, gl_mb_loc_min(loc));
+    bool single = byte_per_char(loc);
+    int n = 0;
+    for (; *w != 0; ++w) {
+        char bytes[4];
+        int k = 1;
+        if (single || (*w < 0x80 && term == 1)) {
+            if (*w > 0xFF)
+                return GL_EILSEQ;
+            bytes[0] = static_cast<char>(*w);
+        } else if ((k = gl_full_wctomb(loc, bytes, *w)) <= 0) {
+            return GL_EILSEQ;
+        }
+        if (n + k > size - term)
+            return GL_E2BIG;
+        std::memcpy(out + n, bytes, static_cast<size_t>(k));
+        n += k;
+    }
+    std::memset(out + n, 0, static_cast<size_t>(term));
+    *written = n;
+    return 0;
+}
+
 int WideText::assign(gl_locale *loc, const char *s, bool lenient)
 {
     len_ = 0;
+    if (byte_per_char(loc)) {
+        size_t n = std::strlen(s);
+        if (int e = reserve(static_cast<int>(std::min<size_t>(n, 1 << 28)) + 1))
+            return e;
+        for (size_t i = 0; i < n; ++i)
+            data_[i] = static_cast<unsigned char>(s[i]);
+        len_ = static_cast<int>(n);
+        data_[len_] = 0;
+        return 0;
+    }
     for (;;) {
-        if (len_ + 1 >= cap_) {
-            int cap = cap_ * 2;
-            auto *d = static_cast<gl_wchar_t *>(_gl_ext_malloc(sizeof(gl_wchar_t) * static_cast<size_t>(cap)));
-            if (d == nullptr)
-                return GL_ENOMEM;
-            std::memcpy(d, data_, sizeof(gl_wchar_t) * static_cast<size_t>(len_));
-            if (data_ != small_)
-                _gl_ext_free(data_);
-            data_ = d;
-            cap_ = cap;
-        }
+        if (len_ + 1 >= cap_)
+            if (int e = reserve(cap_ * 2))
+                return e;
         gl_wchar_t wc = 0;
         int n = gl_full_mbtowc(loc, &wc, s, -1);
         if (n <= 0) {

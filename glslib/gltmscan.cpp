@@ -210,18 +210,6 @@ int era_year_format(Scan &c, int depth)
     return GL_ETMNOERA;
 }
 
-const gl_wchar_t *locale_format(const Scan &c, gl_wchar_t letter, bool era)
-{
-    const gl_lc_time *t = c.t;
-    const gl_wchar_t *e = nullptr, *plain = nullptr;
-    switch (letter) {
-    case 'x': e = t->w_era_d_fmt, plain = t->w_d_fmt; break;
-    case 'X': e = t->w_era_t_fmt, plain = t->w_t_fmt; break;
-    case 'c': e = t->w_era_d_t_fmt, plain = t->w_d_t_fmt; break;
-    default: plain = t->w_t_fmt_ampm; break;
-    }
-    return era && e != nullptr && e[0] != 0 ? e : plain;
-}
 
 int era_conversion(Scan &c, const Conv &cv, int depth)
 {
@@ -238,7 +226,7 @@ int era_conversion(Scan &c, const Conv &cv, int depth)
     case 'Y': return era_year_format(c, depth);
     case 'x':
     case 'X':
-    case 'c': return sub_scan(c, locale_format(c, cv.letter, true), depth);
+    case 'c': return sub_scan(c, locale_format(c.t, cv.letter, true), depth);
     default: return GL_ETMFORMAT;
     }
 }
@@ -331,7 +319,7 @@ int conversion(Scan &c, Conv cv, int depth)
     case 'D': return sub_scan(c, kDmy, depth);
     case 'R': return sub_scan(c, kHm, depth);
     case 'T': return sub_scan(c, kHms, depth);
-    case 'x': case 'X': case 'c': case 'r': return sub_scan(c, locale_format(c, cv.letter, false), depth);
+    case 'x': case 'X': case 'c': case 'r': return sub_scan(c, locale_format(c.t, cv.letter, false), depth);
     default: return GL_ETMFORMAT;
     }
 }
@@ -558,7 +546,10 @@ extern "C" char *gl_mbsptime(gl_locale *loc, const char *text, const char *forma
     if (n < 0)
         return nullptr;
     const char *p = text;
-    for (int i = 0; i < n; ++i)
-        p += gl_full_mblen(loc, p, -1);
+    if (byte_per_char(loc))
+        p += n;
+    else
+        for (int i = 0; i < n; ++i)
+            p += gl_full_mblen(loc, p, -1);
     return const_cast<char *>(p);
 }
