@@ -11,6 +11,7 @@
 #include "gl_locale.h"
 #include "gl_multi.h"
 #include "gl_names.h"
+#include "gl_time.h"
 #include "glsclient.h"
 #include "glsenv.h"
 #include "glversion.h"
@@ -92,6 +93,10 @@ int main(void)
         check(rgetmsg(-1200, text, 0) == RMSG_ETRUNC && text[0] == 'x' && gen_resetMessageFindFile('q') == -1,
               "rmsg");
     }
+    check(sizeof(gl_tm) == 56 && offsetof(gl_tm, tm_sec) == 8 && offsetof(gl_tm, tm_glword2) == 48 &&
+              sizeof(gl_caltm) == 56 && offsetof(gl_caltm, tm_monname) == 28 &&
+              offsetof(gl_caltm, tm_year) == 32 && gl_get_era_count(NULL) == -1,
+          "gl_time");
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
 }

@@ -1,0 +1,51 @@
+// libFuzzer target for the time formatter: a fuzzed locale choice, output
+// size, record (every field any value) and format. Nothing may be written
+// beyond the size, every failure is an error number of the formatter, and a
+// text it writes and then reads back formats and reads the same way again.
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gltime_fuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 51)
+        return 0;
+    gl_locale *loc = trwfuzz::time_locale(data[0]);
+    int out_size = (data[1] | data[2] << 8) % 1200;
+    gl_tm rec = trwfuzz::record_of(data + 3, 48);
+    std::string format(reinterpret_cast<const char *>(data + 51), size - 51);
+    format = format.c_str(); // up to the first zero byte
+    std::vector<char> out(static_cast<size_t>(out_size) + 16, '\x5a');
+    int n = gl_mbsftime(loc, out.data(), out_size, format.c_str(), &rec);
+    for (size_t i = static_cast<size_t>(out_size); i < out.size(); ++i)
+        if (out[i] != '\x5a')
+            abort();
+    if (n == 0 && loc->error != 0) {
+        if (!trwfuzz::time_error(loc->error))
+            abort();
+        return 0;
+    }
+    if (n < 0 || n >= out_size || out[static_cast<size_t>(n)] != 0)
+        abort();
+    // Format, read back, format again: the second round is stable.
+    gl_tm back = rec;
+    if (gl_mbsptime(loc, out.data(), format.c_str(), &back, 'R') == nullptr) {
+        if (!trwfuzz::time_error(loc->error) && loc->error != 2)
+            abort();
+        return 0;
+    }
+    char second[2400], third[2400];
+    if (gl_mbsftime(loc, second, sizeof second, format.c_str(), &back) == 0 && loc->error != 0)
+        return 0;
+    gl_tm again = back;
+    if (gl_mbsptime(loc, second, format.c_str(), &again, 'R') == nullptr)
+        abort();
+    if (gl_mbsftime(loc, third, sizeof third, format.c_str(), &again) == 0 && loc->error != 0)
+        abort();
+    if (std::strcmp(second, third) != 0)
+        abort();
+    return 0;
+}
