@@ -35,6 +35,10 @@ typedef struct gentcb {
     int32_t gt_decbuf_size; /* bytes of gt_decbuf */
     int32_t gt_prec16;      /* 0 not read yet, 1 "1", 2 anything else */
 
+    /* MATCHES and LIKE: set when a pattern escaped a character that needs
+     * no escape outside an ANSI database (rwildmat.h). */
+    int32_t gt_escwarn;
+
     /* The groups of the other families follow here. */
 } gentcb_t;
 
