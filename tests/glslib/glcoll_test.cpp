@@ -465,3 +465,23 @@ TEST(CollationSlots, EveryKitLocaleGetsARoutine)
 }
 
 } // namespace
+
+namespace {
+
+TEST(CollationExpansions, LigaturesSortAsTheirLetters)
+{
+    Loaded l("de_DE.8859-1");
+    ASSERT_EQ(l.rc, 0);
+    ASSERT_GT(l.loc->expansion_count, 0);
+    auto cmp = [&](const char *a, const char *b) {
+        return sign(l.loc->coll_compare(l.loc, reinterpret_cast<const unsigned char *>(a),
+                                        reinterpret_cast<const unsigned char *>(b)));
+    };
+    EXPECT_EQ(cmp("\xdf" "a", "ssb"), -1); // ßa before ssb
+    EXPECT_EQ(cmp("\xe6" "b", "af"), -1);  // æb before af
+    EXPECT_EQ(cmp("st", "\xdf" "a"), 1);   // ß is s s at the first level
+    EXPECT_EQ(cmp("\xbd", "13"), -1);      // ½ is 1, 2 at the first level
+    EXPECT_EQ(cmp("\xbd", "11"), 1);
+}
+
+} // namespace
