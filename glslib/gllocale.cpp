@@ -10,6 +10,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "gl_coll.h"
 #include "gl_dl.h"
 #include "gl_names.h"
 #include "gllocale_int.h"
@@ -292,8 +293,9 @@ using namespace gls::lc;
 namespace {
 
 // ---- Collation routines ------------------------------------------------------------------
-// The routines of each kind come with the collation module; until then every
-// kind compares by character code value (the wide value of each character).
+// A record without a COLLATE category compares by character code value (the
+// wide value of each character, a byte where CTYPE is missing too); the
+// other kinds get the routines of the collation modules (gl_coll.h).
 
 int next_code(gl_locale *loc, const unsigned char *&s, const unsigned char *end, uint32_t *code)
 {
@@ -348,15 +350,24 @@ struct CollRoutines {
 };
 
 // Routine kinds, in the order of the table below.
-enum CollKind { ThaiKind, UnicodeKind, SbExpansion, SbElement, SbBackward, SbElementExpansion, Multibyte,
-                kCollKinds };
+enum CollKind { CodeValueKind, ThaiKind, UnicodeKind, SbExpansion, SbElement, SbBackward, SbElementExpansion,
+                Multibyte, kCollKinds };
 
-constexpr CollRoutines kPlaceholder{code_value_compare, code_value_ncompare, code_value_transform};
-constexpr CollRoutines kCollRoutines[kCollKinds] = {kPlaceholder, kPlaceholder, kPlaceholder, kPlaceholder,
-                                                    kPlaceholder, kPlaceholder, kPlaceholder};
+constexpr CollRoutines kCollRoutines[kCollKinds] = {
+    {code_value_compare, code_value_ncompare, code_value_transform},
+    {_gl_thaismocoll, _trw_gl_thaismoncoll, _gl_thaismoxfrm},
+    {_gl_glu_mbscoll, _trw_gl_glu_mbfscoll, _gl_glu_mbsxfrm},
+    {_gl_is_mbscoll_exp, _trw_gl_is_mbfscoll_exp, gl_full_mbsxfrm},
+    {_gl_is_mbscoll_elem, _trw_gl_is_mbfscoll_elem, gl_full_mbsxfrm},
+    {_gl_is_mbscoll_back, _trw_gl_is_mbfscoll_back, gl_full_mbsxfrm},
+    {_gl_is_mbscoll_exp_elem, _trw_gl_is_mbfscoll_exp_elem, gl_full_mbsxfrm},
+    {_gl_im_mbscoll, _trw_gl_im_mbfscoll, gl_full_mbsxfrm},
+};
 
 CollKind select_collation(const gl_locale *loc)
 {
+    if (loc->coll_kind == GL_COLL_NONE)
+        return CodeValueKind;
     if (loc->coll_kind == GL_COLL_THAI_SMO)
         return ThaiKind;
     if (loc->coll_kind == GL_COLL_UNICODE)

@@ -65,6 +65,9 @@ typedef struct gentcb {
     int32_t gt_msgtable;    /* catalog table in force: 0 client, 1 server */
     int32_t gt_msgnum;      /* number whose text gt_msgtext holds, 0 none */
     char gt_msgtext[GENTCB_MSG_TEXT]; /* the shared text buffer of mmsgtext */
+    /* MATCHES and LIKE: set when a pattern escaped a character that needs
+     * no escape outside an ANSI database (rwildmat.h). */
+    int32_t gt_escwarn;
 
     /* The groups of the other families follow here. */
 } gentcb_t;

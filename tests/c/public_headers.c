@@ -4,6 +4,7 @@
 #include "gentcb.h"
 #include "gl_cache.h"
 #include "gl_char.h"
+#include "gl_coll.h"
 #include "gl_conv.h"
 #include "gl_dl.h"
 #include "gl_errno.h"
@@ -23,6 +24,7 @@
 #include "osutil.h"
 #include "rmsg.h"
 #include "rprvers.h"
+#include "rwildmat.h"
 
 #include <stddef.h>
 #include <stdio.h>
@@ -61,6 +63,8 @@ int main(void)
         int length = 0, value = 0;
         check(_gl_validate_mb_string(NULL, NULL, (const unsigned char *)"x", &length, &value) == -1, "gl_cache");
     }
+    check(rescfixstrmatch("abc", 3, "a%", 2, '%', '_', '\\') == 1, "rwildmat");
+    check(gl_full_wcscoll(NULL, NULL, NULL) == 0 && *_gl_ext_errno(NULL) == GL_ENULLARG, "gl_coll");
     check(gl_cs_name2cs_num(NULL, "12345", "/nonexistent") == GL_CS_INVALID, "gl_names");
     check(_gl_glu_enabled() == 0 && glx_gluLoc(NULL, GL_LC_CTYPE) == NULL, "gl_dl");
     check(gl_ctype(NULL, "alpha") == GL_CLASS_ALPHA, "gl_locale");

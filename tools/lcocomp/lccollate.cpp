@@ -10,6 +10,23 @@
 // as glibc compares one-character strings): IGNORE is weight 1, the others
 // 2, 3, ... This keeps the order of single characters exactly.
 //
+// Expansions. A character whose list at a level names several positions,
+// each of them the whole list of some character of the code set (glibc's
+// ß is s, s at the first level, æ is a, e), gets an expansion weight there
+// (0x4000 plus an index into the expansion list, which holds those
+// characters), so that strings order as glibc orders them. Where some
+// position is no character's whole list (ß's second level BASE, VRNT1,
+// BASE), the ranked single weight stays: the order of single characters is
+// still exact, that of strings only approximate. The exception list tags a
+// character "expansion" when its first level is exact through an expansion
+// while a lower level is approximated, and "approximate" when its first
+// level is.
+//
+// Directions. glibc applies each section's own level directions (the
+// template's section of digits and punctuation has a backward second
+// level); a locale file holds one set of directions, so the directions of
+// the section with the most characters are kept for all.
+//
 // Folding. When a level has more distinct lists than 16382 (weights 2..0x3FFF;
 // only the utf8 locales get there), lists used by a character of a kept
 // script (the locale's own lines, SPECIAL, LATIN and the scripts of the
@@ -319,14 +336,46 @@ CollTable build_collation(const Collate &c, const Charmap &cm, const std::set<st
     for (size_t i = 0; i < nchars; ++i)
       if (lists_of_weight[rank[lv].at(seq[i][lv])] > 1) t.folded_chars.insert(units[i].bytes[0]);
   }
+  // Characters whose list at a level is one position, for expansions.
+  std::vector<std::map<int, size_t>> single_of(t.levels);
+  for (int lv = 0; lv < t.levels; ++lv)
+    for (size_t i = 0; i < nchars; ++i)
+      if (seq[i][lv].size() == 1) single_of[lv].emplace(seq[i][lv][0], i);
+  std::map<std::vector<std::string>, uint16_t> expansion_index;
+  // The expansion weight of a character's list at a level, or 0.
+  auto expansion = [&](size_t i, int lv) -> uint16_t {
+    const Seq &s = seq[i][lv];
+    if (s.size() < 2 || s.size() > 15) return 0;
+    std::vector<std::string> chars;
+    for (int p : s) {
+      auto it = single_of[lv].find(p);
+      if (it == single_of[lv].end()) return 0;
+      chars.push_back(units[it->second].bytes[0]);
+    }
+    auto [it, fresh] = expansion_index.emplace(chars, static_cast<uint16_t>(t.expansions.size()));
+    if (fresh) {
+      if (t.expansions.size() >= 0x3FFF) {
+        expansion_index.erase(it);
+        return 0;
+      }
+      t.expansions.push_back(chars);
+    }
+    return static_cast<uint16_t>(0x4000 | it->second);
+  };
   std::map<std::vector<uint16_t>, uint16_t> row_index;
   std::vector<std::vector<uint16_t>> unit_rows(units.size());
   for (size_t i = 0; i < units.size(); ++i) {
+    bool first_exact = true, lower_exact = true;
     for (int lv = 0; lv < t.levels; ++lv) {
       uint16_t w = rank[lv].at(seq[i][lv]);
-      unit_rows[i].push_back(w);
-      t.max_weight = std::max(t.max_weight, w);
+      uint16_t x = i < nchars ? expansion(i, lv) : 0;
+      bool exact = seq[i][lv].size() < 2 || x != 0;
+      (lv == 0 ? first_exact : lower_exact) = (lv == 0 ? first_exact : lower_exact) && exact;
+      unit_rows[i].push_back(x != 0 ? x : w);
+      if (x == 0) t.max_weight = std::max(t.max_weight, w);
     }
+    if (i < nchars && !first_exact) t.approximate_chars.insert(units[i].bytes[0]);
+    else if (i < nchars && !lower_exact && seq[i][0].size() >= 2) t.expansion_chars.insert(units[i].bytes[0]);
     row_index.emplace(unit_rows[i], 0);
   }
   if (row_index.size() > 0xFFFF) fail("collation", "more than 65535 distinct weight rows");

@@ -132,6 +132,10 @@ struct CollTable {
   std::set<std::string> folded_chars;                   // characters sharing a merged weight
   std::set<std::string> unordered_chars;                // characters the order does not name
                                                         // (at UNDEFINED, else after all)
+  std::vector<std::vector<std::string>> expansions;     // characters' bytes, by index
+  std::set<std::string> expansion_chars;                // first level exact through an expansion,
+                                                        // a lower level approximated
+  std::set<std::string> approximate_chars;              // first level the file cannot hold
 };
 
 // Turns the collation order into weight rows for the characters of a

@@ -154,12 +154,17 @@ void write_ctype(FILE *f, const Charmap &cm, const Ctype &ct) {
 void write_collate(FILE *f, const CollTable &t, const Charmap &cm) {
   std::fputs("as_specified\n", f);
   write_trie(f, t.row_of, 0);
-  std::fprintf(f, "0 %zu %d %zu 0 %u\n", t.rows.size() - 1, t.levels, t.elements.size(),
-               t.max_weight);
+  std::fprintf(f, "0 %zu %d %zu %zu %u\n", t.rows.size() - 1, t.levels, t.elements.size(),
+               t.expansions.size(), t.max_weight);
   for (int d : t.directions) std::fprintf(f, "%04x ", d);
   std::fputc('\n', f);
   for (const auto &[chars, row] : t.elements) {
     std::fprintf(f, "%zx %04x", chars.size(), row);
+    for (const std::string &b : chars) std::fprintf(f, " %08llx", (unsigned long long)wide_of(b));
+    std::fputc('\n', f);
+  }
+  for (const auto &chars : t.expansions) {
+    std::fprintf(f, "%zx", chars.size());
     for (const std::string &b : chars) std::fprintf(f, " %08llx", (unsigned long long)wide_of(b));
     std::fputc('\n', f);
   }
@@ -272,14 +277,19 @@ void write_messages(FILE *f, const Encoder &enc, const Items &m) {
 }
 
 // The characters whose weights were folded and those the order does not
-// name (placed at UNDEFINED, else after every other), one per line as hexadecimal bytes and "folded"
-// or "unordered", for the tests that compare collation with glibc's.
+// name (placed at UNDEFINED, else after every other), those exact at the
+// first level only through an expansion and those approximated there, one
+// per line as hexadecimal bytes and "folded", "unordered", "expansion" or
+// "approximate", for the tests that compare collation with glibc's.
 void write_folded(const std::string &path, const CollTable &t) {
   if (path.empty()) return;
   FILE *f = std::fopen(path.c_str(), "w");
   if (!f) fail(path, "cannot write");
-  const std::pair<const std::set<std::string> *, const char *> lists[] = {{&t.folded_chars, "folded"},
-                                                                          {&t.unordered_chars, "unordered"}};
+  const std::pair<const std::set<std::string> *, const char *> lists[] = {
+      {&t.folded_chars, "folded"},
+      {&t.unordered_chars, "unordered"},
+      {&t.expansion_chars, "expansion"},
+      {&t.approximate_chars, "approximate"}};
   for (const auto &[set, what] : lists)
     for (const std::string &b : *set) {
       for (unsigned char c : b) std::fprintf(f, "%02x", c);
