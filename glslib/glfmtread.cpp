@@ -4,7 +4,10 @@
 // reader of plain decimal numbers with grouped digits.
 #include "glfmtread.h"
 
+#include <cerrno>
 #include <climits>
+#include <clocale>
+#include <cstdlib>
 
 #include "glcommon.h"
 #include "gl_numfmt.h"
@@ -204,6 +207,39 @@ int WideOut::finish()
     if (limit_ > 0)
         (fixed_ != nullptr ? fixed_ : work_.data())[at_] = 0;
     return at_;
+}
+
+bool put_ascii(WideOut &out, const char *s, int n)
+{
+    for (int i = 0; i < n; ++i)
+        if (!out.put(static_cast<gl_wchar_t>(static_cast<unsigned char>(s[i]))))
+            return false;
+    return true;
+}
+
+// Writes the integer digits with separators by the grouping rule.
+bool put_grouped(WideOut &out, const Field &f, const Conventions &cv)
+{
+    if (!f.group)
+        return put_ascii(out, f.digits, f.ndigits);
+    const int seplen = wide_length(cv.separator);
+    // Group boundaries counted from the right.
+    int bounds[kPlainMax];
+    int nb = 0;
+    for (int i = 0, left = f.ndigits; nb < kPlainMax; ++i) {
+        const int s = cv.grouping.size(i);
+        if (s <= 0 || left <= s)
+            break;
+        left -= s;
+        bounds[nb++] = left;
+    }
+    int from = 0;
+    for (int b = nb - 1; b >= 0; --b) {
+        if (!put_ascii(out, f.digits + from, bounds[b] - from) || !out.put(cv.separator, seplen))
+            return false;
+        from = bounds[b];
+    }
+    return put_ascii(out, f.digits + from, f.ndigits - from);
 }
 
 // ---- multibyte and wide ----
@@ -511,6 +547,30 @@ const gl_wchar_t *read_plain_number(const gl_wchar_t *p, const Conventions &c, G
     }
     text[total] = '\0';
     return q;
+}
+
+// The system's conversion of a plain C number text with "." as its point.
+double plain_to_double(const char *plain, bool *range)
+{
+    char text[kPlainMax + 8];
+    const char *point = std::localeconv()->decimal_point;
+    if (point == nullptr || point[0] == '\0')
+        point = ".";
+    const size_t plen = std::strlen(point);
+    size_t k = 0;
+    for (const char *p = plain; *p != '\0' && k + plen + 1 < sizeof text; ++p) {
+        if (*p == '.') {
+            std::memcpy(text + k, point, plen);
+            k += plen;
+        } else {
+            text[k++] = *p;
+        }
+    }
+    text[k] = '\0';
+    errno = 0;
+    const double d = std::strtod(text, nullptr);
+    *range = errno == ERANGE;
+    return d;
 }
 
 } // namespace gls::fmt

@@ -126,6 +126,7 @@ class WideOut {
     // Terminates the text; the count written.
     int finish();
     int count() const { return at_; }
+    long limit() const { return limit_; }
     const gl_wchar_t *text() const { return fixed_ != nullptr ? fixed_ : work_.data(); }
     // 14 for no room, 3 when the work array could not grow.
     int error() const { return error_; }
@@ -141,6 +142,22 @@ class WideOut {
 
 // Writes n ASCII characters.
 bool put_ascii(WideOut &out, const char *s, int n);
+
+// The parts of a number as the formatters write it.
+struct Field {
+    const gl_wchar_t *sign = kEmptyWide; // sign text, or blanks
+    int sign_blanks = 0;                 // blanks in place of a sign
+    const char *prefix = "";             // "0x", "0X"
+    long zeros = 0;                      // zeros before the digits
+    const char *digits = "";             // integer digits (ASCII)
+    int ndigits = 0;
+    bool group = false;
+    const char *rest = "";               // after the integer digits: point, fraction, exponent
+};
+
+// Writes the integer digits of f, with cv's separator by its grouping when
+// f.group is set.
+bool put_grouped(WideOut &out, const Field &f, const Conventions &cv);
 
 // ---- multibyte to wide ----
 
@@ -236,6 +253,11 @@ const gl_wchar_t *read_grouped_digits(const gl_wchar_t *p, const Conventions &c,
 constexpr int kPlainMax = 1100;
 const gl_wchar_t *read_plain_number(const gl_wchar_t *p, const Conventions &c, GroupMode mode,
                                     bool exponent, char *text, size_t cap, int *error);
+
+// The system's text-to-double conversion of a plain C number text (its
+// "." exchanged for the point of the system's current locale); *range is
+// set for a range error.
+double plain_to_double(const char *plain, bool *range);
 
 // The integer value of a digit in base (0..35), or -1.
 int digit_value(gl_wchar_t wc, int base);

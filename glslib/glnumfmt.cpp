@@ -113,42 +113,6 @@ int format_kinds(gl_locale *loc, const gl_wchar_t *format, int *kinds, int max)
 
 // ---- writing one conversion ----
 
-struct Field {
-    const gl_wchar_t *sign = kEmptyWide; // sign text, or blanks
-    int sign_blanks = 0;                 // blanks in place of a sign
-    const char *prefix = "";             // "0x", "0X"
-    long zeros = 0;                      // zeros before the digits
-    const char *digits = "";             // integer digits (ASCII)
-    int ndigits = 0;
-    bool group = false;
-    const char *rest = "";               // after the integer digits: point, fraction, exponent
-};
-
-// Writes the integer digits with separators by the grouping rule.
-bool put_grouped(WideOut &out, const Field &f, const Conventions &cv)
-{
-    if (!f.group)
-        return put_ascii(out, f.digits, f.ndigits);
-    const int seplen = wide_length(cv.separator);
-    // Group boundaries counted from the right.
-    int bounds[kPlainMax];
-    int nb = 0;
-    for (int i = 0, left = f.ndigits; nb < kPlainMax; ++i) {
-        const int s = cv.grouping.size(i);
-        if (s <= 0 || left <= s)
-            break;
-        left -= s;
-        bounds[nb++] = left;
-    }
-    int from = 0;
-    for (int b = nb - 1; b >= 0; --b) {
-        if (!put_ascii(out, f.digits + from, bounds[b] - from) || !out.put(cv.separator, seplen))
-            return false;
-        from = bounds[b];
-    }
-    return put_ascii(out, f.digits + from, f.ndigits - from);
-}
-
 int field_columns(gl_locale *loc, const Field &f, const Conventions &cv)
 {
     long cols = (f.sign_blanks > 0 ? f.sign_blanks : columns(loc, f.sign)) + static_cast<long>(std::strlen(f.prefix)) +
@@ -469,14 +433,6 @@ int read_values(gl_locale *loc, const gl_wchar_t *format, va_list ap, gl_fmt_val
 }
 
 } // namespace
-
-bool put_ascii(WideOut &out, const char *s, int n)
-{
-    for (int i = 0; i < n; ++i)
-        if (!out.put(static_cast<gl_wchar_t>(static_cast<unsigned char>(s[i]))))
-            return false;
-    return true;
-}
 
 } // namespace gls::fmt
 

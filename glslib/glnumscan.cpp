@@ -118,30 +118,6 @@ uint64_t unsigned_result(gl_locale *loc, const IntegerRead &r)
     return r.negative ? 0 - r.magnitude : r.magnitude;
 }
 
-// The system's conversion of a plain C number text with "." as its point.
-double system_strtod(const char *plain, bool *range)
-{
-    char text[kPlainMax + 8];
-    const char *point = std::localeconv()->decimal_point;
-    if (point == nullptr || point[0] == '\0')
-        point = ".";
-    const size_t plen = std::strlen(point);
-    size_t k = 0;
-    for (const char *p = plain; *p != '\0' && k + plen + 1 < sizeof text; ++p) {
-        if (*p == '.') {
-            std::memcpy(text + k, point, plen);
-            k += plen;
-        } else {
-            text[k++] = *p;
-        }
-    }
-    text[k] = '\0';
-    errno = 0;
-    const double d = std::strtod(text, nullptr);
-    *range = errno == ERANGE;
-    return d;
-}
-
 } // namespace
 
 // The worker of the floating readers: *error gets 46, 6 or 7.
@@ -164,7 +140,7 @@ double read_double(gl_locale *loc, const gl_wchar_t *text, const gl_wchar_t **en
     }
     *end = q;
     bool range = false;
-    const double d = system_strtod(plain, &range);
+    const double d = plain_to_double(plain, &range);
     if (range && *error == 0)
         *error = GL_ENUMRANGE;
     return negative ? -d : d;
