@@ -348,18 +348,13 @@ int format_money(gl_locale *loc, WideOut &out, const gl_wchar_t *format, const d
 
 // ---- parsing ----
 
-// Skips fill characters and the separators among them before the digits.
-const gl_wchar_t *skip_fill(const gl_wchar_t *p, const MonConv &c, const Conventions &cv)
+// Skips the fill characters of a left precision before the digits (a digit
+// as fill only where another digit follows).
+const gl_wchar_t *skip_fill(const gl_wchar_t *p, const MonConv &c)
 {
-    for (;;) {
-        if (*p == c.fill && !is_digit(c.fill))
-            ++p;
-        else if (starts_with(p, cv.separator) && !is_digit(*p) && c.fill != ' ' &&
-                 (p[wide_length(cv.separator)] == c.fill))
-            p += wide_length(cv.separator);
-        else
-            return p;
-    }
+    while (*p == c.fill && (!is_digit(c.fill) || is_digit(p[1])))
+        ++p;
+    return p;
 }
 
 // Matches text against one layout; the end of the match or null.
@@ -397,7 +392,7 @@ const gl_wchar_t *match_layout(gl_locale *loc, const gl_wchar_t *text, const cha
             }
             break;
         default: {
-            p = skip_fill(p, c, cv);
+            p = skip_fill(p, c);
             char plain[kPlainMax + 8];
             int error = 0;
             const gl_wchar_t *end = read_plain_number(p, cv, c.no_group ? GroupMode::kNone : GroupMode::kLenient,
