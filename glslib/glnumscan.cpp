@@ -152,7 +152,7 @@ namespace {
 
 // Where the parser stores: the pointers in the order they are numbered.
 struct Targets {
-    void **pointers;
+    void *const *pointers;
     int count;
 };
 
@@ -394,6 +394,18 @@ int scan_values(gl_locale *loc, const gl_wchar_t *text, const gl_wchar_t *format
     return assigned;
 }
 
+int scan_with_array(gl_locale *loc, const gl_wchar_t *text, const gl_wchar_t *format, void *const *targets,
+                    int available)
+{
+    int error = 0;
+    const int count = count_targets(format, &error);
+    if (count < 0 || count > available) {
+        set_error(loc, count < 0 ? error : GL_EFMTMATCH);
+        return -1;
+    }
+    return scan_values(loc, text, format, Targets{targets, count});
+}
+
 int scan_with_list(gl_locale *loc, const gl_wchar_t *text, const gl_wchar_t *format, va_list ap)
 {
     int error = 0;
@@ -434,6 +446,25 @@ template <size_t N> bool text_to_wide(gl_locale *loc, const char *text, WorkArra
 } // namespace
 
 extern "C" {
+
+int _gl_wcspnum_targets(gl_locale *loc, const gl_wchar_t *text, const gl_wchar_t *format, void *const *targets,
+                        int count)
+{
+    if (!present(loc, text, format))
+        return -1;
+    return scan_with_array(loc, text, format, targets, count);
+}
+
+int _gl_mbspnum_targets(gl_locale *loc, const char *text, const char *format, void *const *targets, int count)
+{
+    if (!present(loc, text, format))
+        return -1;
+    WorkArray<gl_wchar_t, 32> wformat;
+    WorkArray<gl_wchar_t, 128> wtext;
+    if (!to_wide(loc, format, wformat) || !to_wide(loc, text, wtext))
+        return -1;
+    return scan_with_array(loc, wtext.data(), wformat.data(), targets, count);
+}
 
 int gl_wcspnum(gl_locale *loc, const gl_wchar_t *text, const gl_wchar_t *format, ...)
 {

@@ -116,6 +116,14 @@ int _gl_wcsfnum_values(gl_locale *loc, gl_wchar_t *out, int size, const gl_wchar
 int gl_mbspnum(gl_locale *loc, const char *text, const char *format, ...);
 int gl_wcspnum(gl_locale *loc, const gl_wchar_t *text, const gl_wchar_t *format, ...);
 
+/* The parsers over an array of count pointers (22 when the format takes
+ * more); gl_mbspnum and gl_wcspnum read their pointers into such an
+ * array. */
+int _gl_mbspnum_targets(gl_locale *loc, const char *text, const char *format, void *const *targets,
+                        int count);
+int _gl_wcspnum_targets(gl_locale *loc, const gl_wchar_t *text, const gl_wchar_t *format,
+                        void *const *targets, int count);
+
 /* ---- text to number ---- */
 
 /* Skip white space, a sign (negative_sign or "-", positive_sign or "+"),

@@ -266,3 +266,22 @@ TEST(MoneyFormat, LocaleconvIsTheLoadedRecord)
     // '%!n' drops the blank that would separate the omitted symbol.
     EXPECT_EQ(fmon(l.loc, "%!n", 1234.5), "1.234,50");
 }
+
+TEST(MoneyFormat, TheReadmeExamples)
+{
+    Loaded en("en_us/0333.lco"), de("de_de/0333.lco");
+    char out[64];
+    ASSERT_GT(gl_mbsfnum(en.loc, out, sizeof out, "%'.2f", 1234567.891), 0);
+    EXPECT_STREQ(out, "1,234,567.89");
+    ASSERT_GT(gl_mbsfnum(de.loc, out, sizeof out, "%'.2f", 1234567.891), 0);
+    EXPECT_STREQ(out, "1.234.567,89");
+    ASSERT_GT(gl_mbsfnum(en.loc, out, sizeof out, "%.1e", 12000.0), 0);
+    EXPECT_STREQ(out, "1.2e+04");
+    EXPECT_EQ(fmon(en.loc, "%n", -1234.5), "-$1,234.50");
+    EXPECT_EQ(fmon(en.loc, "%(#6n", -1234.5), "($  1,234.50)");
+    EXPECT_EQ(fmon(de.loc, "%n", -1234.5), "-1.234,50 EUR");
+    EXPECT_EQ(fmon(de.loc, "%!n", 1234.5), "1.234,50");
+    double d = 0;
+    EXPECT_NE(gl_mbspmon(de.loc, "-1.234,50 EUR", "%n", &d), nullptr);
+    EXPECT_EQ(d, -1234.5);
+}
