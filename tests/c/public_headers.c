@@ -9,8 +9,10 @@
 #include "gl_errno.h"
 #include "gl_ext.h"
 #include "gl_locale.h"
+#include "gl_monfmt.h"
 #include "gl_multi.h"
 #include "gl_names.h"
+#include "gl_numfmt.h"
 #include "glsclient.h"
 #include "glsenv.h"
 #include "glversion.h"
@@ -73,6 +75,7 @@ int main(void)
     check(gl_mb_loc_max(NULL) == 0, "gl_char");
     check(gl_cv_outbuflen(NULL, 3) == 3 && gl_cv_unload(&cd_fileerr) == 0, "gl_conv");
     check(is8bitstr("\xe9") == 1 && trw_gls_client() != NULL, "glsclient");
+    check(gl_mbsfnum(NULL, NULL, 8, "%d", 1) == -1 && gl_localeconv(NULL) == NULL, "gl_numfmt and gl_monfmt");
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
 }
