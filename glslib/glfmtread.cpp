@@ -321,6 +321,39 @@ int to_multibyte(gl_locale *loc, const gl_wchar_t *w, char *out, int size)
     return at;
 }
 
+bool output_usable(gl_locale *loc, const void *out, int size, const void *format)
+{
+    if (out == nullptr || format == nullptr) {
+        set_error(loc, GL_ENULLARG);
+        return false;
+    }
+    if (size <= 0) {
+        set_error(loc, GL_E2BIG);
+        return false;
+    }
+    return true;
+}
+
+int match_literal(gl_locale *loc, const gl_wchar_t *&f, const gl_wchar_t *&s)
+{
+    if (is_space(loc, *f)) {
+        while (is_space(loc, *f))
+            ++f;
+        while (is_space(loc, *s))
+            ++s;
+        return 1;
+    }
+    if (*f == '%' && f[1] != '%')
+        return 0;
+    if (*s != *f) {
+        set_error(loc, GL_EFMTMATCH);
+        return -1;
+    }
+    ++s;
+    f += *f == '%' ? 2 : 1;
+    return 1;
+}
+
 // ---- conversion syntax ----
 
 namespace {

@@ -196,6 +196,18 @@ long byte_offset(gl_locale *loc, const char *mbs, long k);
 // bytes without the terminator, or -1 (14, 1).
 int to_multibyte(gl_locale *loc, const gl_wchar_t *w, char *out, int size);
 
+// The wide form of a multibyte format: 31 characters on the stack.
+using WideFormat = WorkArray<gl_wchar_t, 32>;
+
+// A formatter's output and format: false with error 2 (null) or 14 (a size
+// of 0 or less, no place for the terminator).
+bool output_usable(gl_locale *loc, const void *out, int size, const void *format);
+
+// One step of a parser's format outside its conversions: white space skips
+// any white space of the text, other characters (and "%%") must equal the
+// text's. 1 after a step, 0 at a conversion, -1 on a mismatch (error 22).
+int match_literal(gl_locale *loc, const gl_wchar_t *&f, const gl_wchar_t *&s);
+
 // ---- conversion syntax ----
 
 enum Flag : unsigned {

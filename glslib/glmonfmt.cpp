@@ -438,20 +438,9 @@ const gl_wchar_t *scan_money(gl_locale *loc, const gl_wchar_t *text, const gl_wc
     const gl_wchar_t *s = text;
     bool converted = false;
     for (const gl_wchar_t *f = format; *f != 0;) {
-        if (is_space(loc, *f)) {
-            while (is_space(loc, *f))
-                ++f;
-            while (is_space(loc, *s))
-                ++s;
-            continue;
-        }
-        if (*f != '%' || f[1] == '%') {
-            if (*s != *f) {
-                set_error(loc, GL_EFMTMATCH);
+        if (const int step = match_literal(loc, f, s); step != 0) {
+            if (step < 0)
                 return nullptr;
-            }
-            ++s;
-            f += *f == '%' ? 2 : 1;
             continue;
         }
         MonConv c;
@@ -501,20 +490,7 @@ using namespace gls::fmt;
 
 namespace {
 
-bool usable(gl_locale *loc, const void *out, int size, const void *format)
-{
-    if (out == nullptr || format == nullptr) {
-        set_error(loc, GL_ENULLARG);
-        return false;
-    }
-    if (size <= 0) {
-        set_error(loc, GL_E2BIG);
-        return false;
-    }
-    return true;
-}
 
-using WideFormat = WorkArray<gl_wchar_t, 32>;
 
 int read_amounts(gl_locale *loc, const gl_wchar_t *format, va_list ap, double *values)
 {
@@ -551,7 +527,7 @@ int _gl_mbsfmon_count(gl_locale *loc, const char *format)
 int _gl_wcsfmon_values(gl_locale *loc, gl_wchar_t *out, int size, const gl_wchar_t *format, const double *values,
                        int count)
 {
-    if (!usable(loc, out, size, format))
+    if (!output_usable(loc, out, size, format))
         return -1;
     WideOut w(out, size);
     return format_money(loc, w, format, values, count);
@@ -560,14 +536,14 @@ int _gl_wcsfmon_values(gl_locale *loc, gl_wchar_t *out, int size, const gl_wchar
 int _gl_mbsfmon_values(gl_locale *loc, char *out, int size, const char *format, const double *values, int count)
 {
     WideFormat w;
-    if (!usable(loc, out, size, format) || !to_wide(loc, format, w))
+    if (!output_usable(loc, out, size, format) || !to_wide(loc, format, w))
         return -1;
     return mbs_money(loc, out, size, w.data(), values, count);
 }
 
 int gl_wcsfmon(gl_locale *loc, gl_wchar_t *out, int size, const gl_wchar_t *format, ...)
 {
-    if (!usable(loc, out, size, format))
+    if (!output_usable(loc, out, size, format))
         return -1;
     double values[GL_FMT_MAX_VALUES];
     va_list ap;
@@ -583,7 +559,7 @@ int gl_wcsfmon(gl_locale *loc, gl_wchar_t *out, int size, const gl_wchar_t *form
 int gl_mbsfmon(gl_locale *loc, char *out, int size, const char *format, ...)
 {
     WideFormat w;
-    if (!usable(loc, out, size, format) || !to_wide(loc, format, w))
+    if (!output_usable(loc, out, size, format) || !to_wide(loc, format, w))
         return -1;
     double values[GL_FMT_MAX_VALUES];
     va_list ap;

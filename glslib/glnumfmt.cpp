@@ -441,21 +441,7 @@ using namespace gls::fmt;
 
 namespace {
 
-bool usable(gl_locale *loc, const void *out, int size, const void *format)
-{
-    if (out == nullptr || format == nullptr) {
-        set_error(loc, GL_ENULLARG);
-        return false;
-    }
-    if (size <= 0) {
-        set_error(loc, GL_E2BIG);
-        return false;
-    }
-    return true;
-}
 
-// The wide form of a multibyte format: 31 characters on the stack.
-using WideFormat = WorkArray<gl_wchar_t, 32>;
 
 int mbs_values(gl_locale *loc, char *out, int size, const gl_wchar_t *wformat, const gl_fmt_value *values, int count)
 {
@@ -493,7 +479,7 @@ int _gl_mbsfnum_kinds(gl_locale *loc, const char *format, int *kinds, int max)
 int _gl_wcsfnum_values(gl_locale *loc, gl_wchar_t *out, int size, const gl_wchar_t *format,
                        const gl_fmt_value *values, int count)
 {
-    if (!usable(loc, out, size, format))
+    if (!output_usable(loc, out, size, format))
         return -1;
     WideOut w(out, size);
     return format_values(loc, w, format, values, count);
@@ -502,7 +488,7 @@ int _gl_wcsfnum_values(gl_locale *loc, gl_wchar_t *out, int size, const gl_wchar
 int _gl_mbsfnum_values(gl_locale *loc, char *out, int size, const char *format, const gl_fmt_value *values,
                        int count)
 {
-    if (!usable(loc, out, size, format))
+    if (!output_usable(loc, out, size, format))
         return -1;
     WideFormat wformat;
     if (!to_wide(loc, format, wformat))
@@ -512,7 +498,7 @@ int _gl_mbsfnum_values(gl_locale *loc, char *out, int size, const char *format, 
 
 int gl_wcsfnum(gl_locale *loc, gl_wchar_t *out, int size, const gl_wchar_t *format, ...)
 {
-    if (!usable(loc, out, size, format))
+    if (!output_usable(loc, out, size, format))
         return -1;
     gl_fmt_value values[GL_FMT_MAX_VALUES];
     va_list ap;
@@ -527,7 +513,7 @@ int gl_wcsfnum(gl_locale *loc, gl_wchar_t *out, int size, const gl_wchar_t *form
 
 int gl_mbsfnum(gl_locale *loc, char *out, int size, const char *format, ...)
 {
-    if (!usable(loc, out, size, format))
+    if (!output_usable(loc, out, size, format))
         return -1;
     WideFormat wformat;
     if (!to_wide(loc, format, wformat))

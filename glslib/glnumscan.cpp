@@ -353,20 +353,9 @@ int scan_values(gl_locale *loc, const gl_wchar_t *text, const gl_wchar_t *format
     int next = 0;
     const gl_wchar_t *s = text;
     for (const gl_wchar_t *f = format; *f != 0;) {
-        if (is_space(loc, *f)) {
-            while (is_space(loc, *f))
-                ++f;
-            while (is_space(loc, *s))
-                ++s;
-            continue;
-        }
-        if (*f != '%' || f[1] == '%') {
-            if (*s != *f) {
-                set_error(loc, GL_EFMTMATCH);
+        if (const int step = match_literal(loc, f, s); step != 0) {
+            if (step < 0)
                 return -1;
-            }
-            ++s;
-            f += *f == '%' ? 2 : 1;
             continue;
         }
         NumConv c;
@@ -437,10 +426,22 @@ bool present(gl_locale *loc, const void *a, const void *b)
     return true;
 }
 
-// The wide form of at most max characters of a multibyte text.
-template <size_t N> bool text_to_wide(gl_locale *loc, const char *text, WorkArray<gl_wchar_t, N> &w, long max)
+// The multibyte forms of the text readers: the first max characters of the
+// text (no number these readers take spans more; an invalid character ends
+// the text) read in wide form, the end position mapped back to bytes.
+template <typename T, typename Reader>
+T through_wide(gl_locale *loc, const char *text, char **end, long max, T failed, Reader &&read)
 {
-    return to_wide(loc, text, w, max, true);
+    WorkArray<gl_wchar_t, 128> w;
+    if (end != nullptr)
+        *end = const_cast<char *>(text);
+    if (!present(loc, text, text) || !to_wide(loc, text, w, max, true))
+        return failed;
+    gl_wchar_t *wend = nullptr;
+    const T v = read(w.data(), &wend);
+    if (end != nullptr)
+        *end = const_cast<char *>(text) + byte_offset(loc, text, wend - w.data());
+    return v;
 }
 
 } // namespace
@@ -514,30 +515,16 @@ uint64_t gl_wcstoul(gl_locale *loc, const gl_wchar_t *text, gl_wchar_t **end, in
     return unsigned_result(loc, r);
 }
 
-// The multibyte forms read the first characters of the text in wide form:
-// no number of these readers spans more.
 int64_t gl_mbstol(gl_locale *loc, const char *text, char **end, int base, int grouping)
 {
-    WorkArray<gl_wchar_t, 128> w;
-    if (!present(loc, text, text) || !text_to_wide(loc, text, w, 2 * kIntegerExamined + 64))
-        return 0;
-    gl_wchar_t *wend = nullptr;
-    const int64_t v = gl_wcstol(loc, w.data(), &wend, base, grouping);
-    if (end != nullptr)
-        *end = const_cast<char *>(text) + byte_offset(loc, text, wend - w.data());
-    return v;
+    return through_wide(loc, text, end, 2 * kIntegerExamined + 64, int64_t{0},
+                        [&](const gl_wchar_t *w, gl_wchar_t **wend) { return gl_wcstol(loc, w, wend, base, grouping); });
 }
 
 uint64_t gl_mbstoul(gl_locale *loc, const char *text, char **end, int base, int grouping)
 {
-    WorkArray<gl_wchar_t, 128> w;
-    if (!present(loc, text, text) || !text_to_wide(loc, text, w, 2 * kIntegerExamined + 64))
-        return 0;
-    gl_wchar_t *wend = nullptr;
-    const uint64_t v = gl_wcstoul(loc, w.data(), &wend, base, grouping);
-    if (end != nullptr)
-        *end = const_cast<char *>(text) + byte_offset(loc, text, wend - w.data());
-    return v;
+    return through_wide(loc, text, end, 2 * kIntegerExamined + 64, uint64_t{0},
+                        [&](const gl_wchar_t *w, gl_wchar_t **wend) { return gl_wcstoul(loc, w, wend, base, grouping); });
 }
 
 double gl_wcstod_num_mon(gl_locale *loc, const gl_wchar_t *text, gl_wchar_t **end, int grouping, int monetary)
@@ -575,18 +562,8 @@ double gl_wcstod(gl_locale *loc, const gl_wchar_t *text, gl_wchar_t **end, int g
 
 double gl_mbstod(gl_locale *loc, const char *text, char **end, int grouping)
 {
-    WorkArray<gl_wchar_t, 128> w;
-    if (end != nullptr)
-        *end = const_cast<char *>(text);
-    if (!present(loc, text, text))
-        return 2147483647.0;
-    if (!text_to_wide(loc, text, w, kPlainMax + 64))
-        return 2147483647.0;
-    gl_wchar_t *wend = nullptr;
-    const double d = gl_wcstod(loc, w.data(), &wend, grouping);
-    if (end != nullptr)
-        *end = const_cast<char *>(text) + byte_offset(loc, text, wend - w.data());
-    return d;
+    return through_wide(loc, text, end, kPlainMax + 64, 2147483647.0,
+                        [&](const gl_wchar_t *w, gl_wchar_t **wend) { return gl_wcstod(loc, w, wend, grouping); });
 }
 
 } // extern "C"
