@@ -143,6 +143,8 @@ struct Digits {
 bool amount_digits(double magnitude, int precision, Digits &d)
 {
     char text[kPlainMax];
+    if (precision >= kPlainMax - 2)
+        return false;
     const int rendered = precision + 1 > 6 ? precision + 1 : 6;
     const int n = std::snprintf(text, sizeof text, "%.*f", rendered, magnitude);
     if (n < 0 || n >= static_cast<int>(sizeof text) - 2)

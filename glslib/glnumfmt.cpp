@@ -297,6 +297,10 @@ bool format_floating(gl_locale *loc, WideOut &out, const NumConv &c, double valu
     spec[k] = '\0';
     char rendering[kPlainMax];
     const int precision = c.precision >= 0 ? c.precision : 6;
+    if (precision >= kPlainMax) { // more digits than any output of the work area
+        *error = GL_E2BIG;
+        return false;
+    }
     const int n = std::snprintf(rendering, sizeof rendering, spec, precision, std::fabs(value));
     if (n < 0 || n >= static_cast<int>(sizeof rendering)) {
         *error = GL_E2BIG;
