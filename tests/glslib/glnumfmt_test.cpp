@@ -164,7 +164,7 @@ TEST(NumberFormat, ErrorsAndSizes)
     EXPECT_EQ(fnum(loc, "%99999999999999999999d", 1), "error 14");
     EXPECT_EQ(fnum(loc, "%.99999999999999999999d", 1), "error 14");
     EXPECT_EQ(fnum(loc, "%.*f", INT32_MAX, 1.0), "error 14") << "never a rendering sized by the precision";
-    EXPECT_EQ(fnum(loc, "%.1000e", 1.0).size(), 1006u);
+    EXPECT_EQ(fnum(loc, "%.400e", 1.0).size(), 406u);
     // Room: the count may not reach the size (one place for the terminator).
     EXPECT_EQ(gl_mbsfnum(loc, out, 4, "%d", 123), 3);
     EXPECT_STREQ(out, "123");
