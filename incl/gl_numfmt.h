@@ -105,9 +105,11 @@ int _gl_wcsfnum_values(gl_locale *loc, gl_wchar_t *out, int size, const gl_wchar
 
 /* Reads text by format, storing through the pointers that follow: int16_t,
  * int or int64_t by the size letter for integers (uint... for "u"), double
- * for floating conversions, a multibyte text for "s" and "c" (wide with "l":
- * a gl_wchar_t text, or one gl_wchar_t for "lc"). "*" right after "%" (or
- * the position) reads a field without storing it. "%s" without a width
+ * for floating conversions, a terminated multibyte text for "s" and "c"
+ * ("c": the character's bytes and a terminator), a terminated gl_wchar_t
+ * text with "l". With "'" a number may hold thousands_sep where the grouping
+ * puts it (a text without any is read as well). "*" right after "%" (or the
+ * position) reads a field without storing it. "%s" without a width
  * writes without bound, as sscanf does: give it a width or a large buffer.
  * Returns the count of values stored when the format is used up, or when a
  * field cannot be read the count so far with the reader's error number; -1
@@ -137,8 +139,9 @@ int64_t gl_mbstol(gl_locale *loc, const char *text, char **end, int base, int gr
 uint64_t gl_wcstoul(gl_locale *loc, const gl_wchar_t *text, gl_wchar_t **end, int base, int grouping);
 uint64_t gl_mbstoul(gl_locale *loc, const char *text, char **end, int base, int grouping);
 
-/* Skip white space, a sign, then digits (separators by the grouping rule
- * when grouping is set), the decimal point, fraction digits and an exponent,
+/* Skip white space, a sign, then digits (with grouping set, separators
+ * where the grouping rule puts them; digits without any are read as well;
+ * misplaced ones are error 7), the decimal point, fraction digits and an exponent,
  * read by the system's text-to-double conversion. The monetary form takes
  * the MONETARY category's signs, point, separator and grouping when monetary
  * is set. No number: 0 and *end = text (46 after a sign). A range error sets
