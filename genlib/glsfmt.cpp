@@ -17,7 +17,8 @@
 #include "decconvint.h"
 #include "gl_ext.h"
 #include "glsenv.h"
-#include "glsfmtlang.h"
+#include "gl_monfmt.h"
+#include "gl_numfmt.h"
 #include "numfmt.h"
 
 namespace {
@@ -52,6 +53,93 @@ class WorkText {
     char *data_;
     size_t size_;
 };
+
+// The one conversion of a number format as the front ends classify it: the
+// first "%" not doubled, flags " #'+-0", a width, a precision, size letters,
+// the conversion character.
+enum class Kind { kNone, kFloating, kInteger, kSeveral };
+
+struct FormatConversion {
+    Kind kind = Kind::kNone;
+    char size = '\0'; // 'l' or 'h'
+};
+
+const char *find_conversion(const char *p, char *size, char *letter)
+{
+    for (; *p != '\0'; ++p) {
+        if (*p != '%')
+            continue;
+        if (p[1] == '%') {
+            ++p;
+            continue;
+        }
+        ++p;
+        while (*p != '\0' && std::strchr(" #'+-0", *p) != nullptr)
+            ++p;
+        while ((*p >= '0' && *p <= '9') || *p == '.')
+            ++p;
+        *size = '\0';
+        for (; *p == 'l' || *p == 'L' || *p == 'h' || *p == 'H'; ++p)
+            *size = (*p == 'h' || *p == 'H') ? 'h' : 'l';
+        if (*p == '\0')
+            return nullptr;
+        *letter = *p;
+        return p + 1;
+    }
+    return nullptr;
+}
+
+FormatConversion classify(const char *format)
+{
+    FormatConversion c;
+    char letter = '\0';
+    char ignored_size, ignored_letter;
+    const char *after = format != nullptr ? find_conversion(format, &c.size, &letter) : nullptr;
+    if (after == nullptr)
+        return c;
+    if (find_conversion(after, &ignored_size, &ignored_letter) != nullptr)
+        c.kind = Kind::kSeveral;
+    else if (std::strchr("EGefg", letter) != nullptr)
+        c.kind = Kind::kFloating;
+    else if (std::strchr("Xbdioqux", letter) != nullptr)
+        c.kind = Kind::kInteger;
+    return c;
+}
+
+// Exactly one floating conversion, optionally with "l" before its letter.
+bool one_floating_conversion(const char *format)
+{
+    const FormatConversion c = classify(format);
+    return c.kind == Kind::kFloating && c.size != 'h';
+}
+
+// The integer a number format reads, by its size letter.
+bool parse_integer(gl_locale *loc, const char *text, const char *format, char size, long *value)
+{
+    int16_t h = 0;
+    int32_t i = 0;
+    int64_t l = 0;
+    void *target = size == 'h' ? static_cast<void *>(&h) : size == 'l' ? static_cast<void *>(&l) : &i;
+    if (gl_mbspnum(loc, text, format, target) != 1)
+        return false;
+    *value = size == 'h' ? h : size == 'l' ? l : i;
+    return true;
+}
+
+// Formats one integer by the kind of value the format describes.
+int format_integer(gl_locale *loc, char *out, int size, const char *format, int value)
+{
+    int kinds[2] = {};
+    if (_gl_mbsfnum_kinds(loc, format, kinds, 2) != 1)
+        return -1;
+    gl_fmt_value v{};
+    v.kind = kinds[0];
+    if (v.kind == GL_FMT_INT64)
+        v.v.l = value;
+    else
+        v.v.i = value;
+    return _gl_mbsfnum_values(loc, out, size, format, &v, 1);
+}
 
 // 0 when the client locale is ready, else the status saved by its
 // initialisation (-23108 when none was saved).
@@ -188,16 +276,17 @@ int trw_gl_convert_number(decvalue *dec, const char *text, const char *format)
     if (format == nullptr)
         return deccvasc(text, static_cast<int>(std::strlen(text)), dec) < 0 ? failed(kUnconvertible) : 0;
     gl_locale *loc = CheckGlsEnv()->locale;
-    switch (glsfmt::classify(format)) {
-    case glsfmt::Kind::kFloating: {
+    const FormatConversion conv = classify(format);
+    switch (conv.kind) {
+    case Kind::kFloating: {
         double value = 0;
-        if (glsfmt::parse_number(loc, text, format, &value) != 1 || deccvdbl(value, dec) != 0)
+        if (gl_mbspnum(loc, text, format, &value) != 1 || deccvdbl(value, dec) != 0)
             return failed(kUnconvertible);
         return 0;
     }
-    case glsfmt::Kind::kInteger: {
+    case Kind::kInteger: {
         long value = 0;
-        if (glsfmt::parse_integer(loc, text, format, &value) != 1 || value < -2147483647L || value > 2147483647L ||
+        if (!parse_integer(loc, text, format, conv.size, &value) || value < -2147483647L || value > 2147483647L ||
             deccvint(static_cast<int>(value), dec) != 0)
             return failed(kUnconvertible);
         return 0;
@@ -219,17 +308,17 @@ int trw_gl_format_number(char *out, int size, const decvalue *dec, const char *f
     }
     gl_locale *loc = CheckGlsEnv()->locale;
     int written = -1;
-    switch (glsfmt::classify(format)) {
-    case glsfmt::Kind::kFloating: {
+    switch (classify(format).kind) {
+    case Kind::kFloating: {
         double value = 0;
         if (dectodbl(dec, &value) == 0)
-            written = glsfmt::format_number(loc, out, size, format, value);
+            written = gl_mbsfnum(loc, out, size, format, value);
         break;
     }
-    case glsfmt::Kind::kInteger: {
+    case Kind::kInteger: {
         int value = 0;
         if (dectoint(dec, &value) == 0)
-            written = glsfmt::format_integer(loc, out, size, format, value);
+            written = format_integer(loc, out, size, format, value);
         break;
     }
     default:
@@ -265,7 +354,8 @@ int trw_gl_convert_double(double *value, const char *text, const char *format)
     if (format == nullptr)
         return system_double(work.get(), f, value);
     double parsed = 0;
-    if (glsfmt::parse_number(CheckGlsEnv()->locale, work.get(), format, &parsed) != 1 || !plain_number_text(text, f))
+    if (classify(format).kind != Kind::kFloating ||
+        gl_mbspnum(CheckGlsEnv()->locale, work.get(), format, &parsed) != 1 || !plain_number_text(text, f))
         return kNotNumber;
     *value = parsed;
     return 0;
@@ -275,12 +365,12 @@ int trw_gl_format_double(char *out, int size, double value, const char *format)
 {
     if (int status = locale_ready())
         return status;
-    if (out == nullptr || size <= 0 || (format != nullptr && !glsfmt::one_floating_conversion(format)))
+    if (out == nullptr || size <= 0 || (format != nullptr && !one_floating_conversion(format)))
         return kBadDoubleFormat;
     const numfmt &f = *gls_numfmt(nullptr);
     char work[400];
     if (format != nullptr) {
-        if (glsfmt::format_number(CheckGlsEnv()->locale, work, sizeof work, format, value) < 0)
+        if (gl_mbsfnum(CheckGlsEnv()->locale, work, sizeof work, format, value) < 0)
             return kBadDoubleFormat;
     } else {
         std::snprintf(work, sizeof work, "%G", value);
@@ -309,10 +399,11 @@ int trw_gl_convert_money(decvalue *dec, const char *text, const char *format)
     if (dec == nullptr || text == nullptr)
         return failed(kUnconvertible);
     if (format != nullptr) {
-        if (glsfmt::conversions(format) > 1)
+        gl_locale *loc = CheckGlsEnv()->locale;
+        if (_gl_mbsfmon_count(loc, format) > 1)
             return failed(kBadFormat);
         double value = 0;
-        if (glsfmt::parse_money(CheckGlsEnv()->locale, text, format, &value) != 1)
+        if (gl_mbspmon(loc, text, format, &value) == nullptr)
             return -1;
         return deccvdbl(value, dec) == 0 ? 0 : failed(kUnconvertible);
     }
@@ -334,12 +425,13 @@ int trw_gl_format_money(char *out, int size, const decvalue *dec, const char *fo
     if (out == nullptr || dec == nullptr)
         return failed(kUnconvertible);
     if (format != nullptr) {
-        if (glsfmt::conversions(format) > 1)
+        gl_locale *loc = CheckGlsEnv()->locale;
+        if (_gl_mbsfmon_count(loc, format) > 1)
             return failed(kBadFormat);
         double value = 0;
         if (dectodbl(dec, &value) != 0)
             return failed(kUnconvertible);
-        return glsfmt::format_money(CheckGlsEnv()->locale, out, size, format, value) < 0 ? -1 : 0;
+        return gl_mbsfmon(loc, out, size, format, value) < 0 ? -1 : 0;
     }
     if (size <= 0 || size > 80)
         size = 80;

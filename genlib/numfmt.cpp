@@ -12,6 +12,7 @@
 
 #include "decconvint.h"
 #include "glschar.h"
+#include "gl_monfmt.h"
 #include "glsenvint.h"
 #include "numfmt.h"
 
@@ -113,8 +114,9 @@ void copy_lconv(numfmt &f, const gl_lconv *c, gl_locale *loc)
 // The locale's part of the format; the plain format without a locale.
 void fill_from_locale(numfmt &f, gl_locale *loc)
 {
-    if (loc != nullptr && loc->lconv != nullptr)
-        copy_lconv(f, loc->lconv, loc);
+    const gl_lconv *c = loc != nullptr ? gl_localeconv(loc) : nullptr;
+    if (c != nullptr)
+        copy_lconv(f, c, loc);
     else
         f = kPlainFormat;
 }
@@ -379,11 +381,12 @@ const gl_lconv *getdbmoney(void)
     GlsEnv *env = CheckGlsEnv();
     rmoninit(env);
     gl_locale *loc = env->locale;
-    if (loc == nullptr || loc->lconv == nullptr)
+    const gl_lconv *c = loc != nullptr ? gl_localeconv(loc) : nullptr;
+    if (c == nullptr)
         return nullptr;
-    copy_lconv(env->state->money.fmt, loc->lconv, loc);
+    copy_lconv(env->state->money.fmt, c, loc);
     finish_format(env->state->money.fmt, loc);
-    return loc->lconv;
+    return c;
 }
 
 const gl_lconv *init_local_lconv(const gl_lconv *lconv)

@@ -10,9 +10,11 @@
 #include "gl_errno.h"
 #include "gl_ext.h"
 #include "gl_locale.h"
+#include "gl_monfmt.h"
 #include "gl_multi.h"
 #include "gl_names.h"
 #include "gl_time.h"
+#include "gl_numfmt.h"
 #include "glsclient.h"
 #include "glsenv.h"
 #include "glversion.h"
@@ -101,6 +103,7 @@ int main(void)
               sizeof(gl_caltm) == 56 && offsetof(gl_caltm, tm_monname) == 28 &&
               offsetof(gl_caltm, tm_year) == 32 && gl_get_era_count(NULL) == -1,
           "gl_time");
+    check(gl_mbsfnum(NULL, NULL, 8, "%d", 1) == -1 && gl_localeconv(NULL) == NULL, "gl_numfmt and gl_monfmt");
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
 }
