@@ -20,6 +20,7 @@
 #include "osstore.h"
 #include "osutil.h"
 #include "rprvers.h"
+#include "sqlstmt.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -73,6 +74,7 @@ int main(void)
     check(gl_mb_loc_max(NULL) == 0, "gl_char");
     check(gl_cv_outbuflen(NULL, 3) == 3 && gl_cv_unload(&cd_fileerr) == 0, "gl_conv");
     check(is8bitstr("\xe9") == 1 && trw_gls_client() != NULL, "glsclient");
+    check(gstrqmarks("select ?, '?'") == 1 && chkstmt("select 1;", 9) == 0, "sqlstmt");
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
 }
