@@ -89,6 +89,15 @@ int convert_into(const char *src, char *dst, int n, CaseRule rule)
     int out = 0;
     int status = 0;
     const char *p = src != nullptr ? src : "";
+    if (!cc.multibyte && !rule.initcap && rule.fixed != Case::Keep && cc.loc != nullptr) {
+        const unsigned char *map = rule.fixed == Case::Upper ? cc.loc->upper_map : cc.loc->lower_map;
+        for (; out < n && p[out] != '\0'; ++out) {
+            const auto c = static_cast<unsigned char>(p[out]);
+            dst[out] = static_cast<char>(map != nullptr ? map[c] : ascii_case(c, rule.fixed));
+        }
+        std::memset(dst + out, 0, static_cast<size_t>(n - out));
+        return 0;
+    }
     const int total = static_cast<int>(std::strlen(p));
     while (*p != '\0') {
         const int limit = total - static_cast<int>(p - src);
@@ -159,12 +168,9 @@ void rcaseshift(int code, char *text)
         return;
     const ClientChars &cc = sqlscan::client_chars();
     if (!cc.multibyte) {
-        for (auto *p = reinterpret_cast<unsigned char *>(text); *p != '\0'; ++p) {
-            char c;
-            int written;
-            convert_char(cc, reinterpret_cast<char *>(p), 1, to, &c, &written);
-            *p = static_cast<unsigned char>(c);
-        }
+        const unsigned char *map = to == Case::Upper ? cc.loc->upper_map : cc.loc->lower_map;
+        for (auto *p = reinterpret_cast<unsigned char *>(text); *p != '\0'; ++p)
+            *p = map != nullptr ? map[*p] : ascii_case(*p, to);
         return;
     }
     convert_in_place(cc, text, to);

@@ -61,8 +61,12 @@ void build(gl_locale *loc)
 
 const ClientChars &client_chars()
 {
-    chkglsinit();
+    // A loaded client locale means the environment is initialised.
     gl_locale *loc = trw_get_gl_locale_thread();
+    if (loc == nullptr) {
+        chkglsinit();
+        loc = trw_get_gl_locale_thread();
+    }
     if (!built || loc != current.loc)
         build(loc);
     return current;
@@ -74,21 +78,14 @@ bool client_locale_loaded()
     return trw_get_gl_locale_thread() != nullptr;
 }
 
-int char_step(const ClientChars &cc, const char *p, int limit)
+int multibyte_step(const ClientChars &cc, const char *p, int limit)
 {
-    if (cc.single[static_cast<unsigned char>(*p)])
-        return 1;
     const int n = glsc::char_length(cc.loc, p, limit);
     return n > 0 ? n : 1;
 }
 
-int char_mask(const ClientChars &cc, const char *p, int limit, int *len)
+int multibyte_mask(const ClientChars &cc, const char *p, int limit, int *len)
 {
-    const auto c = static_cast<unsigned char>(*p);
-    if (cc.single[c]) {
-        *len = 1;
-        return cc.mask[c];
-    }
     int n = 0;
     const int mask = glsc::char_class(cc.loc, p, limit, &n);
     *len = n > 0 ? n : 1;

@@ -27,13 +27,28 @@ const ClientChars &client_chars();
 // True when the client locale environment has a client locale.
 bool client_locale_loaded();
 
+// The same for lead bytes that are not whole characters by themselves.
+int multibyte_step(const ClientChars &cc, const char *p, int limit);
+int multibyte_mask(const ClientChars &cc, const char *p, int limit, int *len);
+
 // Bytes of the character at p, reading at most limit bytes (limit >= 1);
 // an invalid or cut sequence is one byte.
-int char_step(const ClientChars &cc, const char *p, int limit);
+inline int char_step(const ClientChars &cc, const char *p, int limit)
+{
+    return cc.single[static_cast<unsigned char>(*p)] ? 1 : multibyte_step(cc, p, limit);
+}
 
 // Class mask of the character at p (0 for an invalid one); *len gets
 // char_step.
-int char_mask(const ClientChars &cc, const char *p, int limit, int *len);
+inline int char_mask(const ClientChars &cc, const char *p, int limit, int *len)
+{
+    const auto c = static_cast<unsigned char>(*p);
+    if (cc.single[c]) {
+        *len = 1;
+        return cc.mask[c];
+    }
+    return multibyte_mask(cc, p, limit, len);
+}
 
 // Bytes available for one character of a terminated text at p (1..4; p is
 // not at the terminator).

@@ -9,6 +9,7 @@
 // invalid sequence counting as one byte.
 #include "sqlstmt.h"
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 
@@ -116,11 +117,19 @@ struct Range {
     }
 };
 
+// Bytes that may end a word of gettoken: white space, ";", "{", the quotes
+// and "-" (which ends it only as "--").
+constexpr auto kWordStop = [] {
+    std::array<bool, 256> t{};
+    for (int c = 0; c < 256; ++c)
+        t[c] = c == ' ' || (c >= '\t' && c <= '\r') || c == ';' || c == '{' || c == '\'' || c == '"' || c == '-';
+    return t;
+}();
+
 bool word_stop(const Range &r)
 {
     const unsigned char c = r.byte();
-    return os_space(c) || c == ';' || c == '{' || c == '\'' || c == '"' ||
-           (c == '-' && r.has(2) && r.byte(1) == '-');
+    return kWordStop[c] && (c != '-' || (r.has(2) && r.byte(1) == '-'));
 }
 
 int next_token(Range &r)
@@ -153,14 +162,17 @@ int next_token(Range &r)
         {"procedure", 9, SQLTOK_KW_PROCEDURE},
         {"function", 8, SQLTOK_KW_FUNCTION},
     };
-    for (const Keyword &k : kKeywords)
-        if (r.keyword(k.text)) {
-            r.at += k.length;
-            return k.kind;
+    const unsigned char first = r.byte() | 0x20;
+    if (first == 'e' || first == 'p' || first == 'f') {
+        for (const Keyword &k : kKeywords)
+            if (r.keyword(k.text)) {
+                r.at += k.length;
+                return k.kind;
+            }
+        if (r.keyword("external") && r.keyword("name", 9)) {
+            r.at += 8;
+            return SQLTOK_KW_EXTERNAL;
         }
-    if (r.keyword("external") && r.keyword("name", 9)) {
-        r.at += 8;
-        return SQLTOK_KW_EXTERNAL;
     }
     if (r.byte() == ';') {
         ++r.at;
@@ -168,7 +180,7 @@ int next_token(Range &r)
     }
     do
         r.at += r.step();
-    while (!r.done() && !word_stop(r));
+    while (r.at < r.end && !word_stop(r));
     if (r.at > r.end)
         r.at = r.end;
     return SQLTOK_OTHER;
@@ -335,28 +347,34 @@ struct MarkerWalk {
             literal_seen = literal_match(cc, p, static_cast<size_t>(next_brace - p + 1), true);
     }
 
+    // Moves p past the first close byte (or star-slash when close is '*'),
+    // or to the end.
+    void skip_to(char close)
+    {
+        while (*p != '\0') {
+            if (*p == close && (close != '*' || p[1] == '/')) {
+                p += close == '*' ? 2 : 1;
+                return;
+            }
+            p += step_at(cc, p);
+        }
+    }
+
     // Skips a comment starting at p; false when none starts there.
     bool skip_comment()
     {
-        const char *close = nullptr;
-        int skip = 0;
         if (*p == '{' && !literal_seen) {
-            close = "}";
-            skip = 1;
+            ++p;
+            skip_to('}');
         } else if (p[0] == '-' && p[1] == '-') {
-            close = "\n";
-            skip = 2;
+            p += 2;
+            skip_to('\n');
         } else if (p[0] == '/' && p[1] == '*') {
-            close = "*/";
-            skip = 2;
+            p += 2;
+            skip_to('*');
         } else {
             return false;
         }
-        p += skip;
-        while (*p != '\0' && std::strncmp(p, close, std::strlen(close)) != 0)
-            p += step_at(cc, p);
-        if (*p != '\0')
-            p += std::strlen(close);
         return true;
     }
 
@@ -367,7 +385,7 @@ struct MarkerWalk {
             if (quote == 0) {
                 if (!literal_seen)
                     check_literal();
-                if (skip_comment())
+                if ((*p == '{' || *p == '-' || *p == '/') && skip_comment())
                     continue;
                 if (*p == '?')
                     ++count;
