@@ -27,6 +27,7 @@
 #include "rmsg.h"
 #include "rprvers.h"
 #include "rwildmat.h"
+#include "sqlstmt.h"
 
 #include <stddef.h>
 #include <stdio.h>
@@ -104,6 +105,7 @@ int main(void)
               offsetof(gl_caltm, tm_year) == 32 && gl_get_era_count(NULL) == -1,
           "gl_time");
     check(gl_mbsfnum(NULL, NULL, 8, "%d", 1) == -1 && gl_localeconv(NULL) == NULL, "gl_numfmt and gl_monfmt");
+    check(gstrqmarks("select ?, '?'") == 1 && chkstmt("select 1;", 9) == 0, "sqlstmt");
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
 }

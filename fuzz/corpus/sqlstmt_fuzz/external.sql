@@ -1,0 +1,1 @@
+create function f() returning int external name "x" language c;

@@ -1,0 +1,1 @@
+select ƒ{ ? from t where a = '•\';

@@ -1,0 +1,2 @@
+select "O'Brien" from t -- ?
+ √©t√
