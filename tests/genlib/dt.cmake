@@ -21,3 +21,14 @@ math(EXPR dt_model_min "${DT_MODEL_CASES} * 95 / 100")
 target_compile_definitions(dt_model_test PRIVATE DT_MODEL_VECTORS="${dt_model_vectors}"
                            DT_MODEL_SCRIPT="${dt_model_script}" DT_MODEL_PYTHON="${Python3_EXECUTABLE}"
                            DT_MODEL_MIN_CASES=${dt_model_min})
+
+# The month lengths of years 1 to 9999 by Python's calendar, for the sweep.
+set(dt_month_lengths ${CMAKE_CURRENT_BINARY_DIR}/dt_month_lengths.txt)
+add_custom_command(OUTPUT ${dt_month_lengths}
+                   COMMAND ${Python3_EXECUTABLE} ${dt_model_script} --months ${dt_month_lengths}
+                   DEPENDS ${dt_model_script}
+                   COMMENT "Month lengths by Python's calendar")
+add_custom_target(dt_month_lengths DEPENDS ${dt_month_lengths})
+trw_add_gtest(dt_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/dt_test.cpp ENV "TZ=EST5EDT,M3.2.0,M11.1.0")
+add_dependencies(dt_test dt_month_lengths trw_locales registry_data)
+target_compile_definitions(dt_test PRIVATE DT_MONTH_LENGTHS="${dt_month_lengths}")

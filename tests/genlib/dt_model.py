@@ -13,6 +13,7 @@ results. Qualifiers are hexadecimal, DATEs and statuses decimal, values
 "N" (NULL) or "sign:exponent:pair,pair,...", doubles by repr.
 
 Usage: dt_model.py OUTPUT [CASES_PER_OPERATION] [SEED]
+       dt_model.py --months OUTPUT   (the month lengths of years 1 to 9999)
 """
 import calendar
 import datetime
@@ -432,7 +433,8 @@ def op_counts(out):
     # count to INTERVAL
     q2 = random.choice(INV_QUALS)
     n = random.randint(0, 6)
-    mag = random.choice([random.randint(0, 10**random.randint(1, 12)), random.randint(0, 10**19),
+    mag = random.choice([random.randint(0, 10**random.randint(1, 4)), random.randint(0, 10**random.randint(1, 7)),
+                         random.randint(0, 10**random.randint(1, 12)), random.randint(0, 10**19),
                          10**random.randint(18, 24) + random.randint(0, 99), 2**63 - 1, 2**63])
     count = Fraction(mag * 10**n + random.randint(0, 10**n - 1), 10**n) * random.choice([1, -1])
     whole = abs(count.numerator) // count.denominator
@@ -718,7 +720,16 @@ def op_ratio(out):
 OPS = [op_pack, op_chk, op_ext, op_dates, op_counts, op_invcopy, op_add, op_sub, op_scale, op_ratio]
 
 
+def write_month_lengths(path):
+    with open(path, 'w') as f:
+        for y in range(1, 10000):
+            f.write(''.join('%d ' % calendar.monthrange(y, m)[1] for m in range(1, 13)) + '\n')
+
+
 def main():
+    if sys.argv[1] == '--months':
+        write_month_lengths(sys.argv[2])
+        return
     path = sys.argv[1]
     cases = int(sys.argv[2]) if len(sys.argv) > 2 else 20000
     random.seed(int(sys.argv[3]) if len(sys.argv) > 3 else 16)
