@@ -362,10 +362,11 @@ int extend(const decvalue *src, const Layout &from, decvalue *dst, const Layout 
         set_null(dst);
         return 0;
     }
-    unsigned char bytes[DT_UNPACKED];
-    unpack_pairs(src, from, bytes);
     Fields source{}, now{}, target{};
-    pairs_to_fields(bytes, from, source);
+    if (!value_fields(src, from, true, source)) {
+        set_null(dst);
+        return kBadValue;
+    }
     if (to.first < from.first && !current_fields(now)) {
         set_null(dst);
         return kBadValue;
@@ -378,8 +379,11 @@ int extend(const decvalue *src, const Layout &from, decvalue *dst, const Layout 
         else
             target.v[slot] = slot == 1 || slot == 2 ? 1 : 0;
     }
-    if (!pack_fields(target, to, is_negative(src) ? 0 : 1, dst))
+    // A day taken over into a month from the current time may not exist.
+    if (!fields_valid(target, to, true) || !pack_fields(target, to, 1, dst)) {
+        set_null(dst);
         return kBadValue;
+    }
     return 0;
 }
 
@@ -607,10 +611,11 @@ int rinvtodec(const decvalue *inv, int qualifier, decvalue *count)
         set_null(count);
         return 0;
     }
-    unsigned char bytes[DT_UNPACKED];
-    unpack_pairs(inv, layout, bytes);
     Fields f;
-    pairs_to_fields(bytes, layout, f);
+    if (!value_fields(inv, layout, false, f)) {
+        set_null(count);
+        return kBadValue;
+    }
     Count c = count_fields(f, layout, count_unit(layout), layout.frac_digits);
     c.negative = is_negative(inv);
     return count_to_decimal(c, count);
@@ -660,10 +665,11 @@ int rinvcopy(const decvalue *src, int src_qualifier, decvalue *dst, int dst_qual
         set_null(dst);
         return 0;
     }
-    unsigned char bytes[DT_UNPACKED];
-    unpack_pairs(src, from, bytes);
     Fields f;
-    pairs_to_fields(bytes, from, f);
+    if (!value_fields(src, from, false, f)) {
+        set_null(dst);
+        return kBadValue;
+    }
     if (src_qualifier == dst_qualifier)
         return pack_fields(f, to, is_negative(src) ? 0 : 1, dst) ? 0 : kOverflow;
     if (const int status = check_interval_units(from, to); status < 0) {
