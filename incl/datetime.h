@@ -153,7 +153,8 @@ int rdatetime(time_t t, int qualifier, decvalue *out);
 /* Extension: units of the target before the source's start come from the
  * current time, units of the source before the target's start are dropped,
  * units after the source's end are 0 (month and day 1); the sign and NULL
- * are kept. 0 or -1268. */
+ * are kept. 0, -1263 (a source that is not a valid DATETIME, or a result
+ * whose day its month does not have), -1268. */
 int rdtextend(const decvalue *src, int src_qualifier, decvalue *dst, int dst_qualifier);
 int dtextend(const dt_value *src, dt_value *dst);
 
@@ -165,16 +166,16 @@ int rdatedt(int date, decvalue *out, int qualifier);
 
 /* The INTERVAL as a count of its end units (fraction digits after the
  * point, seconds for a fraction end; 0 whole units for a value that starts
- * at fraction). 0 or -1268. */
+ * at fraction). 0, -1263 (not a valid INTERVAL), -1268. */
 int rinvtodec(const decvalue *inv, int qualifier, decvalue *count);
 
 /* The count of end units distributed into qualifier's units, truncated to
  * its end. 0, -1265 (first field overflow), -1268. */
 int rdectoinv(const decvalue *count, decvalue *out, int qualifier);
 
-/* INTERVAL to INTERVAL; finer units are dropped, not rounded. 0, -1265,
- * -1266 (different classes, or the target ends before the source starts),
- * -1268. */
+/* INTERVAL to INTERVAL; finer units are dropped, not rounded. 0, -1263
+ * (the source is not a valid INTERVAL), -1265, -1266 (different classes, or
+ * the target ends before the source starts), -1268. */
 int rinvcopy(const decvalue *src, int src_qualifier, decvalue *dst, int dst_qualifier);
 int invextend(const inv_value *src, inv_value *dst);
 
@@ -214,9 +215,12 @@ int dtsub(const dt_value *a, const dt_value *b, inv_value *r);
 int rdtsub(const decvalue *a, int a_qualifier, const decvalue *b, int b_qualifier, decvalue *r,
            int *result_qualifier);
 
-/* INTERVAL times and divided by a number, in r's qualifier (the result
- * truncated to its end unit). 0, -1265, -1266, -1268, DECIMAL statuses. A
- * NULL double (8 bytes 0xFF) is NULL. */
+/* INTERVAL times and divided by a number, in r's qualifier: the operand is
+ * counted in r's end unit (finer units dropped), scaled by the DECIMAL
+ * arithmetic, and the result truncated to the end unit. 0, -1263, -1265,
+ * -1266, -1268, DECIMAL statuses (-1202 division by zero; the double
+ * forms also -1223 for NaN or infinity). A NULL double (8 bytes 0xFF) is
+ * NULL. */
 int invmuldec(const inv_value *a, const decvalue *b, inv_value *r);
 int invmuldbl(const inv_value *a, double b, inv_value *r);
 int invdivdec(const inv_value *a, const decvalue *b, inv_value *r);
