@@ -177,7 +177,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         dt_value d{static_cast<int16_t>(qa), {}};
         gl_tm tm;
         std::memcpy(&tm, &b, sizeof b < sizeof tm ? sizeof b : sizeof tm);
-        tm.tm_fraction = static_cast<int64_t>(factor == factor ? factor : 0) % 2000000;
+        int64_t micros;
+        std::memcpy(&micros, &factor, sizeof micros);
+        tm.tm_fraction = micros % 2000000;
         st = tmtodtdec(&tm, &d);
         require_status(st, valid(0, qa));
         require_value(st, d.dt_dec, qa, true);
