@@ -9,6 +9,7 @@
 #include "daycount.h"
 #include "decconv.h"
 #include "dtint.h"
+#include "gentcb.h"
 
 namespace trw::dt {
 
@@ -172,8 +173,10 @@ int result_qualifier(const Layout &layout, int qualifier)
     return qualifier;
 }
 
+// a - b, in its own qualifier rq, or converted to target (an INTERVAL
+// layout of target_qualifier) when that is given.
 int subtract_datetimes(const decvalue *a, int a_qualifier, const decvalue *b, int b_qualifier, decvalue *r,
-                       int &rq)
+                       int &rq, const Layout *target = nullptr, int target_qualifier = 0)
 {
     Layout al, bl;
     rq = 0;
@@ -215,12 +218,31 @@ int subtract_datetimes(const decvalue *a, int a_qualifier, const decvalue *b, in
     count.whole = static_cast<uint64_t>(diff);
     Layout rl;
     make_layout(rq, true, rl);
-    Fields out{};
-    if (const int status = distribute(count, rl, out); status < 0) {
+    Fields natural{};
+    if (const int status = distribute(count, rl, natural); status < 0) {
         set_null(r);
         return status;
     }
-    pack_fields(out, rl, count.negative ? 0 : 1, r);
+    if (target == nullptr) {
+        pack_fields(natural, rl, count.negative ? 0 : 1, r);
+        return 0;
+    }
+    // Straight into the caller's qualifier, as INTERVAL to INTERVAL does.
+    if (rq != target_qualifier) {
+        if (const int status = check_interval_units(rl, *target); status < 0) {
+            set_null(r);
+            return status;
+        }
+        Count c = count_fields(natural, rl, count_unit(*target), target->frac_digits);
+        Fields out{};
+        if (const int status = distribute(c, *target, out); status < 0) {
+            set_null(r);
+            set_toerrno(status);
+            return status;
+        }
+        natural = out;
+    }
+    pack_fields(natural, *target, count.negative ? 0 : 1, r);
     return 0;
 }
 
@@ -343,14 +365,8 @@ int dtsub(const dt_value *a, const dt_value *b, inv_value *r)
         set_null(&r->in_dec);
         return kBadQualifier;
     }
-    decvalue natural;
     int rq = 0;
-    if (const int status = subtract_datetimes(&a->dt_dec, a->dt_qual, &b->dt_dec, b->dt_qual, &natural, rq);
-        status < 0) {
-        set_null(&r->in_dec);
-        return status;
-    }
-    return rinvcopy(&natural, rq, &r->in_dec, r->in_qual);
+    return subtract_datetimes(&a->dt_dec, a->dt_qual, &b->dt_dec, b->dt_qual, &r->in_dec, rq, &rl, r->in_qual);
 }
 
 int invmuldec(const inv_value *a, const decvalue *b, inv_value *r)

@@ -255,9 +255,18 @@ int count_to_decimal(const Count &count, decvalue *dec)
 int decimal_to_count(const decvalue *dec, Count &count)
 {
     count = Count{};
+    // A record in normal form is read as it is; any other is normalised.
+    bool normal = dec->ndigits >= 0 && dec->ndigits <= DEC_NPAIRS && (dec->ndigits == 0 || dec->digits[0] != 0);
+    for (int i = 0; normal && i < dec->ndigits; ++i)
+        normal = dec->digits[i] <= 99;
     decvalue norm;
-    const int nd = dec->ndigits < 0 ? 0 : (dec->ndigits > DEC_NPAIRS ? DEC_NPAIRS : dec->ndigits);
-    decload(&norm, dec->sign == 0 ? 0 : 1, dec->exponent, dec->digits, nd);
+    if (normal && dec->ndigits > 0) {
+        norm = *dec;
+        norm.sign = dec->sign == 0 ? 0 : 1;
+    } else {
+        const int nd = dec->ndigits < 0 ? 0 : (dec->ndigits > DEC_NPAIRS ? DEC_NPAIRS : dec->ndigits);
+        decload(&norm, dec->sign == 0 ? 0 : 1, dec->exponent, dec->digits, nd);
+    }
     count.negative = norm.sign == 0;
     if (norm.ndigits == 0)
         return 0;
