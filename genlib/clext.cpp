@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
+#include "datetime.h"
 #include "gl_ext.h"
 #include "glsenvint.h"
 #include "osenv.h"
@@ -17,17 +17,18 @@ namespace {
 
 constexpr size_t kPutenvNameMax = 80;
 
-// The current DATETIME of the client as year, month and day: the local
-// wall-clock time, as the DATETIME routines read it.
+// The current DATETIME of the client as year, month and day: the current
+// time of the DATETIME routines (local time, DBTODAY and a fixed current
+// time included).
 bool current_datetime_date(gl_ext_date *out)
 {
-    std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    if (now == static_cast<std::time_t>(-1) || localtime_r(&now, &tm) == nullptr)
+    decvalue now;
+    unsigned char bytes[DT_UNPACKED];
+    if (rdtcurrent(&now) < 0 || dtunpack(&now, DT_YEAR_TO_FRAC5, bytes) < 0)
         return false;
-    out->year = static_cast<int16_t>(tm.tm_year + 1900);
-    out->month = static_cast<int16_t>(tm.tm_mon + 1);
-    out->day = static_cast<int16_t>(tm.tm_mday);
+    out->year = static_cast<int16_t>(bytes[0] * 100 + bytes[1]);
+    out->month = static_cast<int16_t>(bytes[2]);
+    out->day = static_cast<int16_t>(bytes[3]);
     return true;
 }
 

@@ -10,6 +10,8 @@
 
 #include <stdint.h>
 
+#include "decimal.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -70,6 +72,15 @@ typedef struct gentcb {
     int32_t gt_escwarn;
 
     /* The groups of the other families follow here. */
+
+    /* DATETIME and INTERVAL (datetime.h): the current time fixed by
+     * rdtsetcurr, the DBTODAY offset as an INTERVAL DAY(9) TO SECOND (added
+     * to the clock while DBTODAY is in force), and the USE_DTENV answer. */
+    int32_t gt_dtfixedset;        /* 1: gt_dtfixed is the current time */
+    decvalue gt_dtfixed;          /* a YEAR TO FRACTION(5) value */
+    int16_t gt_dbtoday_invqual;   /* qualifier of gt_dbtoday_inv (0x0F4A) */
+    decvalue gt_dbtoday_inv;      /* DBTODAY minus the clock */
+    int32_t gt_usedtenv;          /* 0 not read yet, 1 "1", 2 anything else */
 } gentcb_t;
 
 /* The process-wide block, NULL until created. */

@@ -1,5 +1,6 @@
 /* Includes every public header as C11 and calls one function of each. */
 #include "decconv.h"
+#include "datetime.h"
 #include "decimal.h"
 #include "gentcb.h"
 #include "gl_cache.h"
@@ -106,6 +107,23 @@ int main(void)
           "gl_time");
     check(gl_mbsfnum(NULL, NULL, 8, "%d", 1) == -1 && gl_localeconv(NULL) == NULL, "gl_numfmt and gl_monfmt");
     check(gstrqmarks("select ?, '?'") == 1 && chkstmt("select 1;", 9) == 0, "sqlstmt");
+    {
+        const unsigned char dt_units[7] = {19, 99, 12, 31, 23, 59, 58};
+        dt_value dt_stamp;
+        inv_value dt_span;
+        char dt_desc[40];
+        check(sizeof(dt_value) == 24 && sizeof(inv_value) == 24 && offsetof(dt_value, dt_dec) == 2 &&
+                  offsetof(inv_value, in_dec) == 2,
+              "datetime layout");
+        dt_stamp.dt_qual = DT_YEAR_TO_SECOND;
+        check(dtpack(&dt_stamp.dt_dec, DT_YEAR_TO_SECOND, dt_units, 1) == 0 && dt_stamp.dt_dec.exponent == 7 &&
+                  _chk_qual(1, DT_YEAR_TO_SECOND) == -1268,
+              "datetime pack and qualifier");
+        dt_span.in_qual = INV_DAY9_TO_SECOND;
+        check(dtsub(&dt_stamp, &dt_stamp, &dt_span) == 0 && dt_span.in_dec.ndigits == 0 &&
+                  rtudesc(DT_SQLTYPE_INTERVAL, INV_DAY9_TO_SECOND, dt_desc) == 16,
+              "datetime arithmetic and description");
+    }
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
 }
