@@ -170,7 +170,7 @@ bool blank_text(const char *text)
 ScanRequest process_request(const GlsEnv *env)
 {
     const GlsState *s = env->state;
-    return {{s->date_order[0], s->date_order[1], s->date_order[2]}, s->date_era, false};
+    return {{s->date_order[0], s->date_order[1], s->date_order[2]}, s->date_era, false, false};
 }
 
 int parse_by_process_format(const char *text, int32_t *date)
@@ -220,7 +220,8 @@ int parse_by_mask(int32_t *date, const char *mask, const char *text)
         if (blank_between(second, second_sep != nullptr ? second_sep : second + std::strlen(second)))
             return field_error(compiled.order[1]);
     }
-    ScanRequest request{{compiled.order[0], compiled.order[1], compiled.order[2]}, compiled.era_indicator, true};
+    ScanRequest request{{compiled.order[0], compiled.order[1], compiled.order[2]}, compiled.era_indicator, true,
+                        compiled.weekday_names};
     int32_t value = *date;
     const int status = general_scan(env, text, request, &value);
     if (status == 0)
@@ -242,7 +243,7 @@ int compile_mask(const GlsEnv *env, const char *mask, CompiledMask *out)
         return kNoMemory;
     const GlsState *s = env->state;
     const int era_forms_indicator = s->date_from_dbdate ? s->date_era : 1;
-    CompiledMask result{format, {}, 0, 0};
+    CompiledMask result{format, {}, 0, 0, false};
     char *o = format;
     for (size_t i = 0; i < end;) {
         const MaskElement *match = nullptr;
@@ -258,6 +259,8 @@ int compile_mask(const GlsEnv *env, const char *mask, CompiledMask *out)
                 result.order[result.recorded++] = match->field;
             if (match->era != 0)
                 result.era_indicator = era_forms_indicator;
+            if (std::strcmp(f, "%a") == 0)
+                result.weekday_names = true;
             i += std::strlen(match->text);
         } else if (mask[i] == '%') {
             o = stpcpy(o, "%%");

@@ -69,6 +69,7 @@ struct ScanRequest {
     int order[3];
     int era_indicator;
     bool mask_mode;
+    bool skip_weekday; // mask mode: the mask writes weekday names
 };
 int general_scan(GlsEnv *env, const char *text, const ScanRequest &request, int32_t *date);
 
@@ -86,6 +87,7 @@ struct CompiledMask {
     int order[3];
     int recorded;
     int era_indicator;
+    bool weekday_names;
 };
 int compile_mask(const GlsEnv *env, const char *mask, CompiledMask *out);
 

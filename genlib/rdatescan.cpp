@@ -115,6 +115,7 @@ class Scanner {
             ++p_;
     }
     bool month_name_here(Fields &f);
+    bool skip_weekday_name();
     int find_era(Fields &f, bool *separated);
     int digits(int most, int *value);
     int read_field(int i, Fields &f, bool *separated);
@@ -145,6 +146,37 @@ bool Scanner::month_name_here(Fields &f)
     f.month_name = p_;
     f.month_name_len = len;
     p_ += len;
+    return true;
+}
+
+// In a mask with weekday fields: a weekday name of the locale here, with
+// the punctuation and blanks after it, is skipped (the DATE gives the
+// weekday; the name is not checked).
+bool Scanner::skip_weekday_name()
+{
+    const gl_lc_time *t = loc_->time;
+    if (t == nullptr || *p_ == '\0' || is_digit(*p_))
+        return false;
+    int best = 0;
+    for (int list = 0; list < 2; ++list)
+        for (int i = 0; i < 7; ++i) {
+            const char *name = list == 0 ? t->abday[i] : t->day[i];
+            char *lowered = glsc::lowered_copy(loc_, name != nullptr ? name : "");
+            if (lowered == nullptr)
+                continue;
+            const int n = static_cast<int>(std::strlen(lowered));
+            if (n > best && std::strncmp(p_, lowered, static_cast<size_t>(n)) == 0)
+                best = n;
+            std::free(lowered);
+        }
+    if (best == 0)
+        return false;
+    p_ += best;
+    skip_blanks();
+    if (std::ispunct(static_cast<unsigned char>(*p_))) {
+        ++p_;
+        skip_blanks();
+    }
     return true;
 }
 
@@ -190,16 +222,21 @@ int Scanner::read_field(int i, Fields &f, bool *separated)
     *separated = false;
     // Outside mask mode the third field is separated as the second was;
     // checked as soon as the separator is known.
-    auto inconsistent = [&] { return !request_.mask_mode && i == 2 && *separated != second_separated_; };
+    const bool text_left = *p_ != '\0';
+    auto inconsistent = [&] { return !request_.mask_mode && i == 2 && text_left && *separated != second_separated_; };
+    if (request_.skip_weekday && skip_weekday_name())
+        *separated = i > 0;
     const bool era_mode = code == kYear && request_.era_indicator != 0 && env_->state->era_names != nullptr;
+    bool era_here = false;
     if (era_mode) {
         const int status = find_era(f, separated);
         if (status == kNoMemory || (status != 0 && request_.era_indicator != 2))
             return status;
+        era_here = status == 0;
     }
     if (code == kMonth && i > 0 && month_name_here(f))
         return inconsistent() ? kNoMatch : 0;
-    if (i > 0 && f.era_name == nullptr && *p_ != '\0' && !is_digit(*p_)) {
+    if (i > 0 && !era_here && *p_ != '\0' && !is_digit(*p_)) {
         p_ += char_length();
         skip_blanks();
         *separated = true;
@@ -221,7 +258,7 @@ int Scanner::read_field(int i, Fields &f, bool *separated)
         }
         return field_error(code);
     }
-    if (i > 0 && !*separated && prev_numeric_ && f.era_name == nullptr) {
+    if (i > 0 && !*separated && prev_numeric_ && !era_here) {
         const bool abuts = code == kYear ? (n == 1 || n == 3) : n == 1;
         if (abuts)
             return field_error(code);
