@@ -28,6 +28,7 @@
 #include "rprvers.h"
 #include "rwildmat.h"
 #include "sqlstmt.h"
+#include "rdate.h"
 
 #include <stddef.h>
 #include <stdio.h>
@@ -106,6 +107,15 @@ int main(void)
           "gl_time");
     check(gl_mbsfnum(NULL, NULL, 8, "%d", 1) == -1 && gl_localeconv(NULL) == NULL, "gl_numfmt and gl_monfmt");
     check(gstrqmarks("select ?, '?'") == 1 && chkstmt("select 1;", 9) == 0, "sqlstmt");
+    {
+        const int16_t date_mdy[3] = {12, 31, 1899};
+        int16_t date_back[3];
+        int32_t date_value = 1;
+        check(rmdyjul(date_mdy, &date_value) == 0 && date_value == 0 && rjulmdy(TRW_DATE_MAX, date_back) == 0 &&
+                  date_back[2] == 9999 && rdayofweek(TRW_DATE_NULL) == 0 && rleapyear(2000) == 1 &&
+                  validate_dbcentury('x', 'R') == 'R',
+              "rdate");
+    }
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
 }
