@@ -149,26 +149,42 @@ bool Scanner::month_name_here(Fields &f)
     return true;
 }
 
+// The lowered weekday names (abbreviated and full) of a locale, kept for
+// the last locale asked about; null without memory.
+const gls_name_block *weekday_names(gl_locale *loc)
+{
+    static gl_locale *cached_for = nullptr;
+    static char *names[14];
+    static gls_name_block block{nullptr, 0, names};
+    if (cached_for == loc && block.count == 14)
+        return &block;
+    for (int i = 0; i < block.count; ++i)
+        std::free(names[i]);
+    block.count = 0;
+    cached_for = nullptr;
+    const gl_lc_time *t = loc->time;
+    if (t == nullptr)
+        return nullptr;
+    for (int i = 0; i < 14; ++i) {
+        const char *name = i < 7 ? t->abday[i] : t->day[i - 7];
+        names[i] = glsc::lowered_copy(loc, name != nullptr ? name : "");
+        if (names[i] == nullptr)
+            return nullptr;
+        block.count = i + 1;
+    }
+    cached_for = loc;
+    return &block;
+}
+
 // In a mask with weekday fields: a weekday name of the locale here, with
 // the punctuation and blanks after it, is skipped (the DATE gives the
 // weekday; the name is not checked).
 bool Scanner::skip_weekday_name()
 {
-    const gl_lc_time *t = loc_->time;
-    if (t == nullptr || *p_ == '\0' || is_digit(*p_))
+    if (*p_ == '\0' || is_digit(*p_))
         return false;
-    int best = 0;
-    for (int list = 0; list < 2; ++list)
-        for (int i = 0; i < 7; ++i) {
-            const char *name = list == 0 ? t->abday[i] : t->day[i];
-            char *lowered = glsc::lowered_copy(loc_, name != nullptr ? name : "");
-            if (lowered == nullptr)
-                continue;
-            const int n = static_cast<int>(std::strlen(lowered));
-            if (n > best && std::strncmp(p_, lowered, static_cast<size_t>(n)) == 0)
-                best = n;
-            std::free(lowered);
-        }
+    int index = 0;
+    const int best = longest_name(weekday_names(loc_), p_, &index);
     if (best == 0)
         return false;
     p_ += best;
