@@ -810,3 +810,40 @@ TEST(DateMemory, FirstCallsSurviveEveryAllocationFailure)
     }
     EXPECT_EQ(trwtest::live_blocks(), 0);
 }
+
+// ---- a calendar that is not Gregorian -----------------------------------------------------
+
+TEST(DateCalendar, HebrewDatesRoundTripThroughTheLocaleCalendar)
+{
+    clear_settings();
+    setenv("CLIENT_LOCALE", "he_IL.8859-8", 1);
+    setenv("DBDATE", "DMY4/", 1);
+    const int32_t xmas = model_date(2024, 12, 25);
+    const std::string text = datestr(xmas);
+    EXPECT_EQ(text.substr(text.size() - 4), "5785") << text; // 24 Kislev 5785
+    std::mt19937 rng(5785);
+    std::uniform_int_distribution<int32_t> dist(1, 73414);
+    for (int i = 0; i < 300; ++i) {
+        const int32_t date = dist(rng);
+        const std::string t = datestr(date);
+        int st;
+        EXPECT_EQ(strdate(t.c_str(), &st), date) << t;
+        EXPECT_EQ(st, 0) << t;
+    }
+    EXPECT_EQ(strdate_status("01/15/5785"), -1205);
+}
+
+TEST(DateCalendar, HebrewTwoDigitYearsTakeTheFixedCentury)
+{
+    clear_settings();
+    setenv("CLIENT_LOCALE", "he_IL.8859-8", 1);
+    setenv("DBDATE", "DMY2/", 1);
+    EXPECT_EQ(getcentury(1, 1, 85), 57);
+    // Hebrew years 5700 to 5799 are about 1939 to 2039.
+    for (int32_t date = model_date(1941, 1, 1); date < model_date(2038, 1, 1); date += 97) {
+        const std::string t = datestr(date);
+        int st;
+        EXPECT_EQ(strdate(t.c_str(), &st), date) << t;
+        EXPECT_EQ(st, 0) << t;
+    }
+}
