@@ -362,6 +362,17 @@ int date_of_fields(GlsEnv *env, const Fields &f, int32_t *date)
     return 0;
 }
 
+// True when text holds an ASCII letter or a byte that is not ASCII.
+bool has_letters(const char *text)
+{
+    for (; *text != '\0'; ++text) {
+        const auto c = static_cast<unsigned char>(*text);
+        if (c >= 0x80 || std::isalpha(c))
+            return true;
+    }
+    return false;
+}
+
 // The lowered text after leading white space; *empty when nothing is left.
 char *lowered_text(gl_locale *loc, const char *text, bool *empty)
 {
@@ -379,13 +390,22 @@ int general_scan(GlsEnv *env, const char *text, const ScanRequest &request, int3
 {
     if (text == nullptr)
         return kNoMatch;
-    bool empty;
-    char *lowered = lowered_text(env->locale, text, &empty);
-    if (empty) {
+    const char *start = text;
+    while (is_space(*start))
+        ++start;
+    if (*start == '\0') {
         if (ggetenv("DHL_RDEFMTDATE") == nullptr)
             *date = TRW_DATE_NULL;
         return 0;
     }
+    // Text without letters lowers to itself: it is scanned as it is.
+    if (!has_letters(start)) {
+        Fields f;
+        const int status = Scanner(env, start, request).read(f);
+        return status == 0 ? date_of_fields(env, f, date) : status;
+    }
+    bool empty;
+    char *lowered = lowered_text(env->locale, start, &empty);
     if (lowered == nullptr)
         return kNoMemory;
     Fields f;
