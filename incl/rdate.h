@@ -80,12 +80,14 @@ int rdayofweek(int32_t date);
 
 /* ---- today ---- */
 
-/* Today: the rsettoday override if set, else (once DATETIME text exists)
- * the DBTODAY setting, else the local date of the system clock (converted
- * at most once per quarter hour). Always 0 in the void form below. */
+/* Today into *today: the rsettoday override if set, else the DBTODAY
+ * setting (not read yet: it counts as unset), else the local date of the
+ * system clock, converted at most once per quarter hour (NULL when the
+ * clock cannot be read). */
 void rtoday(int32_t *today);
-/* Fixes today to *date (also for the century of two-digit years); null
- * releases it and forgets the quarter-hour cache. */
+/* Fixes today to *date (also the today of the century rule); null, or a
+ * DATE outside the range, releases it and forgets the quarter-hour
+ * cache. */
 void rsettoday(const int32_t *date);
 
 /* ---- century rule ---- */
