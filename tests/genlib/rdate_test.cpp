@@ -576,7 +576,7 @@ TEST(DateMask, AgainstAModelOnRandomDates)
     std::mt19937 rng(15);
     std::uniform_int_distribution<int32_t> dist(TRW_DATE_MIN, TRW_DATE_MAX);
     char buf[TRW_DATE_TEXT_MAX];
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         const int32_t date = dist(rng);
         for (const char *mask : masks) {
             ASSERT_EQ(rfmtdate(date, mask, buf), 0) << mask;
