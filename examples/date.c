@@ -40,6 +40,6 @@ int main(void)
     printf("%-26s %d\n", "mask /12/99", rdefmtdate(&parsed, "mm/dd/yy", "/12/99"));
 
     printf("%-26s %d\n", "century of 1 1 2024", getcentury(1, 1, 2024));
-    printf("%-26s %d\n", "century rule", getdbcentury());
+    printf("%-26s %c\n", "century rule", getdbcentury());
     return 0;
 }
