@@ -847,3 +847,16 @@ TEST(DateCalendar, HebrewTwoDigitYearsTakeTheFixedCentury)
         EXPECT_EQ(st, 0) << t;
     }
 }
+
+TEST(DateGeneralScan, FourDigitYearSplitsIntoAMissingField)
+{
+    clear_settings();
+    setenv("DBDATE", "MY4D/", 1);
+    int st;
+    EXPECT_EQ(strdate("12/2024/25", &st), model_date(2024, 12, 25));
+    EXPECT_EQ(st, 0);
+    // "2425": the day finds no digits, so the year gives it "25".
+    EXPECT_EQ(strdate("12/2425", &st), model_date(2024, 12, 25));
+    EXPECT_EQ(st, 0);
+    EXPECT_EQ(strdate_status("12/2425/"), -1206); // a separator: the day is missing
+}
