@@ -24,7 +24,8 @@ using namespace trw::date;
 constexpr int kDay = 1, kMonth = 2, kYear = 3;
 constexpr size_t kFormatGrowth = 5;
 
-int lower(char c) { return std::tolower(static_cast<unsigned char>(c)); }
+// ASCII case folding: mask letters are ASCII.
+int lower(char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : static_cast<unsigned char>(c); }
 int upper_of(char c) { return std::toupper(static_cast<unsigned char>(c)); }
 int field_error(int code) { return code == kDay ? kDayError : code == kMonth ? kMonthError : kYearError; }
 
@@ -50,21 +51,38 @@ bool starts_with(const char *text, const char *element)
 // abbreviated era name (%Eg).
 struct MaskElement {
     const char *text;
+    size_t length;
     const char *format; // for plain years: null, chosen by the mask's era style
     int field;
     int digits;
     int era;
 };
 constexpr MaskElement kMaskElements[] = {
-    {"nnnnyyyy", "%EC%04.4Ey", kYear, 4, 1}, {"nnnnyy", "%EC%02.2Ey", kYear, 2, 1},
-    {"eyyyy", "%EC%04.4Ey", kYear, 4, 1},    {"gyyyy", "%Eg%04.4Ey", kYear, 4, 2},
-    {"nyyyy", "%Eg%04.4Ey", kYear, 4, 2},    {"yyyy", nullptr, kYear, 4, 0},
-    {"eyy", "%EC%02.2Ey", kYear, 2, 1},      {"gyy", "%Eg%02.2Ey", kYear, 2, 2},
-    {"nyy", "%Eg%02.2Ey", kYear, 2, 2},      {"ddd", "%a", 0, 0, 0},
-    {"mmm", "%b", kMonth, 0, 0},             {"dd", "%d", kDay, 0, 0},
-    {"mm", "%m", kMonth, 0, 0},              {"ww", "%a", 0, 0, 0},
-    {"yy", nullptr, kYear, 2, 0},
+    {"nnnnyyyy", 8, "%EC%04.4Ey", kYear, 4, 1}, {"nnnnyy", 6, "%EC%02.2Ey", kYear, 2, 1},
+    {"eyyyy", 5, "%EC%04.4Ey", kYear, 4, 1},    {"gyyyy", 5, "%Eg%04.4Ey", kYear, 4, 2},
+    {"nyyyy", 5, "%Eg%04.4Ey", kYear, 4, 2},    {"yyyy", 4, nullptr, kYear, 4, 0},
+    {"eyy", 3, "%EC%02.2Ey", kYear, 2, 1},      {"gyy", 3, "%Eg%02.2Ey", kYear, 2, 2},
+    {"nyy", 3, "%Eg%02.2Ey", kYear, 2, 2},      {"ddd", 3, "%a", 0, 0, 0},
+    {"mmm", 3, "%b", kMonth, 0, 0},             {"dd", 2, "%d", kDay, 0, 0},
+    {"mm", 2, "%m", kMonth, 0, 0},              {"ww", 2, "%a", 0, 0, 0},
+    {"yy", 2, nullptr, kYear, 2, 0},
 };
+
+// The longest form wins because no element is a prefix of a later one.
+constexpr bool longest_first()
+{
+    constexpr size_t n = sizeof kMaskElements / sizeof kMaskElements[0];
+    for (size_t i = 0; i < n; ++i)
+        for (size_t j = i + 1; j < n; ++j) {
+            size_t k = 0;
+            while (kMaskElements[i].text[k] != '\0' && kMaskElements[i].text[k] == kMaskElements[j].text[k])
+                ++k;
+            if (kMaskElements[i].text[k] == '\0')
+                return false;
+        }
+    return true;
+}
+static_assert(longest_first());
 
 // The format of a plain year by the mask's era style (0 none, 1 full era
 // names, 2 abbreviated).
@@ -247,8 +265,9 @@ int compile_mask(const GlsEnv *env, const char *mask, CompiledMask *out)
     char *o = format;
     for (size_t i = 0; i < end;) {
         const MaskElement *match = nullptr;
+        const int first = lower(mask[i]);
         for (const MaskElement &e : kMaskElements)
-            if (std::strlen(e.text) <= end - i && starts_with(mask + i, e.text)) {
+            if (e.text[0] == first && e.length <= end - i && starts_with(mask + i, e.text)) {
                 match = &e;
                 break;
             }
@@ -261,7 +280,7 @@ int compile_mask(const GlsEnv *env, const char *mask, CompiledMask *out)
                 result.era_indicator = era_forms_indicator;
             if (std::strcmp(f, "%a") == 0)
                 result.weekday_names = true;
-            i += std::strlen(match->text);
+            i += match->length;
         } else if (mask[i] == '%') {
             o = stpcpy(o, "%%");
             ++i;

@@ -54,6 +54,8 @@ int longest_name(const gls_name_block *list, const char *text, int *index)
     for (; list != nullptr; list = list->next)
         for (int i = 0; i < list->count; ++i) {
             const char *name = list->names[i];
+            if (name[0] != text[0])
+                continue;
             const int n = static_cast<int>(std::strlen(name));
             if (n > best && std::strncmp(text, name, static_cast<size_t>(n)) == 0) {
                 best = n;
