@@ -98,6 +98,57 @@ int load_names(int msgnum, char (*names)[kNameMax], int count)
     return split_names(text, names, count) ? 0 : RMSG_EFORMAT;
 }
 
+// ---- the numeric fast path of the formatter ------------------------------------------------
+
+// Writes rec by a format made only of %d, %m, %iY, %iy and ASCII text other
+// than "%" (what DBDATE and the built-in default give), exactly as the
+// locale library's formatter does for a Gregorian date. Returns the bytes
+// written, -1 when the format has anything else, -2 when out is too small.
+int format_numeric(const char *format, const gl_tm &rec, char *out, int size)
+{
+    char *o = out;
+    char *const last = out + size - 1; // room for the terminator
+    auto put2 = [&](int v) {
+        if (last - o < 2)
+            return false;
+        *o++ = static_cast<char>('0' + v / 10);
+        *o++ = static_cast<char>('0' + v % 10);
+        return true;
+    };
+    for (const char *p = format; *p != '\0'; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c >= 0x80)
+            return -1;
+        if (c != '%') {
+            if (o == last)
+                return -2;
+            *o++ = *p;
+            continue;
+        }
+        const char conv = p[1] == 'i' ? p[2] : p[1];
+        const bool i_form = p[1] == 'i';
+        bool ok;
+        if (!i_form && conv == 'd')
+            ok = put2(rec.tm_mday);
+        else if (!i_form && conv == 'm')
+            ok = put2(rec.tm_mon + 1);
+        else if (i_form && conv == 'y')
+            ok = put2((rec.tm_year + 1900) % 100);
+        else if (i_form && conv == 'Y') {
+            const int y = rec.tm_year + 1900;
+            ok = put2(y / 100) && put2(y % 100);
+        } else
+            return -1;
+        if (!ok)
+            return -2;
+        p += i_form ? 2 : 1;
+    }
+    *o = '\0';
+    return static_cast<int>(o - out);
+}
+
+bool gregorian_locale(const gl_locale *loc) { return loc->time == nullptr || loc->time->calendar == GL_CAL_GREGORIAN; }
+
 } // namespace
 
 namespace trw::date {
@@ -170,6 +221,15 @@ int format_by(gl_locale *loc, int32_t date, const char *format, char *out, int s
     gl_tm rec;
     if (!fill_tm(date, &rec))
         return kRangeError;
+    if (format != nullptr && gregorian_locale(loc)) {
+        const int n = format_numeric(format, rec, out, size);
+        if (n >= 0)
+            return 0;
+        if (n == -2) {
+            out[0] = '\0';
+            return kTooSmall;
+        }
+    }
     loc->error = 0;
     const int n = gl_mbsftime(loc, out, size, format, &rec);
     if (n == 0 && loc->error != 0) {

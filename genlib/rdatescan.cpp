@@ -108,6 +108,8 @@ class Scanner {
   private:
     int char_length() const
     {
+        if (static_cast<unsigned char>(*p_) < 0x80)
+            return 1;
         const int n = glsc::char_length(loc_, p_, 8);
         return n > 0 ? n : 1;
     }
@@ -369,7 +371,7 @@ bool has_letters(const char *text)
 {
     for (; *text != '\0'; ++text) {
         const auto c = static_cast<unsigned char>(*text);
-        if (c >= 0x80 || std::isalpha(c))
+        if (c >= 0x80 || static_cast<unsigned>((c | 0x20) - 'a') < 26u)
             return true;
     }
     return false;

@@ -860,3 +860,29 @@ TEST(DateGeneralScan, FourDigitYearSplitsIntoAMissingField)
     EXPECT_EQ(st, 0);
     EXPECT_EQ(strdate_status("12/2425/"), -1206); // a separator: the day is missing
 }
+
+TEST(DateLocaleFormat, NumericFormatsWriteWhatTheLocaleFormatterWrites)
+{
+    clear_settings();
+    ASSERT_EQ(chkglsinit(), 0);
+    gl_locale *loc = CheckGlsEnv()->locale;
+    const char *formats[] = {"%m/%d/%iY", "%d.%m.%iy", "%iY-%m-%d", "%d%m%iY", "on %m/%d", "%iy"};
+    std::mt19937 rng(77);
+    std::uniform_int_distribution<int32_t> dist(TRW_DATE_MIN, TRW_DATE_MAX);
+    for (int i = 0; i < 3000; ++i) {
+        const int32_t date = dist(rng);
+        gl_tm rec;
+        ASSERT_TRUE(trw::date::fill_tm(date, &rec));
+        for (const char *f : formats) {
+            char ours[64], theirs[64];
+            ASSERT_EQ(dtofmtasc(date, f, ours, sizeof ours), 0);
+            ASSERT_GT(gl_mbsftime(loc, theirs, sizeof theirs, f, &rec), 0);
+            ASSERT_STREQ(ours, theirs) << f;
+        }
+    }
+    char buf[16];
+    EXPECT_EQ(dtofmtasc(1, "%m/%d/%iY", buf, 10), -1273);
+    EXPECT_EQ(dtofmtasc(1, "%m/%d/%iY", buf, 11), 0);
+    EXPECT_STREQ(buf, "01/01/1900");
+    EXPECT_EQ(dtofmtasc(1, "%m/%d/%iY!", buf, 11), -1273);
+}
