@@ -25,11 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     const std::string input(reinterpret_cast<const char *>(data), size);
     const size_t nl = input.find('\n');
-    const std::string mask = input.substr(0, nl);
-    const std::string text = nl == std::string::npos ? std::string() : input.substr(nl + 1);
+    // The functions see the texts up to their first NUL.
+    const std::string mask = input.substr(0, nl).c_str();
+    const std::string text = nl == std::string::npos ? std::string() : input.substr(nl + 1).c_str();
     const int32_t date = size > 0 ? static_cast<int32_t>(data[0] * 11731) - 693594 : 1;
 
     std::unique_ptr<char[]> out(new char[TRW_DATE_TEXT_MAX]);
+    std::memset(out.get(), 'Z', TRW_DATE_TEXT_MAX); // an empty mask writes nothing
     int status = rfmtdate(date, mask.c_str(), out.get());
     if (!rdate_status_known(status))
         std::abort();
