@@ -272,7 +272,8 @@ void BM_icu_ucal_get(benchmark::State &state)
     const Data &d = data();
     UErrorCode status = U_ZERO_ERROR;
     UCalendar *cal = ucal_open(kUtc, 3, "en_US", UCAL_GREGORIAN, &status);
-    ucal_setGregorianChange(cal, -1e300, &status); // proleptic, as DATE is
+    ucal_setGregorianChange(cal, -1e300, &status);
+    ucal_clear(cal); // no time of day left from the clock // proleptic, as DATE is
     for (int i = 0; i < kCount; ++i) {
         ucal_setMillis(cal, millis_of(d.dates[static_cast<size_t>(i)]), &status);
         const auto &mdy = d.triples[static_cast<size_t>(i)];
@@ -299,6 +300,7 @@ void BM_icu_ucal_getMillis(benchmark::State &state)
     UErrorCode status = U_ZERO_ERROR;
     UCalendar *cal = ucal_open(kUtc, 3, "en_US", UCAL_GREGORIAN, &status);
     ucal_setGregorianChange(cal, -1e300, &status);
+    ucal_clear(cal); // no time of day left from the clock
     for (int i = 0; i < kCount; ++i) {
         const auto &mdy = d.triples[static_cast<size_t>(i)];
         ucal_setDate(cal, mdy[2], mdy[0] - 1, mdy[1], &status);

@@ -147,6 +147,23 @@ int format_numeric(const char *format, const gl_tm &rec, char *out, int size)
     return static_cast<int>(o - out);
 }
 
+// to_civil of daycount.h for a valid DATE: counted from 0000-03-01 every
+// value is positive, so the divisions are unsigned and need no flooring.
+constexpr void civil_in_range(int32_t date, int16_t mdy[3])
+{
+    const uint32_t z = static_cast<uint32_t>(date + trw::days::kEpochShift);
+    const uint32_t era = z / 146097;
+    const uint32_t doe = z - era * 146097;
+    const uint32_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const uint32_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const uint32_t mp = (5 * doy + 2) / 153;
+    const uint32_t month = mp < 10 ? mp + 3 : mp - 9;
+    mdy[0] = static_cast<int16_t>(month);
+    mdy[1] = static_cast<int16_t>(doy - (153 * mp + 2) / 5 + 1);
+    mdy[2] = static_cast<int16_t>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+}
+static_assert(TRW_DATE_MIN + trw::days::kEpochShift > 0);
+
 bool gregorian_locale(const gl_locale *loc) { return loc->time == nullptr || loc->time->calendar == GL_CAL_GREGORIAN; }
 
 } // namespace
@@ -306,10 +323,7 @@ int rjulmdy(int32_t date, int16_t mdy[3])
         mdy[0] = mdy[1] = mdy[2] = 0;
         return date == TRW_DATE_NULL ? 0 : kRangeError;
     }
-    const trw::days::Civil c = trw::days::to_civil(date);
-    mdy[0] = static_cast<int16_t>(c.month);
-    mdy[1] = static_cast<int16_t>(c.day);
-    mdy[2] = static_cast<int16_t>(c.year);
+    civil_in_range(date, mdy);
     return 0;
 }
 

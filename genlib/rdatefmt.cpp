@@ -191,6 +191,48 @@ ScanRequest process_request(const GlsEnv *env)
     return {{s->date_order[0], s->date_order[1], s->date_order[2]}, s->date_era, false, false};
 }
 
+// The shortcut for plain numeric text in a Gregorian locale without eras:
+// the three fields at their full widths (day and month 2 digits, year 4)
+// with one ASCII punctuation character between each two, or none at all,
+// and nothing after. The general scan reads such text to the same fields;
+// anything else is left to it (false).
+bool numeric_shortcut(const GlsState *s, const char *text, int32_t *date, int *status)
+{
+    constexpr int kWidth[4] = {0, 2, 2, 4};
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    int value[4] = {};
+    bool separated = false;
+    const char *p = text;
+    for (int i = 0; i < 3; ++i) {
+        const int code = s->date_order[i];
+        if (code < kDay || code > kYear)
+            return false;
+        if (i > 0) {
+            const auto c = static_cast<unsigned char>(*p);
+            const bool punct = c > ' ' && c < 0x7F && !digit(*p) && static_cast<unsigned>((c | 0x20) - 'a') >= 26u;
+            if (i == 1)
+                separated = punct;
+            if (punct != separated)
+                return false;
+            p += punct ? 1 : 0;
+        }
+        for (int k = 0; k < kWidth[code]; ++k, ++p) {
+            if (!digit(*p))
+                return false;
+            value[code] = value[code] * 10 + (*p - '0');
+        }
+    }
+    if (*p != '\0')
+        return false;
+    const int16_t mdy[3] = {static_cast<int16_t>(value[kMonth]), static_cast<int16_t>(value[kDay]),
+                            static_cast<int16_t>(value[kYear])};
+    int32_t parsed;
+    *status = rmdyjul(mdy, &parsed);
+    if (*status == 0)
+        *date = parsed;
+    return true;
+}
+
 int parse_by_process_format(const char *text, int32_t *date)
 {
     *date = TRW_DATE_NULL;
@@ -201,6 +243,10 @@ int parse_by_process_format(const char *text, int32_t *date)
         return kNoMatch;
     if (!env->state->date_from_dbdate)
         return parse_by(env->locale, env->state->gl_date, text, date);
+    const GlsState *s = env->state;
+    int shortcut_status;
+    if (s->date_era == 0 && s->gregorian && numeric_shortcut(s, text, date, &shortcut_status))
+        return shortcut_status;
     int32_t value = TRW_DATE_NULL;
     const int status = general_scan(env, text, process_request(env), &value);
     if (status == 0)

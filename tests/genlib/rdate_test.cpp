@@ -6,6 +6,7 @@
 // today with a fake clock, and allocation failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -885,4 +886,43 @@ TEST(DateLocaleFormat, NumericFormatsWriteWhatTheLocaleFormatterWrites)
     EXPECT_EQ(dtofmtasc(1, "%m/%d/%iY", buf, 11), 0);
     EXPECT_STREQ(buf, "01/01/1900");
     EXPECT_EQ(dtofmtasc(1, "%m/%d/%iY!", buf, 11), -1273);
+}
+
+// rstrdate may read plain numeric text by a shortcut; it must agree with the
+// general scan on every text.
+TEST(DateGeneralScan, NumericShortcutAgreesWithTheScan)
+{
+    clear_settings();
+    setenv("DBDATE", "Y4MD-", 1);
+    ASSERT_EQ(chkglsinit(), 0);
+    GlsEnv *env = CheckGlsEnv();
+    const trw::date::ScanRequest request{{3, 2, 1}, 0, false, false};
+    std::mt19937 rng(4);
+    const char alphabet[] = "0123456789012345678901234567890123456789/-.x ";
+    std::uniform_int_distribution<int> pick(0, sizeof alphabet - 2), length(6, 12);
+    std::uniform_int_distribution<int32_t> dist(TRW_DATE_MIN, TRW_DATE_MAX);
+    for (int i = 0; i < 20000; ++i) {
+        std::string text;
+        if (i % 2 == 0) {
+            int16_t mdy[3];
+            rjulmdy(dist(rng), mdy);
+            char buf[32];
+            const char *seps[] = {"-", "/", "", ".", "-/", "x"};
+            const char *sep = seps[i / 2 % 6];
+            std::snprintf(buf, sizeof buf, "%04d%c%02d%c%02d", mdy[2], sep[0] ? sep[0] : 'Q', mdy[0],
+                          sep[0] ? sep[std::strlen(sep) - 1] : 'Q', mdy[1]);
+            text = buf;
+            if (sep[0] == '\0')
+                text.erase(std::remove(text.begin(), text.end(), 'Q'), text.end());
+        } else {
+            for (int n = length(rng); n > 0; --n)
+                text += alphabet[pick(rng)];
+        }
+        int32_t by_scan = kNull;
+        const int scan_status = trw::date::general_scan(env, text.c_str(), request, &by_scan);
+        int st;
+        const int32_t by_rstrdate = strdate(text.c_str(), &st);
+        ASSERT_EQ(st, scan_status) << text;
+        ASSERT_EQ(by_rstrdate, scan_status == 0 ? by_scan : kNull) << text;
+    }
 }
