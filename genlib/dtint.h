@@ -108,10 +108,8 @@ inline int unit_rank(int code) { return code > 10 ? 12 : code; }
 int check_interval_units(const Layout &from, const Layout &to);
 
 // The DBTODAY offset in force (an INTERVAL DAY(9) TO SECOND) for the current
-// time: true and the offset when DBTODAY holds a valid DATETIME. This is
-// where DBTODAY is evaluated on first use; reading its text needs the
-// DATETIME text parser, and until that is in place DBTODAY counts as unset
-// (an offset stored in the control block is still applied).
+// time: true and the offset when DBTODAY holds a valid DATETIME. DBTODAY is
+// evaluated once, by the DATE code (trw::date::dbtoday_in_force).
 bool dbtoday_offset(inv_value *offset);
 
 } // namespace trw::dt

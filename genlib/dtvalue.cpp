@@ -12,6 +12,7 @@
 #include "daycount.h"
 #include "dtint.h"
 #include "gentcb.h"
+#include "rdateint.h"
 #include "osenv.h"
 
 namespace trw::dt {
@@ -295,9 +296,9 @@ int check_interval_units(const Layout &from, const Layout &to)
 
 bool dbtoday_offset(inv_value *offset)
 {
+    if (!trw::date::dbtoday_in_force())
+        return false;
     const struct gentcb *block = CheckGenInit();
-    if (block == nullptr || block->gt_dbtoday_invqual == 0)
-        return false; // DBTODAY unset: its text needs the DATETIME parser
     offset->in_qual = block->gt_dbtoday_invqual;
     offset->in_dec = block->gt_dbtoday_inv;
     return true;

@@ -81,7 +81,24 @@ typedef struct gentcb {
     int16_t gt_dbtoday_invqual;   /* qualifier of gt_dbtoday_inv (0x0F4A) */
     decvalue gt_dbtoday_inv;      /* DBTODAY minus the clock */
     int32_t gt_usedtenv;          /* 0 not read yet, 1 "1", 2 anything else */
+    /* DATE today (rdate.h): the rsettoday override, the quarter-hour cache
+     * of the clock, and the DBTODAY state. gt_dbtoday_state is 0 while
+     * DBTODAY has not been looked at, else one of GENTCB_DBTODAY_*; while it
+     * is valid, gt_dbtoday_inv of the DATETIME group holds DBTODAY minus the
+     * clock at its evaluation. */
+    int32_t gt_today_set;      /* 1: gt_today_value overrides the clock */
+    int32_t gt_today_value;    /* the override DATE */
+    int64_t gt_today_quarter;  /* time / 900 of the cached DATE, 0 none */
+    int32_t gt_today_cached;   /* the DATE computed for gt_today_quarter */
+    int32_t gt_dbtoday_state;  /* GENTCB_DBTODAY_* bits */
+    int32_t gt_dbtoday_date;   /* the DATE last derived from DBTODAY */
 } gentcb_t;
+
+/* DBTODAY state flags (gt_dbtoday_state). */
+#define GENTCB_DBTODAY_EVALUATING 0x1
+#define GENTCB_DBTODAY_VALID 0x2
+#define GENTCB_DBTODAY_INVALID 0x4
+#define GENTCB_DBTODAY_UNSET 0x8
 
 /* The process-wide block, NULL until created. */
 extern struct gentcb *gentcb;

@@ -29,6 +29,7 @@
 #include "rprvers.h"
 #include "rwildmat.h"
 #include "sqlstmt.h"
+#include "rdate.h"
 
 #include <stddef.h>
 #include <stdio.h>
@@ -123,6 +124,15 @@ int main(void)
         check(dtsub(&dt_stamp, &dt_stamp, &dt_span) == 0 && dt_span.in_dec.ndigits == 0 &&
                   rtudesc(DT_SQLTYPE_INTERVAL, INV_DAY9_TO_SECOND, dt_desc) == 16,
               "datetime arithmetic and description");
+    }
+    {
+        const int16_t date_mdy[3] = {12, 31, 1899};
+        int16_t date_back[3];
+        int32_t date_value = 1;
+        check(rmdyjul(date_mdy, &date_value) == 0 && date_value == 0 && rjulmdy(TRW_DATE_MAX, date_back) == 0 &&
+                  date_back[2] == 9999 && rdayofweek(TRW_DATE_NULL) == 0 && rleapyear(2000) == 1 &&
+                  validate_dbcentury('x', 'R') == 'R',
+              "rdate");
     }
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;

@@ -592,6 +592,7 @@ TEST(DtCurrent, FixedTimeAndTheDbtodayOffset)
     // an offset in force moves the clock: ten days back
     struct gentcb *block = CheckGenInit();
     ASSERT_NE(block, nullptr);
+    block->gt_dbtoday_state = GENTCB_DBTODAY_VALID;
     block->gt_dbtoday_invqual = static_cast<int16_t>(kDay9ToSecond);
     block->gt_dbtoday_inv = make(kDay9ToSecond, {10, 0, 0, 0}, true);
     timeval tv{};
