@@ -5,6 +5,7 @@
 #include <grp.h>
 #include <pwd.h>
 #include <shadow.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace osfile {
@@ -15,6 +16,9 @@ int temp_counter();
 void set_temp_counter(int value);
 using PidSource = pid_t (*)();
 void set_temp_pid_source(PidSource source);
+// The existence test of the names (nullptr restores lstat).
+using NameStat = int (*)(const char *path, struct stat *st);
+void set_temp_name_stat(NameStat name_stat);
 
 // The lookups of the user and group helpers; the tests replace them so that
 // they never read the real password, shadow or group database. A member left

@@ -54,6 +54,7 @@ constexpr int kCounterValues = 26 * 26 * 26;
 constexpr std::string_view kTempMarker = "NNNXXXXX";
 int temp_counter_value = 0;
 osfile::PidSource temp_pid_source = getpid;
+osfile::NameStat temp_name_stat = lstat;
 
 void put_counter(char *at, int value)
 {
@@ -69,6 +70,7 @@ namespace osfile {
 int temp_counter() { return temp_counter_value; }
 void set_temp_counter(int value) { temp_counter_value = ((value % kCounterValues) + kCounterValues) % kCounterValues; }
 void set_temp_pid_source(PidSource source) { temp_pid_source = source != nullptr ? source : getpid; }
+void set_temp_name_stat(NameStat name_stat) { temp_name_stat = name_stat != nullptr ? name_stat : lstat; }
 
 } // namespace osfile
 
@@ -202,7 +204,7 @@ extern "C" char *gmktemp(char *template_text)
         put_counter(marker, temp_counter_value);
         temp_counter_value = (temp_counter_value + 1) % kCounterValues;
         struct stat st {};
-        if (lstat(template_text, &st) != 0) {
+        if (temp_name_stat(template_text, &st) != 0) {
             if (errno == ENOENT) {
                 gerrno = 0;
                 return template_text;

@@ -14,3 +14,11 @@ foreach(t osinit_test osinit_memory_test)
   target_compile_definitions(${t} PRIVATE GLIBC_LOCALES="${osinit_glibc_locales}")
   add_dependencies(${t} glibc_oracle_locales trw_locales registry_data)
 endforeach()
+trw_add_gtest(osfile_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/osfile_test.cpp)
+trw_add_gtest(osfile_memory_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/osfile_memory_test.cpp
+              ${PROJECT_SOURCE_DIR}/tests/support/alloc_fail.cpp)
+target_link_options(osfile_memory_test PRIVATE
+                    -Wl,--wrap=malloc,--wrap=calloc,--wrap=realloc,--wrap=free)
+foreach(t osfile_test osfile_memory_test)
+  target_include_directories(${t} PRIVATE ${osinit_internal})
+endforeach()
