@@ -22,3 +22,6 @@ target_link_options(osfile_memory_test PRIVATE
 foreach(t osfile_test osfile_memory_test)
   target_include_directories(${t} PRIVATE ${osinit_internal})
 endforeach()
+trw_add_gtest(oscmpr_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/oscmpr_test.cpp)
+target_compile_definitions(oscmpr_test PRIVATE GLIBC_LOCALES="${osinit_glibc_locales}")
+add_dependencies(oscmpr_test glibc_oracle_locales trw_locales registry_data)
