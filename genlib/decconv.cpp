@@ -14,6 +14,7 @@
 #include "decconvint.h"
 #include "glschar.h"
 #include "glsenv.h"
+#include "osinit.h"
 
 namespace {
 
@@ -22,7 +23,9 @@ constexpr int kMaxDigits = 32;
 constexpr long kMinExp10 = -129;
 constexpr long kMaxExp10 = 125;
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+// The digit class of the OS layer's classification table (the C library,
+// and so the table, classes only '0' to '9' as digits in every locale).
+bool is_digit(char c) { return (_ixctype[static_cast<unsigned char>(c) + 1] & 0x04) != 0; }
 
 // True when the text at p begins with what (len bytes, none for len 0).
 inline bool at_text(const char *p, const char *end, const char *what, int len)

@@ -162,6 +162,6 @@ extern "C" int trw_gls_byleng(const char *range, int n)
 
 extern "C" const os_client_locale_hooks *trw_gls_os_hooks(void)
 {
-    static const os_client_locale_hooks hooks = {trw_gls_byleng, nullptr, nullptr, nullptr, nullptr};
+    static const os_client_locale_hooks hooks = {trw_gls_byleng, nullptr, nullptr, nullptr, nullptr, nullptr};
     return &hooks;
 }

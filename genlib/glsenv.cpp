@@ -4,7 +4,8 @@
 // the current record (CheckGlsEnv, SetGlsEnv and the thread accessors), the
 // code-set alias table (getalsloc), GLS8BITFSYS (set8bitfsys), the error
 // mapping (getiniterr), and the hooks through which the OS layer reads the
-// current record (fixed settings, converters, mode, blank-trimmed length).
+// current record (fixed settings, converters, mode, blank-trimmed length,
+// the locale) and the client locale initialisation the OS control block runs.
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -140,8 +141,17 @@ int client_mode_nls(int *nls_mode)
     return 1;
 }
 
+gl_locale *client_locale() { return current_env->locale; }
+
 const os_client_locale_hooks kOsHooks = {trw_gls_byleng, fixed_value, convert_env_value, convert_db_text,
-                                         client_mode_nls};
+                                         client_mode_nls, client_locale};
+
+// Creating the OS control block initialises the client locale; the OS layer
+// cannot link to this library, so the initialisation is handed to it while
+// the program starts (the OS layer's slot is constant-initialised).
+int initialise_client_locale_for_os() { return chkglsinit(); }
+[[maybe_unused]] const bool client_locale_init_registered =
+    (os_set_client_locale_init(initialise_client_locale_for_os), true);
 
 } // namespace
 

@@ -13,6 +13,8 @@
 extern "C" {
 #endif
 
+struct gl_locale;
+
 typedef struct os_client_locale_hooks {
     /* Trailing-blank length of a range under the client locale, or NULL to
      * strip 0x20 bytes only. Must not return more than n. */
@@ -38,6 +40,10 @@ typedef struct os_client_locale_hooks {
     /* 1 when the client locale layer was initialised in client mode, with
      * its old-style language mode (0, 1 or 2) in *nls_mode; else 0. */
     int (*client_mode_nls)(int *nls_mode);
+
+    /* The client locale record (a gl_locale of gl_locale.h), or NULL while
+     * none is loaded. */
+    struct gl_locale *(*client_locale)(void);
 } os_client_locale_hooks;
 
 /* Installs the hook set (NULL removes it). The set must outlive its use. */
@@ -45,6 +51,16 @@ void os_set_client_locale_hooks(const os_client_locale_hooks *hooks);
 
 /* The installed hook set, or NULL while no client locale is loaded. */
 const os_client_locale_hooks *os_client_locale(void);
+
+/* The client locale initialisation that creating the OS control block runs
+ * (CheckOsInit, osinit.h): 0 on success, anything else a failure. The
+ * data-type library registers it while the program starts, whenever it is
+ * linked in; without one the OS layer has no client locale to initialise.
+ * NULL removes it. It may call back into the OS layer (the registry, the
+ * control block), which finds the block already made. */
+typedef int (*os_client_locale_init_fn)(void);
+void os_set_client_locale_init(os_client_locale_init_fn init);
+os_client_locale_init_fn os_client_locale_init(void);
 
 #ifdef __cplusplus
 }

@@ -18,7 +18,8 @@
 #include <cstring>
 
 #include "osenvint.h"
-#include "osenvseam.h"
+#include "osinit.h"
+#include "osinitint.h"
 
 extern "C" {
 int gerrno = 0;
@@ -317,9 +318,10 @@ const char *converted_env_value(const char *name, const char *value)
 
 // ---- configuration files ----------------------------------------------------
 
+// White space by the OS layer's classification table.
 bool is_space(unsigned char c)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    return (_ixctype[c + 1] & 0x08) != 0;
 }
 
 // Applies one line "NAME value": 0 to go on, -2 or -4 to stop the file.
@@ -656,7 +658,9 @@ int read_config_stream(std::FILE *stream, const char *file_name, int *line)
 
 extern "C" int greadenv(void)
 {
-    if (!osenv::os_layer_ready())
+    // The registry needs the OS control block (whose creation may itself
+    // load the registry, through the trace set-up's lookup).
+    if (osinit::ensure_block() == nullptr)
         return kNoMemory;
     if (Inf_EVars != nullptr)
         return kOk;

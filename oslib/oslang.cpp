@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "osenv.h"
-#include "osenvseam.h"
+#include "osinit.h"
 
 extern "C" {
 os_dbvars Inf_DBVars = {};
@@ -29,16 +29,17 @@ template <std::size_t N> void store(char (&field)[N], const char *value)
 
 int set_collation(const char *value)
 {
-    const int status = osenv::set_os_collation(value);
-    if (status == 0)
-        store(Inf_DBVars.lc_collate, value);
-    return status;
+    int status = 0;
+    if (_osetcollate(value, &status) == nullptr)
+        return status;
+    store(Inf_DBVars.lc_collate, value);
+    return 0;
 }
 
 int set_ctype(const char *value)
 {
     store(Inf_DBVars.lc_ctype, value);
-    return osenv::reload_os_ctype(value);
+    return rldnlsctype(value);
 }
 
 int set_dbnls(const char *value)

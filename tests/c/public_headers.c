@@ -30,10 +30,15 @@
 #include "rwildmat.h"
 #include "sqlstmt.h"
 #include "rdate.h"
+#include "osinit.h"
+#include "osfile.h"
+#include "oscmpr.h"
+#include "osqlidbg.h"
 
 #include <stddef.h>
 #include <stdio.h>
 #include <string.h>
+#include <stdlib.h>
 
 static int checks;
 static int failures;
@@ -133,6 +138,19 @@ int main(void)
                   date_back[2] == 9999 && rdayofweek(TRW_DATE_NULL) == 0 && rleapyear(2000) == 1 &&
                   validate_dbcentury('x', 'R') == 'R',
               "rdate");
+    }
+    {
+        char *os_path = gbldpath("/usr/tarnwell", "etc/tarnwell.rc", NULL);
+        os_namelist *os_names = _ginitnamelist();
+        check(os_path != NULL && strcmp(os_path, "/usr/tarnwell/etc/tarnwell.rc") == 0, "osfile gbldpath");
+        check(os_names != NULL && _gaddnamelist(os_names, "n") == 0 && _gsrchnamelist(os_names, "n") == 0,
+              "osfile name list");
+        check(offsetof(os_user, home) == 552 && offsetof(os_group, members) == 552, "osfile records");
+        check((_ixctype['A' + 1] & 0x01) != 0 && (_ixctype[' ' + 1] & 0x08) != 0, "osinit _ixctype");
+        check(osglsbyleng(NULL, "ab  ", 4) == 2 && CharInRange('b', 'a', 'c') == 1, "oscmpr");
+        check(_sqdbg == SQDBG_OFF || _sqdbg == SQDBG_TEXT || _sqdbg == SQDBG_BINARY, "osqlidbg mode");
+        free(os_path);
+        _gfreenamelist(os_names);
     }
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;

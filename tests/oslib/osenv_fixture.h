@@ -2,6 +2,8 @@
 // and home directory in a fresh temporary tree, with the settings it uses
 // removed from the process environment and the password-database lookup
 // pointed at the temporary home, so the real home directory is never read.
+// The client locale initialisation is taken out of the OS control block's
+// creation, so that the registry is seen without a client locale.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,6 +17,7 @@
 #include "osclient.h"
 #include "osenv.h"
 #include "osenvint.h"
+#include "osinit.h"
 
 namespace trwtest {
 
@@ -33,6 +36,11 @@ protected:
         setenv("TARNWELLDIR", root().c_str(), 1);
         osenv::set_home_lookup([] { return home().c_str(); });
         os_set_client_locale_hooks(nullptr);
+        // The registry is tested on its own: no client locale environment
+        // fixes values, and the OS control block (whose creation loads the
+        // registry once) exists before the test's first load.
+        os_set_client_locale_init(nullptr);
+        ASSERT_NE(CheckOsInit(), nullptr);
         gFreeEVars();
     }
 
