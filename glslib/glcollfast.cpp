@@ -40,11 +40,72 @@ bool is_character(const gl_locale *loc, const unsigned char *bytes, int len)
     return _gl_retrieve_text_multi_limit(bytes, loc->class_trie, len, &k, &probe) != nullptr && k == len;
 }
 
-bool starts_an_element(const gl_locale *loc, uint32_t c)
+// Marks the codes of the tables that start an element and lists those
+// elements per code, in list order. False without memory.
+bool mark_elements(const gl_locale *loc, FastTables *ft)
 {
-    for (int e = 0; e < loc->element_count; ++e)
-        if (loc->elements[e].count > 0 && loc->elements[e].codes[0] == c)
+    auto slot = [ft](uint32_t c, int32_t **first, int32_t **last, unsigned char **flag) {
+        int x;
+        if (c < 256) {
+            *first = &ft->elem_first1[c], *last = &ft->elem_last1[c], *flag = &ft->elem1[c];
             return true;
+        }
+        if (two_byte_index(c, &x)) {
+            *first = &ft->elem_first2[x], *last = &ft->elem_last2[x], *flag = &ft->elem2[x];
+            return true;
+        }
+        return false;
+    };
+    int32_t *first, *last;
+    unsigned char *flag;
+    int listed = 0;
+    for (int e = 0; e < loc->element_count; ++e)
+        if (loc->elements[e].count > 0 && slot(loc->elements[e].codes[0], &first, &last, &flag)) {
+            ++*last; // counts first
+            *flag = 1;
+            ++listed;
+        }
+    if (listed == 0)
+        return true;
+    ft->elem_list = static_cast<int32_t *>(std::malloc(sizeof(int32_t) * static_cast<size_t>(listed)));
+    if (ft->elem_list == nullptr)
+        return false;
+    int at = 0;
+    for (int i = 0; i < 256 + 32 * 64; ++i) {
+        int32_t *f = i < 256 ? &ft->elem_first1[i] : &ft->elem_first2[i - 256];
+        int32_t *l = i < 256 ? &ft->elem_last1[i] : &ft->elem_last2[i - 256];
+        int count = *l;
+        *f = *l = at;
+        at += count;
+    }
+    for (int e = 0; e < loc->element_count; ++e)
+        if (loc->elements[e].count > 0 && slot(loc->elements[e].codes[0], &first, &last, &flag))
+            ft->elem_list[(*last)++] = e;
+    return true;
+}
+
+// Whether a collating element matches the text at position i (the general
+// engine then takes it as one unit, which the fast paths do not model).
+template <class C> bool element_at(const gl_locale *loc, const FastTables *ft, const C *s, int n, int i)
+{
+    int first = 0, last = loc->element_count, x;
+    const int32_t *list = nullptr;
+    if (s[i] < 256) {
+        first = ft->elem_first1[s[i]], last = ft->elem_last1[s[i]], list = ft->elem_list;
+    } else if (two_byte_index(s[i], &x)) {
+        first = ft->elem_first2[x], last = ft->elem_last2[x], list = ft->elem_list;
+    }
+    for (int k = first; k < last; ++k) {
+        int e = list != nullptr ? list[k] : k;
+        const gl_lc_element &el = loc->elements[e];
+        if (el.count > n - i)
+            continue;
+        int j = 0;
+        while (j < el.count && el.codes[j] == s[i + j])
+            ++j;
+        if (j == el.count)
+            return true;
+    }
     return false;
 }
 
@@ -58,7 +119,6 @@ FastTables *build(const gl_locale *loc)
     ft->multibyte_ok = loc->class_trie != nullptr && _gl_multi_min_length(loc->class_trie) == 1;
     for (uint32_t c = 0; c < 256; ++c) {
         ft->row1[c] = row_of(loc, c);
-        ft->elem1[c] = starts_an_element(loc, c);
         unsigned char b = static_cast<unsigned char>(c);
         ft->char1[c] = loc->class_trie != nullptr && is_character(loc, &b, 1);
     }
@@ -67,8 +127,11 @@ FastTables *build(const gl_locale *loc)
                                   static_cast<unsigned char>(0x80 + i % 64)};
         uint32_t c = static_cast<uint32_t>(bytes[0]) << 8 | bytes[1];
         ft->row2[i] = row_of(loc, c);
-        ft->elem2[i] = starts_an_element(loc, c);
         ft->char2[i] = loc->class_trie != nullptr && is_character(loc, bytes, 2);
+    }
+    if (!mark_elements(loc, ft)) {
+        std::free(ft);
+        return nullptr;
     }
     return ft;
 }
@@ -279,6 +342,12 @@ template <class T> int key_of_text(const gl_locale *loc, const FastTables *ft, c
 
 constexpr int kChars = 128;
 
+inline bool starts_candidate(const FastTables *ft, uint32_t c)
+{
+    int x;
+    return c < 256 ? ft->elem1[c] != 0 : two_byte_index(c, &x) ? ft->elem2[x] != 0 : true;
+}
+
 // Decodes multibyte text by the tables (n bytes, or up to a zero byte when
 // n is -1) into codes and rows; false for anything the tables do not hold
 // (the general path then converts it, with its errors).
@@ -287,7 +356,7 @@ bool decode(const gl_locale *loc, const FastTables *ft, const unsigned char *s, 
 {
     if (s == nullptr || !ft->multibyte_ok || n < -1)
         return false;
-    bool elements = loc->element_count > 0;
+    bool elements = loc->element_count > 0, candidates = false;
     int k = 0;
     for (int i = 0; n < 0 || i < n;) {
         unsigned char b = s[i];
@@ -296,8 +365,7 @@ bool decode(const gl_locale *loc, const FastTables *ft, const unsigned char *s, 
         if (k == kChars)
             return false;
         if (ft->char1[b]) {
-            if (elements && ft->elem1[b])
-                return false;
+            candidates = candidates || (elements && ft->elem1[b]);
             codes[k] = b;
             rows[k++] = ft->row1[b];
             ++i;
@@ -309,12 +377,16 @@ bool decode(const gl_locale *loc, const FastTables *ft, const unsigned char *s, 
         if (t < 0x80 || t > 0xBF)
             return false;
         int x = (b - kTwoByteLow) * 64 + (t - 0x80);
-        if (!ft->char2[x] || (elements && ft->elem2[x]))
+        if (!ft->char2[x])
             return false;
+        candidates = candidates || (elements && ft->elem2[x]);
         codes[k] = static_cast<uint32_t>(b) << 8 | t;
         rows[k++] = ft->row2[x];
         i += 2;
     }
+    for (int i = 0; candidates && i < k; ++i)
+        if (starts_candidate(ft, codes[i]) && element_at(loc, ft, codes, k, i))
+            return false;
     *count = k;
     return true;
 }
@@ -327,9 +399,7 @@ bool rows_of(const gl_locale *loc, const FastTables *ft, const uint32_t *s, int 
         return false;
     for (int i = 0; i < n; ++i) {
         uint32_t c = s[i];
-        int x;
-        if (loc->element_count > 0 &&
-            (c < 256 ? ft->elem1[c] != 0 : two_byte_index(c, &x) ? ft->elem2[x] != 0 : true))
+        if (loc->element_count > 0 && starts_candidate(ft, c) && element_at(loc, ft, s, n, i))
             return false;
         rows[i] = row_at(loc, ft, c);
     }
@@ -363,8 +433,10 @@ void forget_fast_tables(const gl_locale *loc)
     for (int i = 0; i < r.count; ++i) {
         FastTables *ft = r.tables[i];
         if ((loc->weight_trie != nullptr && ft->weight_trie == loc->weight_trie) ||
-            (loc->class_trie != nullptr && ft->class_trie == loc->class_trie))
+            (loc->class_trie != nullptr && ft->class_trie == loc->class_trie)) {
+            std::free(ft->elem_list);
             std::free(ft);
+        }
         else
             r.tables[kept++] = ft;
     }
@@ -379,10 +451,10 @@ bool fast_byte_compare(const gl_locale *loc, const FastTables *ft, const unsigne
 {
     if (loc->element_count > 0) {
         for (int i = 0; i < n1; ++i)
-            if (ft->elem1[s1[i]])
+            if (ft->elem1[s1[i]] && element_at(loc, ft, s1, n1, i))
                 return false;
         for (int i = 0; i < n2; ++i)
-            if (ft->elem1[s2[i]])
+            if (ft->elem1[s2[i]] && element_at(loc, ft, s2, n2, i))
                 return false;
     }
     Bytes a{s1, ft->row1, n1}, b{s2, ft->row1, n2};

@@ -25,6 +25,11 @@ struct FastTables {
     unsigned char char2[32 * 64];
     unsigned char elem1[256]; // 1: a collating element starts with the code
     unsigned char elem2[32 * 64];
+    // The elements starting with the code, in list order: positions
+    // [elem_first, elem_last) of elem_list.
+    int32_t elem_first1[256], elem_last1[256];
+    int32_t elem_first2[32 * 64], elem_last2[32 * 64];
+    int32_t *elem_list; // element indexes (allocated), or null
     bool multibyte_ok; // one-byte terminator: the decoder may read the text
 };
 
