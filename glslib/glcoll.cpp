@@ -201,6 +201,34 @@ int byte_compare(gl_locale *loc, const unsigned char *s1, int n1, const unsigned
 {
     if (mixed_counts(loc, n1, n2))
         return 0;
+    if (!code_point_mode(loc) && loc->class_map != nullptr && s1 != nullptr && s2 != nullptr)
+        if (const FastTables *ft = fast_tables(loc); ft != nullptr) {
+            // One pass over each text: its length, that every byte is a
+            // character, and whether a collating element may start in it.
+            bool candidates = false;
+            int len[2];
+            const unsigned char *text[2] = {s1, s2};
+            int count[2] = {n1, n2};
+            bool valid = true;
+            for (int k = 0; k < 2 && valid; ++k) {
+                const unsigned char *t = text[k];
+                int i = 0;
+                for (; count[k] < 0 || i < count[k]; ++i) {
+                    unsigned char b = t[i];
+                    if (count[k] < 0 && b == 0)
+                        break;
+                    if (loc->class_map[b] == 0) {
+                        valid = false; // the general path decides, with its error
+                        break;
+                    }
+                    candidates |= ft->elem1[b] != 0;
+                }
+                len[k] = i;
+            }
+            int r;
+            if (valid && fast_byte_compare(loc, ft, s1, len[0], s2, len[1], candidates, &r))
+                return r;
+        }
     int saved = error_of(loc);
     int l1 = byte_length(loc, s1, n1);
     int l2 = l1 < 0 ? -1 : byte_length(loc, s2, n2);
@@ -211,7 +239,7 @@ int byte_compare(gl_locale *loc, const unsigned char *s1, int n1, const unsigned
         r = by_code(s1, l1, s2, l2);
     } else {
         const FastTables *ft = fast_tables(loc);
-        if (ft == nullptr || !fast_byte_compare(loc, ft, s1, l1, s2, l2, &r))
+        if (ft == nullptr || !fast_byte_compare(loc, ft, s1, l1, s2, l2, true, &r))
             r = weigh(loc, s1, l1, s2, l2);
     }
     if (error_of(loc) == 0)

@@ -447,9 +447,9 @@ void forget_fast_tables(const gl_locale *loc)
 }
 
 bool fast_byte_compare(const gl_locale *loc, const FastTables *ft, const unsigned char *s1, int n1,
-                       const unsigned char *s2, int n2, int *result)
+                       const unsigned char *s2, int n2, bool candidates, int *result)
 {
-    if (loc->element_count > 0) {
+    if (candidates && loc->element_count > 0) {
         for (int i = 0; i < n1; ++i)
             if (ft->elem1[s1[i]] && element_at(loc, ft, s1, n1, i))
                 return false;

@@ -46,8 +46,9 @@ void forget_fast_tables(const gl_locale *loc);
 extern bool fast_paths_enabled;
 
 // Compares by the tables; false when declined (then *result is unset).
+// candidates: whether a byte of either text may start an element.
 bool fast_byte_compare(const gl_locale *loc, const FastTables *ft, const unsigned char *s1, int n1,
-                       const unsigned char *s2, int n2, int *result);
+                       const unsigned char *s2, int n2, bool candidates, int *result);
 bool fast_multibyte_compare(const gl_locale *loc, const FastTables *ft, const unsigned char *s1, int n1,
                             const unsigned char *s2, int n2, int *result);
 bool fast_wide_compare(const gl_locale *loc, const FastTables *ft, const uint32_t *s1, int n1, const uint32_t *s2,
