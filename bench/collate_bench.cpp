@@ -3,8 +3,9 @@
 // by its localedef) and ICU's collator (root and en), on 4096 pseudo-random
 // 20-character words (a to z, about 10% upper case and 5% accented Latin-1
 // letters): pairs of independent words (an early difference) and pairs
-// sharing their first 15 characters. Before timing, our signs are checked
-// against glibc's on every pair. Counters give the key lengths.
+// sharing their first 15 characters. Before timing, our signs and ICU's are
+// checked against glibc's on every pair, and our keys and glibc's must order
+// the pairs as the compares do. Counters give the key lengths.
 #include <benchmark/benchmark.h>
 
 #include <clocale>
@@ -135,6 +136,10 @@ void BM_OurCompare(benchmark::State &state)
 void BM_GlibcStrcoll(benchmark::State &state)
 {
     bool utf8 = state.range(0), prefix = state.range(1);
+    if (!checked(utf8, prefix)) {
+        state.SkipWithError("our order differs from glibc's");
+        return;
+    }
     const auto &w = utf8 ? words(prefix).utf8 : words(prefix).latin1;
     locale_t l = glibc(utf8);
     size_t i = 0;
@@ -144,9 +149,33 @@ void BM_GlibcStrcoll(benchmark::State &state)
     }
 }
 
+// Our keys and glibc's order the pairs as glibc's strcoll_l does.
+bool keys_checked(bool utf8)
+{
+    const auto &w = utf8 ? words(false).utf8 : words(false).latin1;
+    gl_locale *loc = ours(utf8);
+    for (size_t i = 0; i < w.size(); i += 2) {
+        unsigned char ka[512], kb[512];
+        char ga[1024], gb[1024];
+        gl_full_mbsxfrm(loc, ka, reinterpret_cast<const unsigned char *>(w[i].c_str()), sizeof ka);
+        gl_full_mbsxfrm(loc, kb, reinterpret_cast<const unsigned char *>(w[i + 1].c_str()), sizeof kb);
+        strxfrm_l(ga, w[i].c_str(), sizeof ga, glibc(utf8));
+        strxfrm_l(gb, w[i + 1].c_str(), sizeof gb, glibc(utf8));
+        int want = sign(strcoll_l(w[i].c_str(), w[i + 1].c_str(), glibc(utf8)));
+        if (sign(std::strcmp(reinterpret_cast<char *>(ka), reinterpret_cast<char *>(kb))) != want ||
+            sign(std::strcmp(ga, gb)) != want)
+            return false;
+    }
+    return true;
+}
+
 void BM_OurSortKey(benchmark::State &state)
 {
     bool utf8 = state.range(0);
+    if (!keys_checked(utf8)) {
+        state.SkipWithError("key order differs from glibc's");
+        return;
+    }
     const auto &w = utf8 ? words(false).utf8 : words(false).latin1;
     gl_locale *loc = ours(utf8);
     unsigned char key[512];
@@ -163,6 +192,10 @@ void BM_OurSortKey(benchmark::State &state)
 void BM_GlibcStrxfrm(benchmark::State &state)
 {
     bool utf8 = state.range(0);
+    if (!keys_checked(utf8)) {
+        state.SkipWithError("key order differs from glibc's");
+        return;
+    }
     const auto &w = utf8 ? words(false).utf8 : words(false).latin1;
     locale_t l = glibc(utf8);
     char key[1024];
@@ -189,11 +222,29 @@ UCollator *icu(bool en)
     return en ? english : root;
 }
 
+// ICU orders the pairs as glibc does (both by the same ISO 14651 table):
+// the number of pairs where it does not, 0 expected.
+int icu_disagreements(bool prefix, bool en)
+{
+    const auto &w = words(prefix).utf8;
+    int bad = 0;
+    for (size_t i = 0; i < w.size(); i += 2) {
+        UErrorCode e = U_ZERO_ERROR;
+        int r = ucol_strcollUTF8(icu(en), w[i].c_str(), -1, w[i + 1].c_str(), -1, &e);
+        bad += sign(r) != sign(strcoll_l(w[i].c_str(), w[i + 1].c_str(), glibc(true)));
+    }
+    return bad;
+}
+
 void BM_IcuStrcollUTF8(benchmark::State &state)
 {
     bool prefix = state.range(1), en = state.range(2);
     const auto &w = words(prefix).utf8;
     UCollator *c = icu(en);
+    if (int bad = icu_disagreements(prefix, en); bad != 0) {
+        state.SkipWithError(("ICU orders " + std::to_string(bad) + " pairs otherwise").c_str());
+        return;
+    }
     size_t i = 0;
     for (auto _ : state) {
         UErrorCode e = U_ZERO_ERROR;
@@ -220,6 +271,10 @@ void BM_IcuStrcoll(benchmark::State &state)
     static const std::vector<std::u16string> sets[2] = {utf16(false), utf16(true)};
     const auto &w = sets[prefix];
     UCollator *c = icu(en);
+    if (int bad = icu_disagreements(prefix, en); bad != 0) {
+        state.SkipWithError(("ICU orders " + std::to_string(bad) + " pairs otherwise").c_str());
+        return;
+    }
     size_t i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(ucol_strcoll(c, reinterpret_cast<const UChar *>(w[i].c_str()), -1,

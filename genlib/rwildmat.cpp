@@ -69,15 +69,59 @@ struct Set {
 };
 
 // The direct matcher over a text and a pattern of characters C.
+//
+// The rest of the pattern from an any-sequence character is tried at every
+// later text position. Whether it matches from (text position, pattern
+// position) depends on the two positions only, and the positions tried for
+// one pattern position after an any-sequence always run from some start to
+// the text's end, so one number per pattern position remembers the failures:
+// the first text position from which every try failed. Two further cuts
+// keep the common cases short without changing any result:
+//  - when the rest starts with a literal, only the text positions holding
+//    that character can match;
+//  - between two any-sequence characters every element takes exactly one
+//    text character, so when a try reached the next any-sequence at q and
+//    everything from q on failed, a later try that also reaches it (at a
+//    position after q, before the text's end) fails too; only the tries in
+//    which the text ends inside that stretch remain (the padding rule may
+//    make them match).
+// The elements skipped so are those an earlier try walked over already, so
+// the escape warnings are set as by trying them all.
 template <class C> class Direct {
 public:
-    Direct(const C *t, int tn, const C *p, int pn, const Specials &sp, gl_locale *loc, bool wide)
-        : t_(t), tn_(tn), p_(p), pn_(pn), sp_(sp), loc_(loc), wide_(wide), failed_(tn + 1, pn + 1)
+    Direct(const C *t, int tn, const C *p, int pn, const Specials &sp, bool use_locale, bool wide)
+        : t_(t), tn_(tn), p_(p), pn_(pn), sp_(sp), use_locale_(use_locale), wide_(wide)
     {
+        if (pn_ + 1 <= kStackPositions) {
+            fail_from_ = stack_;
+        } else {
+            fail_from_ = static_cast<int *>(std::malloc(sizeof(int) * (static_cast<size_t>(pn_) + 1)));
+            owned_ = fail_from_ != nullptr;
+        }
+        if (fail_from_ != nullptr)
+            for (int i = 0; i <= pn_; ++i)
+                fail_from_[i] = tn_;
     }
-    int run() { return match(0, 0); }
+    Direct(const Direct &) = delete;
+    Direct &operator=(const Direct &) = delete;
+    ~Direct()
+    {
+        if (owned_)
+            std::free(fail_from_);
+    }
+    int run() { return match(0, 0) > 0 ? 1 : 0; }
 
 private:
+    // The collation of ranges: the client locale, looked up on first use.
+    gl_locale *locale() const
+    {
+        if (use_locale_ && !have_locale_) {
+            loc_ = client_locale();
+            have_locale_ = true;
+        }
+        return loc_;
+    }
+
     // Reads the set at p_[pi] == '[' and tests c (or, when c is null, the
     // blank padding by code value). -1: no set can start here ("[" ending
     // the pattern, "[]").
@@ -94,7 +138,7 @@ private:
             uint32_t lo = p_[q];
             if (q + 2 < pn_ && p_[q + 1] == '-' && p_[q + 2] != ']') {
                 uint32_t hi = p_[q + 2];
-                in = in || (c != nullptr ? in_range(loc_, lo, *c, hi, wide_) : lo <= 0x20 && hi >= 0x20);
+                in = in || (c != nullptr ? in_range(locale(), lo, *c, hi, wide_) : lo <= 0x20 && hi >= 0x20);
                 q += 3;
             } else {
                 in = in || (c != nullptr ? lo == *c : lo == 0x20);
@@ -131,24 +175,79 @@ private:
         return 1;
     }
 
+    // Whether the escape at p_[pi] is followed by a character it may escape
+    // (so checking it has no side effect).
+    bool valid_escape(int pi) const
+    {
+        if (pi + 1 >= pn_)
+            return false;
+        uint32_t n = p_[pi + 1];
+        return n == sp_.escape || n == sp_.anyseq || n == sp_.anyone || (sp_.matches && (n == '[' || n == ']'));
+    }
+
+    // The literal the element at p_[pi] must equal, or false when it is not
+    // a plain literal.
+    bool literal_at(int pi, uint32_t *c) const
+    {
+        uint32_t pc = p_[pi];
+        if (pc == sp_.escape) {
+            if (!valid_escape(pi))
+                return false;
+            *c = p_[pi + 1];
+            return true;
+        }
+        if (pc == sp_.anyone || pc == sp_.anyseq || (sp_.matches && pc == '['))
+            return false;
+        *c = pc;
+        return true;
+    }
+
+    // The next text position from k below limit holding c, or limit.
+    int find(int k, int limit, uint32_t c) const
+    {
+        if constexpr (sizeof(C) == 1) {
+            const void *f = std::memchr(t_ + k, static_cast<int>(c), static_cast<size_t>(limit - k));
+            return f != nullptr ? static_cast<int>(static_cast<const C *>(f) - t_) : limit;
+        } else {
+            while (k < limit && t_[k] != c)
+                ++k;
+            return k;
+        }
+    }
+
     // Tries the rest of the pattern from p_[pi] against every text position
-    // from ti on that has a character.
+    // from ti on that has a character. 1, or -1 when every try failed (with
+    // reach_ = ti).
     int any_sequence(int ti, int pi)
     {
         while (pi < pn_ && p_[pi] == sp_.anyseq)
             ++pi;
         if (pi >= pn_)
             return 1;
-        for (int k = ti; k < tn_; ++k) {
-            if (failed_.seen(k, pi))
-                continue;
-            if (match(k, pi))
+        int limit = fail_from_ != nullptr && fail_from_[pi] < tn_ ? fail_from_[pi] : tn_;
+        uint32_t lit = 0;
+        bool literal = literal_at(pi, &lit);
+        for (int k = ti; k < limit; ++k) {
+            if (literal && (k = find(k, limit, lit)) >= limit)
+                break;
+            int r = match(k, pi);
+            if (r > 0)
                 return 1;
-            failed_.mark(k, pi);
+            if (r < 0) {
+                // The next any-sequence, reached at reach_, failed from there on.
+                int last = tn_ - (reach_ - k) - 1;
+                if (last > k)
+                    k = last;
+            }
         }
-        return 0;
+        if (fail_from_ != nullptr && ti < fail_from_[pi])
+            fail_from_[pi] = ti;
+        reach_ = ti;
+        return -1;
     }
 
+    // 1 match, 0 no match, -1 no match because an any-sequence reached at
+    // reach_ failed from there on.
     int match(int ti, int pi)
     {
         for (;;) {
@@ -181,14 +280,20 @@ private:
         }
     }
 
+    static constexpr int kStackPositions = 64;
     const C *t_;
     int tn_;
     const C *p_;
     int pn_;
     Specials sp_;
-    gl_locale *loc_;
+    bool use_locale_;
+    mutable bool have_locale_ = false;
+    mutable gl_locale *loc_ = nullptr;
     bool wide_;
-    Failed failed_;
+    int reach_ = 0;
+    int *fail_from_ = nullptr; // null without memory: every try is made
+    bool owned_ = false;
+    int stack_[kStackPositions];
 };
 
 int bounded_length(const char *s, int n)
@@ -237,17 +342,15 @@ int rescfixstrmatch(const char *text, int n, const char *pattern, int m, int any
 {
     int tn = bounded_length(text, n), pn = bounded_length(pattern, m);
     Specials sp = specials(anyseq & 0xFF, anyone & 0xFF, escape & 0xFF);
-    gl_locale *loc = sp.matches ? client_locale() : nullptr;
     Direct<unsigned char> d(reinterpret_cast<const unsigned char *>(text), tn,
-                            reinterpret_cast<const unsigned char *>(pattern), pn, sp, loc, false);
+                            reinterpret_cast<const unsigned char *>(pattern), pn, sp, sp.matches, false);
     return d.run();
 }
 
 int rescwildmatch(const uint32_t *text, const uint32_t *pattern, int anyseq, int anyone, int escape)
 {
     Specials sp = specials(anyseq, anyone, escape);
-    gl_locale *loc = sp.matches ? client_locale() : nullptr;
-    Direct<uint32_t> d(text, wide_length(text), pattern, wide_length(pattern), sp, loc, true);
+    Direct<uint32_t> d(text, wide_length(text), pattern, wide_length(pattern), sp, sp.matches, true);
     return d.run();
 }
 

@@ -10,6 +10,7 @@
 // gl_full_mbsxfrm, gl_wcsxfrm, _gl_glu_mbscoll, _trw_gl_glu_mbfscoll,
 // _gl_glu_mbsxfrm.
 #include "glcoll_int.h"
+#include "glcollfast_int.h"
 
 #include <cstdlib>
 
@@ -178,7 +179,12 @@ template <class C> int by_code(const C *s1, int n1, const C *s2, int n2)
 
 int wide_compare(gl_locale *loc, const gl_wchar_t *s1, int n1, const gl_wchar_t *s2, int n2)
 {
-    return code_point_mode(loc) ? _trw_gl_wcfscmp(loc, s1, n1, s2, n2) : weigh(loc, s1, n1, s2, n2);
+    if (code_point_mode(loc))
+        return _trw_gl_wcfscmp(loc, s1, n1, s2, n2);
+    int r;
+    if (const FastTables *ft = fast_tables(loc); ft != nullptr && fast_wide_compare(loc, ft, s1, n1, s2, n2, &r))
+        return r;
+    return weigh(loc, s1, n1, s2, n2);
 }
 
 int wide_length(const gl_wchar_t *s, int n)
@@ -195,12 +201,47 @@ int byte_compare(gl_locale *loc, const unsigned char *s1, int n1, const unsigned
 {
     if (mixed_counts(loc, n1, n2))
         return 0;
+    if (!code_point_mode(loc) && loc->class_map != nullptr && s1 != nullptr && s2 != nullptr)
+        if (const FastTables *ft = fast_tables(loc); ft != nullptr) {
+            // One pass over each text: its length, that every byte is a
+            // character, and whether a collating element may start in it.
+            bool candidates = false;
+            int len[2];
+            const unsigned char *text[2] = {s1, s2};
+            int count[2] = {n1, n2};
+            bool valid = true;
+            for (int k = 0; k < 2 && valid; ++k) {
+                const unsigned char *t = text[k];
+                int i = 0;
+                for (; count[k] < 0 || i < count[k]; ++i) {
+                    unsigned char b = t[i];
+                    if (count[k] < 0 && b == 0)
+                        break;
+                    if (loc->class_map[b] == 0) {
+                        valid = false; // the general path decides, with its error
+                        break;
+                    }
+                    candidates |= ft->elem1[b] != 0;
+                }
+                len[k] = i;
+            }
+            int r;
+            if (valid && fast_byte_compare(loc, ft, s1, len[0], s2, len[1], candidates, &r))
+                return r;
+        }
     int saved = error_of(loc);
     int l1 = byte_length(loc, s1, n1);
     int l2 = l1 < 0 ? -1 : byte_length(loc, s2, n2);
     if (l1 < 0 || l2 < 0)
         return 0;
-    int r = code_point_mode(loc) ? by_code(s1, l1, s2, l2) : weigh(loc, s1, l1, s2, l2);
+    int r;
+    if (code_point_mode(loc)) {
+        r = by_code(s1, l1, s2, l2);
+    } else {
+        const FastTables *ft = fast_tables(loc);
+        if (ft == nullptr || !fast_byte_compare(loc, ft, s1, l1, s2, l2, true, &r))
+            r = weigh(loc, s1, l1, s2, l2);
+    }
     if (error_of(loc) == 0)
         set_error(loc, saved);
     return r;
@@ -210,6 +251,11 @@ int multibyte_compare(gl_locale *loc, const unsigned char *s1, int n1, const uns
 {
     if (mixed_counts(loc, n1, n2))
         return 0;
+    int r;
+    if (!code_point_mode(loc))
+        if (const FastTables *ft = fast_tables(loc);
+            ft != nullptr && fast_multibyte_compare(loc, ft, s1, n1, s2, n2, &r))
+            return r;
     Wide w1(loc, s1, n1);
     if (!w1.ok())
         return 0;
@@ -245,6 +291,11 @@ int wide_key(gl_locale *loc, unsigned char *dst, const gl_wchar_t *s, int n, int
         size = 0;
     if (code_point_mode(loc))
         return text_key(loc, dst, s, n, size);
+    if (const FastTables *ft = fast_tables(loc); ft != nullptr) {
+        int k = fast_wide_key(loc, ft, dst, s, n, size);
+        if (k >= 0)
+            return k;
+    }
     UnitBuffer b(n);
     if (b.get() == nullptr) {
         set_error(loc, GL_ENOMEM);
@@ -320,6 +371,13 @@ int gl_wcsxfrm(gl_locale *loc, unsigned char *dst, const gl_wchar_t *src, int n)
 
 int gl_full_mbsxfrm(gl_locale *loc, unsigned char *dst, const unsigned char *src, int n)
 {
+    if (!code_point_mode(loc))
+        if (const FastTables *ft = fast_tables(loc); ft != nullptr) {
+            int size = n < 0 || (dst == nullptr && n > 0) ? 0 : n;
+            int k = fast_multibyte_key(loc, ft, dst, src, size);
+            if (k >= 0)
+                return k;
+        }
     Wide w(loc, src, -1);
     if (!w.ok())
         return 0;

@@ -15,6 +15,7 @@
 #include "gl_names.h"
 #include "gllocale_int.h"
 #include "glcommon.h"
+#include "glcollfast_int.h"
 
 namespace gls::lc {
 
@@ -586,6 +587,7 @@ void free_wide_list(uint32_t **list, int n)
 
 void free_ctype(gl_locale *loc)
 {
+    gls::coll::forget_fast_tables(loc);
     _gl_free_multi(loc->class_trie);
     _gl_free_multi(loc->case_trie);
     for (int i = 0; i < loc->class_count; ++i)
@@ -617,6 +619,7 @@ void free_equivalences(gl_locale *loc)
 
 void free_collate(gl_locale *loc)
 {
+    gls::coll::forget_fast_tables(loc);
     _gl_free_multi(loc->weight_trie);
     for (int lv = 0; lv < GL_MAX_LEVELS; ++lv) {
         _gl_ext_free(loc->weights[lv]);

@@ -305,3 +305,41 @@ TEST(Matching, NormaliserOnHandMadeLists)
 }
 
 } // namespace
+
+namespace {
+
+// Patterns of many any-sequence characters against longer texts, where the
+// direct matchers skip tries (a literal after an any-sequence, a later
+// any-sequence that failed from some position on) and where the padding rule
+// lets an earlier any-sequence match a text's end: the model decides.
+TEST(Matching, SkippedTriesKeepTheModelsResults)
+{
+    std::mt19937 rng(1919);
+    const std::string text_chars = "aab \t";
+    const std::string pattern_chars = "aab ****??[\\";
+    int cases = full_run() ? 100000 : 10000, differences = 0, matched = 0;
+    for (int i = 0; i < cases && differences < 10; ++i) {
+        bool like = rng() % 2;
+        int as = like ? '%' : '*', ao = like ? '_' : '?';
+        std::string t = random_string(rng, text_chars, 24), p = random_string(rng, pattern_chars, 10);
+        if (like)
+            for (char &c : p)
+                c = c == '*' ? '%' : c == '?' ? '_' : c;
+        gen_setansidb(0);
+        Model m{static_cast<char32_t>(as), static_cast<char32_t>(ao), U'\\', false};
+        int want = m.direct(wide(t), 0, wide(p), 0);
+        CheckGenInit()->gt_escwarn = 0;
+        int got_fix = fixmatch(t, p, as, ao);
+        bool warned = CheckGenInit()->gt_escwarn != 0;
+        int got_wide = widematch(t, p, as, ao);
+        matched += want;
+        if (got_fix != want || got_wide != want || warned != m.warned) {
+            ++differences;
+            ADD_FAILURE() << "text \"" << t << "\" pattern \"" << p << "\": model " << want << " ours " << got_fix
+                          << " " << got_wide << " warned " << warned << " model " << m.warned;
+        }
+    }
+    EXPECT_GT(matched, cases / 20);
+}
+
+} // namespace

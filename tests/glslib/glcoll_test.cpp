@@ -485,3 +485,105 @@ TEST(CollationExpansions, LigaturesSortAsTheirLetters)
 }
 
 } // namespace
+
+extern "C" int _trw_gl_coll_fast_paths(int on);
+
+namespace {
+
+// The fast paths (tables of rows, streamed levels) against the general
+// engine on random words: compares, counted compares on prefixes, wide
+// compares and sort keys (also cut by small output sizes) must be the same.
+std::string to_utf8_text(const std::string &latin1)
+{
+    std::string out;
+    for (unsigned char c : latin1) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+struct Outcome {
+    int compare, ncompare, wcompare, error;
+    std::vector<unsigned char> key, wkey, cut;
+    int key_len, wkey_len, cut_len;
+    bool operator==(const Outcome &) const = default;
+};
+
+Outcome outcome(gl_locale *loc, const std::string &a, const std::string &b, int cut_at)
+{
+    const auto *pa = reinterpret_cast<const unsigned char *>(a.c_str());
+    const auto *pb = reinterpret_cast<const unsigned char *>(b.c_str());
+    Outcome o{};
+    loc->error = 0;
+    o.compare = sign(loc->coll_compare(loc, pa, pb));
+    o.ncompare = sign(loc->coll_ncompare(loc, pa, static_cast<int>(a.size()) / 2, pb, static_cast<int>(b.size())));
+    std::vector<gl_wchar_t> wa(a.size() + 1), wb(b.size() + 1);
+    if (gl_mbstowcs(loc, wa.data(), a.c_str(), static_cast<int>(wa.size())) >= 0 &&
+        gl_mbstowcs(loc, wb.data(), b.c_str(), static_cast<int>(wb.size())) >= 0)
+        o.wcompare = sign(gl_full_wcscoll(loc, wa.data(), wb.data()));
+    o.key.assign(600, 0xEE);
+    o.key_len = gl_full_mbsxfrm(loc, o.key.data(), pa, static_cast<int>(o.key.size()));
+    o.cut.assign(64, 0xEE);
+    o.cut_len = gl_full_mbsxfrm(loc, o.cut.data(), pa, cut_at);
+    if (gl_mbstowcs(loc, wa.data(), a.c_str(), static_cast<int>(wa.size())) >= 0) {
+        o.wkey.assign(600, 0xEE);
+        o.wkey_len = gl_wcsxfrm(loc, o.wkey.data(), wa.data(), static_cast<int>(o.wkey.size()));
+    }
+    o.error = loc->error;
+    return o;
+}
+
+TEST(CollationFastPaths, AgreeWithTheGeneralEngine)
+{
+    const std::string pool = std::string("abcdeflmnoszABLSZ -'09") + "\xb7\xdf\xe6\xc6\xbd\xe1\xe9\xc9\xf6\xd6\xfc\xe7\xf1";
+    for (const char *name : {"en_US.8859-1", "de_DE.8859-1", "fr_FR.8859-1", "en_US.utf8", "ja_JP.ujis"}) {
+        Loaded l(name);
+        ASSERT_EQ(l.rc, 0) << name;
+        bool utf8 = std::string(name).find("utf8") != std::string::npos;
+        bool ujis = std::string(name).find("ujis") != std::string::npos;
+        std::mt19937 rng(7);
+        auto word = [&] {
+            std::string s;
+            int n = static_cast<int>(rng() % 24);
+            for (int i = 0; i < n; ++i) {
+                unsigned r = rng() % 100;
+                if (r < 6)
+                    s += "l\xb7"; // a collating element where the locale has it
+                else if (r < 8 && utf8)
+                    s += "\xe2\x82\xac"; // beyond the fast tables
+                else if (r < 9)
+                    s += static_cast<char>(0x80 + rng() % 0x80); // often invalid text
+                else
+                    s += pool[rng() % pool.size()];
+            }
+            if (ujis) // ASCII only and the invalid bytes
+                for (char &c : s)
+                    if (static_cast<unsigned char>(c) >= 0x80)
+                        c = 'q';
+            return utf8 ? to_utf8_text(s) : s;
+        };
+        int pairs = 0, differing = 0;
+        for (int i = 0; i < 1500; ++i) {
+            std::string a = word(), b = word();
+            if (i % 3 == 0)
+                b = a.substr(0, a.size() / 2) + b; // a common prefix
+            int cut = static_cast<int>(rng() % 40);
+            _trw_gl_coll_fast_paths(1);
+            Outcome fast = outcome(l.loc, a, b, cut);
+            _trw_gl_coll_fast_paths(0);
+            Outcome general = outcome(l.loc, a, b, cut);
+            _trw_gl_coll_fast_paths(1);
+            ASSERT_TRUE(fast == general) << name << " [" << a << "] [" << b << "] cut " << cut;
+            ++pairs;
+            differing += fast.compare != 0;
+        }
+        EXPECT_GT(differing, pairs / 2) << name;
+    }
+}
+
+} // namespace
