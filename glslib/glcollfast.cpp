@@ -12,6 +12,7 @@
 #include <mutex>
 #include <new>
 
+#include "gl_ext.h"
 #include "glcoll_int.h"
 
 namespace gls::coll {
@@ -67,7 +68,7 @@ bool mark_elements(const gl_locale *loc, FastTables *ft)
         }
     if (listed == 0)
         return true;
-    ft->elem_list = static_cast<int32_t *>(std::malloc(sizeof(int32_t) * static_cast<size_t>(listed)));
+    ft->elem_list = static_cast<int32_t *>(_gl_ext_malloc(sizeof(int32_t) * static_cast<size_t>(listed)));
     if (ft->elem_list == nullptr)
         return false;
     int at = 0;
@@ -111,7 +112,7 @@ template <class C> bool element_at(const gl_locale *loc, const FastTables *ft, c
 
 FastTables *build(const gl_locale *loc)
 {
-    auto *ft = static_cast<FastTables *>(std::calloc(1, sizeof(FastTables)));
+    auto *ft = static_cast<FastTables *>(_gl_ext_calloc(1, sizeof(FastTables)));
     if (ft == nullptr)
         return nullptr;
     ft->weight_trie = loc->weight_trie;
@@ -130,7 +131,7 @@ FastTables *build(const gl_locale *loc)
         ft->char2[i] = loc->class_trie != nullptr && is_character(loc, bytes, 2);
     }
     if (!mark_elements(loc, ft)) {
-        std::free(ft);
+        _gl_ext_free(ft);
         return nullptr;
     }
     return ft;
@@ -166,7 +167,7 @@ const FastTables *find_or_build(const gl_locale *loc)
             return r.tables[i];
     if (r.count == r.room) {
         int room = r.room ? r.room * 2 : 8;
-        auto **t = static_cast<FastTables **>(std::realloc(r.tables, sizeof(FastTables *) * static_cast<size_t>(room)));
+        auto **t = static_cast<FastTables **>(_gl_ext_realloc(r.tables, sizeof(FastTables *) * static_cast<size_t>(room)));
         if (t == nullptr)
             return nullptr;
         r.tables = t;
@@ -434,8 +435,8 @@ void forget_fast_tables(const gl_locale *loc)
         FastTables *ft = r.tables[i];
         if ((loc->weight_trie != nullptr && ft->weight_trie == loc->weight_trie) ||
             (loc->class_trie != nullptr && ft->class_trie == loc->class_trie)) {
-            std::free(ft->elem_list);
-            std::free(ft);
+            _gl_ext_free(ft->elem_list);
+            _gl_ext_free(ft);
         }
         else
             r.tables[kept++] = ft;
