@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <array>
 #include <cstring>
 #include <iterator>
 
@@ -225,26 +226,64 @@ constexpr bool is_host(int code) { return code >= TRW_HOST_FIRST && code <= TRW_
 
 // ---- sizes and alignments ------------------------------------------------------------
 
-int memory_size(MemSize s, int len)
+// The size and alignment of every code 0..124 in one dense table, built
+// from the two tables above (codes 52..99 are zero rows), so that a lookup
+// is a bounds test and a read. A size is
+//     min(max(len & mask, -plus) + plus, INT_MAX) + bytes
+// with mask 0 and plus 0 for a fixed size, mask ~0 and plus 1 for len + 1
+// (a negative len gives 0), mask 0xff and plus 1 for (len & 0xff) + 1, and
+// mask ~0, plus 0 for len (a negative len gives 0).
+constexpr int kDenseCodes = TRW_HOST_LAST + 1;
+
+struct Dense {
+    int64_t mask;
+    uint8_t plus;
+    uint8_t bytes;
+    uint8_t align; // 1 unaligned, 0 the opaque types' "not known here"
+};
+
+constexpr Dense dense_of(MemSize s, uint8_t align)
 {
     switch (s.kind) {
     case Size::Fixed:
-        return s.bytes;
+        return {0, 0, s.bytes, align};
     case Size::LenPlus1:
-        return len < 0 ? 0 : len == INT_MAX ? INT_MAX : len + 1;
+        return {-1, 1, 0, align};
     case Size::LowBytePlus1:
-        return (len & 0xff) + 1;
+        return {0xff, 1, 0, align};
     case Size::Len:
-        return len < 0 ? 0 : len;
+        return {-1, 0, 0, align};
     }
-    return 0;
+    return {0, 0, 0, align};
 }
 
-int align_offset(int offset, int align)
+constexpr std::array<Dense, kDenseCodes> dense_table()
 {
-    if (align == kAlignUnknown)
-        return 0;
-    const int64_t rounded = (static_cast<int64_t>(offset) + (align - 1)) & ~static_cast<int64_t>(align - 1);
+    std::array<Dense, kDenseCodes> t{};
+    for (Dense &d : t)
+        d = {0, 0, 0, kAlignNone};
+    for (int c = 0; c < TRW_SQL_NTYPES; ++c)
+        t[c] = dense_of(kSqlTypes[c].size, kSqlTypes[c].align);
+    for (int c = TRW_HOST_FIRST; c <= TRW_HOST_LAST; ++c)
+        t[c] = dense_of(kHostTypes[c - TRW_HOST_FIRST].size, kHostTypes[c - TRW_HOST_FIRST].align);
+    return t;
+}
+
+constexpr std::array<Dense, kDenseCodes> kDense = dense_table();
+static_assert(kDense[13].mask == 0xff && kDense[112].bytes == 24 && kDense[60].align == kAlignNone);
+
+int memory_size(const Dense &d, int len)
+{
+    int64_t v = static_cast<int64_t>(len) & d.mask;
+    v = (v < -d.plus ? -d.plus : v) + d.plus;
+    return static_cast<int>(v > INT_MAX ? INT_MAX : v) + d.bytes;
+}
+
+// Rounds up to a (a power of two; 1 leaves the offset, 0 gives 0): the
+// rounded offset, or -1 when it exceeds INT_MAX.
+int align_offset(int offset, int a)
+{
+    const int64_t rounded = (static_cast<int64_t>(offset) + a - 1) & -static_cast<int64_t>(a);
     return rounded > INT_MAX ? -1 : static_cast<int>(rounded);
 }
 
@@ -508,21 +547,12 @@ int rtoctype(int code)
 
 int rtypmsize(int code, int len)
 {
-    if (is_sql(code))
-        return memory_size(kSqlTypes[code].size, len);
-    if (is_host(code))
-        return memory_size(kHostTypes[code - TRW_HOST_FIRST].size, len);
-    return 0;
+    return static_cast<unsigned>(code) < kDenseCodes ? memory_size(kDense[code], len) : 0;
 }
 
 int rtypalign(int offset, int code)
 {
-    int align = kAlignNone;
-    if (is_sql(code))
-        align = kSqlTypes[code].align;
-    else if (is_host(code))
-        align = kHostTypes[code - TRW_HOST_FIRST].align;
-    return align == kAlignNone ? offset : align_offset(offset, align);
+    return static_cast<unsigned>(code) < kDenseCodes ? align_offset(offset, kDense[code].align) : offset;
 }
 
 int rtypwidth(int type, int len)
