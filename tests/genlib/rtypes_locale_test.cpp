@@ -130,7 +130,7 @@ int documented_width(int type, int len, const Money &m, int date_width, int date
 // qualifiers, character lengths.
 const int kLengths[] = {0,      1,      44,     255,    256,    300,    0x7FFF, 0x1002, 0x0505,
                         0x20FF, 0x2000, 0x0100, 0x0E0A, 0x0F4A, 0x0568, 0x0804, 0x110D, 0x130F,
-                        0x03CD, 0x0222, 0x0B0A, 0x0C4D, 0x4000};
+                        0x03CD, 0x0222, 0x0B0A, 0x0C4D, 0x4000, -1,     INT_MIN, INT_MAX, -0x0E0A};
 
 void check_every_width(const Money &m, int date_width, int datetime_width = -1)
 {
