@@ -27,6 +27,7 @@
 #include "osutil.h"
 #include "rmsg.h"
 #include "rprvers.h"
+#include "rtypes.h"
 #include "rwildmat.h"
 #include "sqlstmt.h"
 #include "rdate.h"
@@ -151,6 +152,23 @@ int main(void)
         check(_sqdbg == SQDBG_OFF || _sqdbg == SQDBG_TEXT || _sqdbg == SQDBG_BINARY, "osqlidbg mode");
         free(os_path);
         _gfreenamelist(os_names);
+    }
+    {
+        short rt_small = 7;
+        trw_locator rt_loc;
+        char rt_name[] = "SERIAL8";
+        check(strcmp(rtypname(TRW_SQL_INTEGER | 0x100), "integer") == 0 && rtoctype(TRW_HOST_INT) == TRW_HOST_LONG &&
+                  rtosqltype(TRW_HOST_INT) == TRW_SQL_INTEGER && sqlctype[TRW_SQL_DATE] == TRW_HOST_DATE &&
+                  sqlstype[TRW_HOST_BOOLEAN - TRW_HOST_FIRST] == TRW_SQL_BOOLEAN,
+              "rtypes names and mappings");
+        check(sizeof(trw_locator) == 112 && rtypmsize(TRW_HOST_LOCATOR, 0) == 112 && rtypalign(13, TRW_SQL_FLOAT) == 16,
+              "rtypes sizes");
+        check(rsetnull(TRW_SQL_SMALLINT, (char *)&rt_small) == 0 && rt_small == TRW_NULL_SMALLINT &&
+                  risnull(TRW_HOST_SHORT, (char *)&rt_small) == 1,
+              "rtypes NULL of a smallint");
+        rt_loc.lo_indicator = 0;
+        check(rsetnull(TRW_HOST_LOCATOR, (char *)&rt_loc) == 0 && rt_loc.lo_indicator == -1, "rtypes locator NULL");
+        check(rstr2type(rt_name) == TRW_SQL_SERIAL8 && strcmp(rt_name, "SERIAL8") == 0, "rstr2type");
     }
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
