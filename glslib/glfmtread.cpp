@@ -146,7 +146,7 @@ WideOut::WideOut(gl_wchar_t *buffer, int size) : fixed_(buffer), limit_(size) {}
 
 WideOut::WideOut(int size) : limit_(size) {}
 
-bool WideOut::room(long n)
+bool WideOut::grow(long n)
 {
     if (error_ != 0)
         return false;
@@ -165,14 +165,6 @@ bool WideOut::room(long n)
         error_ = GL_ENOMEM;
         return false;
     }
-    return true;
-}
-
-bool WideOut::put(gl_wchar_t c)
-{
-    if (!room(1))
-        return false;
-    (fixed_ != nullptr ? fixed_ : work_.data())[at_++] = c;
     return true;
 }
 
@@ -209,13 +201,7 @@ int WideOut::finish()
     return at_;
 }
 
-bool put_ascii(WideOut &out, const char *s, int n)
-{
-    for (int i = 0; i < n; ++i)
-        if (!out.put(static_cast<gl_wchar_t>(static_cast<unsigned char>(s[i]))))
-            return false;
-    return true;
-}
+bool put_ascii(WideOut &out, const char *s, int n) { return out.put_ascii(s, n); }
 
 // Writes the integer digits with separators by the grouping rule.
 bool put_grouped(WideOut &out, const Field &f, const Conventions &cv)
@@ -250,12 +236,14 @@ bool wide_prefix(gl_locale *loc, const char *mbs, gl_wchar_t *out, size_t capaci
     size_t k = 0;
     const char *p = mbs;
     *complete = false;
+    // ASCII is itself in a locale whose every character is one byte, its own wide value.
+    const bool ascii_self = loc->single_byte == 0 || (loc->class_trie != nullptr && loc->class_map != nullptr);
     for (;; ++k) {
         if (max >= 0 && static_cast<long>(k) >= max)
             break;
         gl_wchar_t wc = 0;
         int len = 0;
-        if (static_cast<unsigned char>(*p) < 0x80 && loc->single_byte == 0 && *p != '\0') {
+        if (static_cast<unsigned char>(*p) < 0x80 && ascii_self && *p != '\0') {
             wc = static_cast<unsigned char>(*p);
             len = 1;
         } else {
@@ -283,7 +271,14 @@ bool wide_prefix(gl_locale *loc, const char *mbs, gl_wchar_t *out, size_t capaci
 long byte_offset(gl_locale *loc, const char *mbs, long k)
 {
     long bytes = 0;
+    // ASCII characters are one byte, as wide_prefix reads them.
+    const bool ascii_self = loc->single_byte == 0 || (loc->class_trie != nullptr && loc->class_map != nullptr);
     for (long i = 0; i < k; ++i) {
+        const unsigned char b = static_cast<unsigned char>(mbs[bytes]);
+        if (ascii_self && b != 0 && b < 0x80) {
+            ++bytes;
+            continue;
+        }
         const int len = gl_full_mblen(loc, mbs + bytes, -1);
         if (len <= 0)
             break;

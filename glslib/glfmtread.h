@@ -120,8 +120,29 @@ class WideOut {
   public:
     WideOut(gl_wchar_t *buffer, int size);            // fixed buffer
     explicit WideOut(int size);                       // growing work array
-    bool put(gl_wchar_t c);
+    bool put(gl_wchar_t c)
+    {
+        if (!room(1))
+            return false;
+        (fixed_ != nullptr ? fixed_ : work_.data())[at_++] = c;
+        return true;
+    }
     bool put(const gl_wchar_t *s, int n = -1);
+    // n ASCII characters; as many as fit when not all do.
+    bool put_ascii(const char *s, int n)
+    {
+        if (n <= 0 || !fits(n)) {
+            for (int i = 0; i < n; ++i)
+                if (!put(static_cast<gl_wchar_t>(static_cast<unsigned char>(s[i]))))
+                    return false;
+            return true;
+        }
+        gl_wchar_t *to = (fixed_ != nullptr ? fixed_ : work_.data()) + at_;
+        for (int i = 0; i < n; ++i)
+            to[i] = static_cast<unsigned char>(s[i]);
+        at_ += n;
+        return true;
+    }
     bool repeat(gl_wchar_t c, long n);
     // Terminates the text; the count written.
     int finish();
@@ -132,7 +153,13 @@ class WideOut {
     int error() const { return error_; }
 
   private:
-    bool room(long n);
+    bool fits(long n) const
+    {
+        return error_ == 0 && at_ + n + 1 <= limit_ &&
+               (fixed_ != nullptr || static_cast<size_t>(at_ + n + 1) <= work_.capacity());
+    }
+    bool room(long n) { return fits(n) || grow(n); }
+    bool grow(long n);
     gl_wchar_t *fixed_ = nullptr;
     WorkArray<gl_wchar_t, 128> work_;
     long limit_;

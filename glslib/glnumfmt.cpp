@@ -389,21 +389,26 @@ bool format_one(gl_locale *loc, WideOut &out, NumConv c, const gl_fmt_value *val
 }
 
 // Formats into out; the count written or -1 with the error number set.
-int format_values(gl_locale *loc, WideOut &out, const gl_wchar_t *format, const gl_fmt_value *values, int count)
+// With checked, the values were read by read_values from the same format,
+// so their kinds are the format's already.
+int format_values(gl_locale *loc, WideOut &out, const gl_wchar_t *format, const gl_fmt_value *values, int count,
+                  bool checked = false)
 {
-    int kinds[GL_FMT_MAX_VALUES];
-    const int needed = format_kinds(loc, format, kinds, GL_FMT_MAX_VALUES);
-    if (needed < 0)
-        return -1;
-    if (needed > count) {
-        set_error(loc, GL_EFMTMATCH);
-        return -1;
-    }
-    for (int i = 0; i < needed; ++i)
-        if (values[i].kind != kinds[i]) {
+    if (!checked) {
+        int kinds[GL_FMT_MAX_VALUES];
+        const int needed = format_kinds(loc, format, kinds, GL_FMT_MAX_VALUES);
+        if (needed < 0)
+            return -1;
+        if (needed > count) {
             set_error(loc, GL_EFMTMATCH);
             return -1;
         }
+        for (int i = 0; i < needed; ++i)
+            if (values[i].kind != kinds[i]) {
+                set_error(loc, GL_EFMTMATCH);
+                return -1;
+            }
+    }
     const Conventions cv = numeric_conventions(loc);
     int error = 0;
     const int walked = walk_format(format, &error, [&](const NumConv *c, const gl_wchar_t *p, int v, int w, int pr) {
@@ -447,10 +452,11 @@ namespace {
 
 
 
-int mbs_values(gl_locale *loc, char *out, int size, const gl_wchar_t *wformat, const gl_fmt_value *values, int count)
+int mbs_values(gl_locale *loc, char *out, int size, const gl_wchar_t *wformat, const gl_fmt_value *values, int count,
+               bool checked = false)
 {
     WideOut w(size);
-    if (format_values(loc, w, wformat, values, count) < 0)
+    if (format_values(loc, w, wformat, values, count, checked) < 0)
         return -1;
     return to_multibyte(loc, w.text(), out, size);
 }
@@ -512,7 +518,7 @@ int gl_wcsfnum(gl_locale *loc, gl_wchar_t *out, int size, const gl_wchar_t *form
     if (count < 0)
         return -1;
     WideOut w(out, size);
-    return format_values(loc, w, format, values, count);
+    return format_values(loc, w, format, values, count, true);
 }
 
 int gl_mbsfnum(gl_locale *loc, char *out, int size, const char *format, ...)
@@ -529,7 +535,7 @@ int gl_mbsfnum(gl_locale *loc, char *out, int size, const char *format, ...)
     va_end(ap);
     if (count < 0)
         return -1;
-    return mbs_values(loc, out, size, wformat.data(), values, count);
+    return mbs_values(loc, out, size, wformat.data(), values, count, true);
 }
 
 } // extern "C"

@@ -47,6 +47,13 @@ public:
         owned_ = true;
         return 0;
     }
+    // n characters written by the caller after a successful reserve(n).
+    gl_wchar_t *extend(int n)
+    {
+        gl_wchar_t *p = buf_ + len_;
+        len_ += n;
+        return p;
+    }
     int put(gl_wchar_t c)
     {
         if (len_ == cap_)
@@ -59,7 +66,11 @@ public:
     {
         if (int e = reserve(n))
             return e;
-        std::memcpy(buf_ + len_, s, sizeof(gl_wchar_t) * static_cast<size_t>(n));
+        if (n <= 8)
+            for (int i = 0; i < n; ++i)
+                buf_[len_ + i] = s[i];
+        else
+            std::memcpy(buf_ + len_, s, sizeof(gl_wchar_t) * static_cast<size_t>(n));
         len_ += n;
         return 0;
     }
@@ -107,6 +118,7 @@ struct Ctx {
     gl_caltm local;
     int local_state = 0; // 0 not yet converted, -1 converted, else the error
     bool eras, alts;
+    int cal = GL_CAL_GREGORIAN; // the locale's calendar
 };
 
 // Error number of a Gregorian date the calendars cannot take; 0 when valid.
@@ -125,12 +137,12 @@ int check_date(const gl_caltm &g)
 // The record in the locale's calendar, or null with *error set.
 const gl_caltm *local_date(Ctx &c, int *error)
 {
-    if (calendar(c.loc) == GL_CAL_GREGORIAN)
+    if (c.cal == GL_CAL_GREGORIAN)
         return &c.greg;
     if (c.local_state == 0) {
         int e = check_date(c.greg);
         if (e == 0 && gl_cal_gregorian_to_local(c.loc, &c.greg, &c.local) != 0)
-            e = calendar(c.loc) == GL_CAL_HEBREW || calendar(c.loc) == GL_CAL_ISLAMIC ? GL_ETMYEAR : GL_EBADARG;
+            e = c.cal == GL_CAL_HEBREW || c.cal == GL_CAL_ISLAMIC ? GL_ETMYEAR : GL_EBADARG;
         c.local_state = e != 0 ? e : -1;
     }
     if (c.local_state > 0) {
@@ -165,26 +177,37 @@ int put_number(Ctx &c, const Conv &cv, int64_t v, int defprec)
 {
     if (cv.mod == 'O' && c.alts)
         return put_alt(c, v);
-    gl_wchar_t digits[24];
-    int n = 0;
     uint64_t u = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-    do {
-        digits[n++] = static_cast<gl_wchar_t>('0' + u % 10);
-        u /= 10;
-    } while (u != 0);
     int sign = v < 0 ? 1 : 0;
     int prec = cv.prec >= 0 ? cv.prec : defprec;
     if (cv.zero && !cv.left && cv.width - sign > prec)
         prec = cv.width - sign;
+    if (u < 100 && sign == 0 && prec <= 2) {
+        // The common case of one or two digits.
+        int n = u >= 10 || prec == 2 ? 2 : 1;
+        if (int e = c.out.reserve(n))
+            return e;
+        gl_wchar_t *p = c.out.extend(n);
+        if (n == 2)
+            *p++ = static_cast<gl_wchar_t>('0' + u / 10);
+        *p = static_cast<gl_wchar_t>('0' + u % 10);
+        return 0;
+    }
+    gl_wchar_t digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<gl_wchar_t>('0' + u % 10);
+        u /= 10;
+    } while (u != 0);
     int zeros = std::max(0, prec - n);
     if (int e = c.out.reserve(sign + zeros + n))
         return e;
+    gl_wchar_t *p = c.out.extend(sign + zeros + n);
     if (sign)
-        c.out.put('-');
-    for (int i = 0; i < zeros; ++i)
-        c.out.put('0');
+        *p++ = '-';
+    p = std::fill_n(p, zeros, gl_wchar_t{'0'});
     while (n-- > 0)
-        c.out.put(digits[n]);
+        *p++ = digits[n];
     return 0;
 }
 
@@ -298,7 +321,7 @@ int date_conversion(Ctx &c, const Conv &cv)
         return error;
     int64_t year = static_cast<int64_t>(d->tm_year) + 1900;
     int months = c.t->mon_count;
-    int max_yday = calendar(c.loc) == GL_CAL_HEBREW ? 384 : 365;
+    int max_yday = c.cal == GL_CAL_HEBREW ? 384 : 365;
     switch (cv.letter) {
     case 'a':
     case 'A':
@@ -411,8 +434,14 @@ int format(Ctx &c, const gl_wchar_t *fmt, int depth)
         }
         ++p;
         Conv cv;
-        if (int e = parse_conversion(p, cv))
+        gl_wchar_t l = *p;
+        if (((l >= 'a' && l <= 'z') || (l >= 'A' && l <= 'Z')) && l != 'E' && l != 'O' && l != 'i' && l != 'F') {
+            // A plain conversion: no flag, width, precision or modifier.
+            cv.letter = l;
+            ++p;
+        } else if (int e = parse_conversion(p, cv)) {
             return e;
+        }
         int start = c.out.length();
         if (int e = conversion(c, cv, depth))
             return e;
@@ -442,6 +471,7 @@ int run(gl_locale *loc, Sink &out, const gl_wchar_t *format_text, const gl_tm *r
     g.tm_isdst = rec->tm_isdst;
     c.eras = loc->era_cache != nullptr && loc->time->era_count > 0;
     c.alts = loc->time->alt_digit_count > 1;
+    c.cal = loc->time->calendar;
     return format(c, format_text, 0);
 }
 

@@ -385,6 +385,18 @@ int narrow(gl_locale *loc, const gl_wchar_t *w, char *out, int size, int *writte
     int term = std::max(1, gl_mb_loc_min(loc));
     bool single = byte_per_char(loc);
     int n = 0;
+    if (single) {
+        for (; *w != 0; ++w, ++n) {
+            if (*w > 0xFF)
+                return GL_EILSEQ;
+            if (n + 1 > size - term)
+                return GL_E2BIG;
+            out[n] = static_cast<char>(*w);
+        }
+        std::memset(out + n, 0, static_cast<size_t>(term));
+        *written = n;
+        return 0;
+    }
     for (; *w != 0; ++w) {
         char bytes[4];
         int k = 1;

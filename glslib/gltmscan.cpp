@@ -345,8 +345,14 @@ int scan(Scan &c, const gl_wchar_t *fmt, int depth)
         }
         ++p;
         Conv cv;
-        if (int e = parse_conversion(p, cv))
+        gl_wchar_t l = *p;
+        if (((l >= 'a' && l <= 'z') || (l >= 'A' && l <= 'Z')) && l != 'E' && l != 'O' && l != 'i' && l != 'F') {
+            // A plain conversion: no flag, width, precision or modifier.
+            cv.letter = l;
+            ++p;
+        } else if (int e = parse_conversion(p, cv)) {
             return e;
+        }
         if (int e = conversion(c, cv, depth))
             return e;
     }

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "gl_ext.h"
 #include "gl_numfmt.h"
@@ -393,4 +394,75 @@ TEST(NumberMultibyte, WorkBuffersBeyondTheStackNeedTheHeap)
     gl_setextfunc(loc, GL_EXT_MALLOC, nullptr);
     EXPECT_EQ(gl_mbsfnum(loc, out, sizeof out, long_format.c_str()), 32);
     EXPECT_EQ(gl_mbsfnum(loc, out, sizeof out, "%300d", 1), 300);
+}
+
+// The multibyte entries read ASCII formats and texts by a shortcut; on
+// random values and texts they agree with the wide entries, results, ends
+// and errors alike.
+TEST(NumberMultibyte, MultibyteAndWideEntriesAgree)
+{
+    Loaded l("en_us/0333.lco");
+    gl_locale *loc = l.loc;
+    unsigned seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+    const char *formats[] = {"%'.2f", "%'d", "%d|%5.1f", "%-8'd;", "%+.3e", "%'12.0f", "%x %o", "%s=%'.4f"};
+    const char chars[] = "0123456789,.-+eE x";
+    for (int round = 0; round < 2000; ++round) {
+        const char *f = formats[next() % (sizeof formats / sizeof formats[0])];
+        std::vector<gl_wchar_t> wf;
+        for (const char *p = f; *p != 0; ++p)
+            wf.push_back(static_cast<unsigned char>(*p));
+        wf.push_back(0);
+        const double d = (static_cast<double>(next()) - 8e6) * std::pow(10.0, static_cast<int>(next() % 12) - 6);
+        const int i = static_cast<int>(next()) - 8000000;
+        char mb[128];
+        gl_wchar_t w[128];
+        int rm, rw;
+        if (std::strstr(f, "%s") != nullptr) {
+            // "%s" takes a multibyte text in both forms.
+            rm = gl_mbsfnum(loc, mb, sizeof mb, f, "ab", d);
+            rw = gl_wcsfnum(loc, w, 128, wf.data(), "ab", d);
+        } else if (std::strstr(f, "f") != nullptr || std::strstr(f, "e") != nullptr) {
+            if (std::strchr(f, 'd') != nullptr) {
+                rm = gl_mbsfnum(loc, mb, sizeof mb, f, i, d);
+                rw = gl_wcsfnum(loc, w, 128, wf.data(), i, d);
+            } else {
+                rm = gl_mbsfnum(loc, mb, sizeof mb, f, d);
+                rw = gl_wcsfnum(loc, w, 128, wf.data(), d);
+            }
+        } else if (std::strchr(f, 'x') != nullptr) {
+            rm = gl_mbsfnum(loc, mb, sizeof mb, f, i, i);
+            rw = gl_wcsfnum(loc, w, 128, wf.data(), i, i);
+        } else {
+            rm = gl_mbsfnum(loc, mb, sizeof mb, f, i);
+            rw = gl_wcsfnum(loc, w, 128, wf.data(), i);
+        }
+        ASSERT_EQ(rm, rw) << f;
+        for (int k = 0; k < rw; ++k)
+            ASSERT_EQ(static_cast<unsigned char>(mb[k]), w[k]) << f;
+        // Random number-like texts through both text-to-number readers.
+        std::string text;
+        for (int k = static_cast<int>(next() % 12); k > 0; --k)
+            text += chars[next() % (sizeof chars - 1)];
+        std::vector<gl_wchar_t> wt;
+        for (unsigned char ch : text)
+            wt.push_back(ch);
+        wt.push_back(0);
+        const int grouping = static_cast<int>(next() % 2);
+        char *mend = nullptr;
+        gl_wchar_t *wend = nullptr;
+        const double md = gl_mbstod(loc, text.c_str(), &mend, grouping);
+        const int merror = loc->error;
+        const double wd = gl_wcstod(loc, wt.data(), &wend, grouping);
+        EXPECT_EQ(std::memcmp(&md, &wd, sizeof md), 0) << text;
+        EXPECT_EQ(merror, loc->error) << text;
+        EXPECT_EQ(mend - text.c_str(), wend - wt.data()) << text;
+        int mi = 0, wi = 0;
+        static const gl_wchar_t wd_format[] = {'%', 'd', 0};
+        const int mn = gl_mbspnum(loc, text.c_str(), "%d", &mi);
+        const int wn = gl_wcspnum(loc, wt.data(), wd_format, &wi);
+        EXPECT_EQ(mn, wn) << text;
+        if (mn > 0)
+            EXPECT_EQ(mi, wi) << text;
+    }
 }

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -417,6 +418,81 @@ TEST(GlTimeMemory, EveryAllocationFails)
         }
         EXPECT_EQ(end, nullptr);
         EXPECT_EQ(l.loc->error, 3);
+    }
+}
+
+// The plain conversions ("%d") are read by a shortcut; the same conversion
+// with a flag that changes nothing ("%0d") goes the general way. The
+// multibyte and wide forms agree as well.
+std::string with_flag(const std::string &format)
+{
+    std::string out;
+    for (size_t i = 0; i < format.size(); ++i) {
+        out += format[i];
+        if (format[i] == '%' && i + 1 < format.size() && format[i + 1] != '%')
+            out += '0';
+        else if (format[i] == '%' && i + 1 < format.size())
+            out += format[++i];
+    }
+    return out;
+}
+
+std::string wide_fmt(gl_locale *loc, const std::string &format, const gl_tm &t)
+{
+    std::vector<gl_wchar_t> wf;
+    for (unsigned char ch : format)
+        wf.push_back(ch);
+    wf.push_back(0);
+    gl_wchar_t out[512];
+    int n = gl_wcsftime(loc, out, 512, wf.data(), &t);
+    if (n == 0 && loc->error != 0)
+        return "E" + std::to_string(loc->error);
+    std::string s;
+    for (int i = 0; i < n; ++i)
+        s += out[i] < 0x80 ? static_cast<char>(out[i]) : '?';
+    return s;
+}
+
+TEST(GlTimeFormat, PlainAndFlaggedConversionsAgree)
+{
+    std::mt19937 rng(7);
+    const char letters[] = "aAbBhCgdejmuwyYDHIMSpRTxXcrnt%";
+    for (const char *name : {"en_US.8859-1", "he_IL.8859-8", "ja_JP.utf8"}) {
+        Loc l(name);
+        for (int round = 0; round < 400; ++round) {
+            gl_tm t = sample();
+            t.tm_year = static_cast<int>(rng() % 260) - 10;
+            t.tm_mon = static_cast<int>(rng() % 13);
+            t.tm_mday = static_cast<int>(rng() % 32);
+            t.tm_hour = static_cast<int>(rng() % 25);
+            t.tm_min = static_cast<int>(rng() % 60);
+            t.tm_sec = static_cast<int>(rng() % 60);
+            t.tm_wday = static_cast<int>(rng() % 7);
+            t.tm_yday = static_cast<int>(rng() % 366);
+            std::string format;
+            for (int k = static_cast<int>(rng() % 6) + 1; k > 0; --k) {
+                format += '%';
+                format += letters[rng() % (sizeof letters - 1)];
+                if (rng() % 2)
+                    format += "/: "[rng() % 3];
+            }
+            std::string plain = fmt(l.loc, format.c_str(), t);
+            EXPECT_EQ(plain, fmt(l.loc, with_flag(format).c_str(), t)) << name << " " << format;
+            bool ascii = true;
+            for (unsigned char ch : plain)
+                ascii = ascii && ch < 0x80;
+            if (ascii)
+                EXPECT_EQ(plain, wide_fmt(l.loc, format, t)) << name << " " << format;
+            if (plain[0] == 'E')
+                continue;
+            gl_tm a = sample(), b = sample();
+            char *ea = gl_mbsptime(l.loc, plain.c_str(), format.c_str(), &a, 'R');
+            int error_a = l.loc->error;
+            char *eb = gl_mbsptime(l.loc, plain.c_str(), with_flag(format).c_str(), &b, 'R');
+            EXPECT_EQ(error_a, l.loc->error) << name << " " << format << " " << plain;
+            EXPECT_EQ(ea, eb) << name << " " << format;
+            EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0) << name << " " << format;
+        }
     }
 }
 
