@@ -183,24 +183,29 @@ private:
     int at_ = 0;
 };
 
+// Compares two weight streams of one level: -1, 0 or 1. A stream is
+// anything with bool next(Weight &).
+template <class S> int compare_level(S &sa, S &sb)
+{
+    for (;;) {
+        Weight wa, wb;
+        bool ha = sa.next(wa), hb = sb.next(wb);
+        if (!ha || !hb)
+            return ha == hb ? 0 : ha ? 1 : -1;
+        if (wa.value != wb.value)
+            return wa.value < wb.value ? -1 : 1;
+        if (wa.position && wb.position && wa.code != wb.code)
+            return wa.code < wb.code ? -1 : 1;
+    }
+}
+
 // Compares two strings' units level by level.
 template <class C> int compare_units(Units<C> &a, Units<C> &b, int levels)
 {
     for (int lv = 0; lv < levels; ++lv) {
         Sequence<C> sa(a, lv), sb(b, lv);
-        for (;;) {
-            Weight wa, wb;
-            bool ha = sa.next(wa), hb = sb.next(wb);
-            if (!ha || !hb) {
-                if (ha != hb)
-                    return ha ? 1 : -1;
-                break;
-            }
-            if (wa.value != wb.value)
-                return wa.value < wb.value ? -1 : 1;
-            if (wa.position && wb.position && wa.code != wb.code)
-                return wa.code < wb.code ? -1 : 1;
-        }
+        if (int r = compare_level(sa, sb))
+            return r;
     }
     return 0;
 }

@@ -281,19 +281,8 @@ template <class T> int compare_texts(const gl_locale *loc, const FastTables *ft,
 {
     for (int lv = 0; lv < loc->levels; ++lv) {
         Stream<T> sa(loc, ft, a, lv), sb(loc, ft, b, lv);
-        for (;;) {
-            Weight wa, wb;
-            bool ha = sa.next(wa), hb = sb.next(wb);
-            if (!ha || !hb) {
-                if (ha != hb)
-                    return ha ? 1 : -1;
-                break;
-            }
-            if (wa.value != wb.value)
-                return wa.value < wb.value ? -1 : 1;
-            if (wa.position && wb.position && wa.code != wb.code)
-                return wa.code < wb.code ? -1 : 1;
-        }
+        if (int r = compare_level(sa, sb))
+            return r;
     }
     return 0;
 }
