@@ -346,8 +346,8 @@ int date_conversion(Ctx &c, const Conv &cv)
             if (int e = c.out.put(' '))
                 return e;
         return put_number(c, cv, d->tm_mday, 1);
-    case 'j': return ranged(c, cv, d->tm_yday, 0, max_yday, GL_ETMYDAY, d->tm_yday + 1, 3);
-    case 'm': return ranged(c, cv, d->tm_mon, 0, months - 1, GL_ETMMON, d->tm_mon + 1, 2);
+    case 'j': return ranged(c, cv, d->tm_yday, 0, max_yday, GL_ETMYDAY, int64_t{d->tm_yday} + 1, 3);
+    case 'm': return ranged(c, cv, d->tm_mon, 0, months - 1, GL_ETMMON, int64_t{d->tm_mon} + 1, 2);
     case 'u': return ranged(c, cv, d->tm_wday, 0, 6, GL_ETMWDAY, d->tm_wday == 0 ? 7 : d->tm_wday, 1);
     case 'w': return ranged(c, cv, d->tm_wday, 0, 6, GL_ETMWDAY, d->tm_wday, 1);
     case 'y': {

@@ -5,6 +5,7 @@
 // formats and memory running out.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -96,6 +97,11 @@ TEST(GlTimeFormat, RangeErrorsAndBadFormats)
         {"%T", &gl_tm::tm_min, 60, 25},   {"%M", &gl_tm::tm_min, -1, 25},   {"%S", &gl_tm::tm_sec, 60, 24},
         {"%T", &gl_tm::tm_sec, -1, 24},   {"%j", &gl_tm::tm_yday, 366, 29}, {"%Y", &gl_tm::tm_year, 8100, 31},
         {"%C", &gl_tm::tm_year, -1901, 31}, {"%iY", &gl_tm::tm_year, 8100, 31}, {"%D", &gl_tm::tm_year, 8100, 31},
+        // The extremes of the fields: the shown value (one more than the
+        // stored one) must not be computed before the range check refuses it.
+        {"%m", &gl_tm::tm_mon, INT_MAX, 30}, {"%j", &gl_tm::tm_yday, INT_MAX, 29}, {"%D", &gl_tm::tm_mon, INT_MAX, 30},
+        {"%m", &gl_tm::tm_mon, INT_MIN, 30}, {"%j", &gl_tm::tm_yday, INT_MIN, 29}, {"%Y", &gl_tm::tm_year, INT_MAX, 31},
+        {"%Y", &gl_tm::tm_year, INT_MIN, 31}, {"%d", &gl_tm::tm_mday, INT_MIN, 27},
     };
     for (const Case &c : cases) {
         gl_tm t = sample();
