@@ -2,8 +2,9 @@
 // size, record (every field any value) and format. Nothing may be written
 // beyond the size, every failure is an error number of the formatter, and a
 // text it writes and then reads back formats and reads the same way again,
-// unless the format holds a fraction of no fixed width: the reader takes every
-// digit it meets there, so a field written after it may be read into it.
+// unless the format holds a fraction of no fixed width (the reader takes every
+// digit it meets there, so a field written after it may be read into it) or a
+// conversion whose text may read back otherwise (see ambiguous_conversion).
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -20,6 +21,43 @@ bool unbounded_fraction(const std::string &format)
     for (size_t i = 0; i < format.size(); ++i)
         if (format[i] == 'F' && (i + 1 == format.size() || format[i + 1] < '1' || format[i + 1] > '9'))
             return true;
+    return false;
+}
+
+// True when the text of some conversion need not read back as written: a
+// number zero-padded to a width beyond its precision (the reader takes at
+// most the precision in digits, so "%03d" writes "013" and reads "01"), or a
+// name cut by a precision (cut names may coincide: every Hebrew weekday name
+// starts with the same four characters, so the reader finds the first one),
+// or a weekday in a locale with its own calendar.
+bool ambiguous_conversion(const std::string &format, bool local_calendar)
+{
+    for (size_t i = 0; i + 1 < format.size(); ++i) {
+        if (format[i] != '%')
+            continue;
+        size_t j = i + 1;
+        bool zero = false, width = false, precision = false;
+        while (j < format.size() && format[j] != 0 && std::strchr("-0+ #'", format[j]) != nullptr)
+            zero |= format[j++] == '0';
+        while (j < format.size() && format[j] >= '0' && format[j] <= '9')
+            width = true, ++j;
+        if (j < format.size() && format[j] == '.')
+            precision = true, ++j;
+        while (j < format.size() && format[j] >= '0' && format[j] <= '9')
+            ++j;
+        while (j < format.size() && (format[j] == 'E' || format[j] == 'O' || format[j] == 'i'))
+            ++j;
+        if (j == format.size())
+            break;
+        bool number = std::strchr("CgdejmuwyYHIMSF", format[j]) != nullptr;
+        if ((zero && width) || (precision && !number))
+            return true;
+        // A weekday read with only part of a date is kept as read, while a
+        // locale calendar writes the weekday of the date it converts.
+        if (local_calendar && std::strchr("aAuwcx", format[j]) != nullptr)
+            return true;
+        i = j;
+    }
     return false;
 }
 
@@ -46,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (n < 0 || n >= out_size || out[static_cast<size_t>(n)] != 0)
         abort();
-    if (unbounded_fraction(format))
+    if (unbounded_fraction(format) || ambiguous_conversion(format, loc->time->calendar != GL_CAL_GREGORIAN))
         return 0;
     // Format, read back, format again: the second round is stable.
     gl_tm back = rec;
