@@ -25,11 +25,13 @@ bool unbounded_fraction(const std::string &format)
 }
 
 // True when the text of some conversion need not read back as written: a
-// number zero-padded to a width beyond its precision (the reader takes at
-// most the precision in digits, so "%03d" writes "013" and reads "01"), or a
-// name cut by a precision (cut names may coincide: every Hebrew weekday name
-// starts with the same four characters, so the reader finds the first one),
-// or a weekday in a locale with its own calendar.
+// number zero-padded to a width or given a precision (the writer's precision
+// is a least number of digits, the reader's a most: "%03d" writes "013" and
+// reads "01", "%.1C" writes "57" and reads "5"), a name cut by a precision
+// (cut names may coincide: every Hebrew weekday name starts with the same
+// four characters, so the reader finds the first one),
+// a weekday in a locale with its own calendar, or conversions that run into
+// what follows them.
 bool ambiguous_conversion(const std::string &format, bool local_calendar)
 {
     for (size_t i = 0; i + 1 < format.size(); ++i) {
@@ -45,17 +47,27 @@ bool ambiguous_conversion(const std::string &format, bool local_calendar)
             precision = true, ++j;
         while (j < format.size() && format[j] >= '0' && format[j] <= '9')
             ++j;
+        bool modified = false;
         while (j < format.size() && (format[j] == 'E' || format[j] == 'O' || format[j] == 'i'))
-            ++j;
+            modified |= format[j++] != 'i';
         if (j == format.size())
             break;
-        bool number = std::strchr("CgdejmuwyYHIMSF", format[j]) != nullptr;
-        if ((zero && width) || (precision && !number))
+        if ((zero && width) || precision)
             return true;
         // A weekday read with only part of a date is kept as read, while a
         // locale calendar writes the weekday of the date it converts.
         if (local_calendar && std::strchr("aAuwcx", format[j]) != nullptr)
             return true;
+        // Two conversions side by side need not split where they were
+        // joined, and neither do an era year (any number of digits) or
+        // alternative digits (whole strings: "七", "十二", "七十二") and the
+        // digits or characters written after them.
+        if (j + 1 < format.size()) {
+            unsigned char next = static_cast<unsigned char>(format[j + 1]);
+            bool joined = next == '%' && format[j] != '%' && (j + 2 >= format.size() || format[j + 2] != '%');
+            if (joined || (modified && (next >= 0x80 || (next >= '0' && next <= '9'))))
+                return true;
+        }
         i = j;
     }
     return false;
