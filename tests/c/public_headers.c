@@ -170,6 +170,22 @@ int main(void)
         check(rsetnull(TRW_HOST_LOCATOR, (char *)&rt_loc) == 0 && rt_loc.lo_indicator == -1, "rtypes locator NULL");
         check(rstr2type(rt_name) == TRW_SQL_SERIAL8 && strcmp(rt_name, "SERIAL8") == 0, "rstr2type");
     }
+    {
+        dt_value tx_stamp;
+        inv_value tx_span;
+        char tx_text[DT_GLTEXT_SIZE];
+        char tx_fmt[16];
+        tx_stamp.dt_qual = DT_YEAR_TO_SECOND;
+        tx_span.in_qual = (int16_t)TU_IENCODE(5, TU_DAY, TU_HOUR);
+        check(dtcvasc("1999-12-31 23:59:58", &tx_stamp) == 0 && dttoasc(&tx_stamp, tx_text) == 0 &&
+                  strcmp(tx_text, "1999-12-31 23:59:58") == 0,
+              "datetime standard text");
+        check(incvasc("-3 04", &tx_span) == 0 && intoasc(&tx_span, tx_text) == 0 &&
+                  strcmp(tx_text, "    -3 04") == 0,
+              "interval standard text");
+        check(trw_to_gl_datetime("yyyy-mm-dd", tx_fmt, (int)sizeof tx_fmt) == 0 && strcmp(tx_fmt, "%iY-%m-%e") == 0,
+              "datetime foreign format");
+    }
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
 }
