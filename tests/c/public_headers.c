@@ -35,6 +35,7 @@
 #include "osfile.h"
 #include "oscmpr.h"
 #include "osqlidbg.h"
+#include "collection.h"
 
 #include <stddef.h>
 #include <stdio.h>
@@ -185,6 +186,28 @@ int main(void)
               "interval standard text");
         check(trw_to_gl_datetime("yyyy-mm-dd", tx_fmt, (int)sizeof tx_fmt) == 0 && strcmp(tx_fmt, "%iY-%m-%e") == 0,
               "datetime foreign format");
+    }
+    {
+        /* Collections: the record keeps the host record's size and flags word. */
+        trw_collection cl;
+        trw_coll_typeentry ent[2];
+        trw_coll_typedesc td;
+        char four[8] = {0, 0, 0, 5, (char)0xFF, (char)0xFF, (char)0xFF, (char)0xFF};
+        char text[32];
+        memset(ent, 0, sizeof ent);
+        memset(&td, 0, sizeof td);
+        ent[0].type = TRW_SQL_SET;
+        ent[1].level_no = 1;
+        ent[1].type = TRW_SQL_INTEGER | TRW_COLL_NOTNULL;
+        td.td_count = 2;
+        td.td_entries = ent;
+        check(sizeof(trw_collection) == TRW_COLL_RECORD_SIZE &&
+                  offsetof(trw_collection, cl_flags) == TRW_COLL_FLAGS_OFFSET,
+              "collection record layout");
+        check(trw_coll_init(&cl, &td, 1, four, 4) == 0 && cl.cl_cardinality == 1, "collection init");
+        check(trw_cltypetostr(&cl, text, (int)sizeof text) == 0 && strcmp(text, "set(integer not null)") == 0,
+              "collection type text");
+        check(trw_coll_free(&cl) == 0, "collection free");
     }
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;
