@@ -320,8 +320,8 @@ int write_opaque(valrec *v, unsigned char *out, int type, int len, bool *null)
         *null = true;
         return 0;
     }
-    // The bytes never go past the length given for them.
-    if (len > 0 && v->vlen > len)
+    // The form never goes past the room given for it.
+    if (len > 0 && v->vlen > len - VAL_OPAQUE_HEAD)
         return kTooLongField;
     const int length = v->vlen > 0 ? v->vlen : 0;
     put_opaque_head(out, false, static_cast<uint32_t>(length));
