@@ -242,7 +242,7 @@ int datetime_of(valrec *v, dt_value *out, int qualifier)
         TextCopy copy(v);
         if (copy.text == nullptr)
             return kNoMemory;
-        return seam_dt_from_text(copy.text, out);
+        return dtcvasc(copy.text, out);
     }
     case Kind::Date:
         return rdatedt(v->vdata.vint, &out->dt_dec, qualifier);
@@ -277,7 +277,7 @@ int interval_of(valrec *v, inv_value *out, int qualifier)
         TextCopy copy(v);
         if (copy.text == nullptr)
             return kNoMemory;
-        return seam_inv_from_text(copy.text, out);
+        return incvasc(copy.text, out);
     }
     case Kind::Decimal:
         if (code_of(v->vtype) != TRW_SQL_DECIMAL)

@@ -1,7 +1,6 @@
 // Internal: what the value-record modules share: the kinds of SQL type
 // codes both dispatchers select on, the NULL forms of the record, the
-// character walk of the client locale, and the calls into the DATETIME and
-// INTERVAL text and the collection code (valseam.cpp).
+// character walk of the client locale, and the collection glue.
 #pragma once
 
 #include <cstdint>
@@ -129,20 +128,12 @@ char *terminated_copy(const valrec *v, char *buf, int size, char **heap);
 // a negative status.
 int value_text(valrec *v, char *buf, int width, bool prec16);
 
-// ---- DATETIME and INTERVAL standard text (valseam.cpp) ----
-int seam_dt_from_text(const char *text, dt_value *dt);
-int seam_dt_to_text(const dt_value *dt, char *out);
-int seam_inv_from_text(const char *text, inv_value *inv);
-int seam_inv_to_text(const inv_value *inv, char *out);
-
-// ---- Collections (valseam.cpp) ----
-// Loads the stored collection of type code at data (at most len bytes when
-// len is above 0) into the record area of v; 0 or a status.
-int seam_coll_load(const char *data, int code, int len, valrec *v, int dbver);
-// Checks the collection in v and writes it as code into data (at most len
-// bytes when len is above 0); 0 or a status.
-int seam_coll_store(const valrec *v, char *data, int code, int len, int dbver);
-// Writes the NULL collection of code; 0 or a status.
-int seam_coll_store_null(char *data, int code, int len, int dbver);
+// ---- Collections (valcoll.cpp) ----
+// Loads the stored collection at data (at most len bytes when len is above
+// 0) into v's record; 0 or a status.
+int coll_load(const char *data, int len, valrec *v);
+// Writes the collection in v (NULL: the NULL collection) into data, at
+// most len bytes when len is above 0; 0 or a status.
+int coll_store(valrec *v, char *data, int len, bool null);
 
 } // namespace valrec_int

@@ -304,11 +304,11 @@ int write_collection(valrec *v, unsigned char *out, int type, int len, bool *nul
     const int target = code_of(type);
     if (is_null(v) || source == TRW_SQL_NULL) {
         *null = true;
-        return seam_coll_store_null(chars(out), target, len, gget_dbver());
+        return coll_store(v, chars(out), len, true);
     }
     if (!collection_compatible(source, target))
         return kCollections;
-    return seam_coll_store(v, chars(out), target, len, gget_dbver());
+    return coll_store(v, chars(out), len, false);
 }
 
 int write_opaque(valrec *v, unsigned char *out, int type, int len, bool *null)

@@ -36,6 +36,7 @@
 #include "oscmpr.h"
 #include "osqlidbg.h"
 #include "collection.h"
+#include "valrec.h"
 
 #include <stddef.h>
 #include <stdio.h>
@@ -208,6 +209,22 @@ int main(void)
         check(trw_cltypetostr(&cl, text, (int)sizeof text) == 0 && strcmp(text, "set(integer not null)") == 0,
               "collection type text");
         check(trw_coll_free(&cl) == 0, "collection free");
+    }
+    {
+        /* Value records: an INTEGER loaded, stored as CHAR and turned into text. */
+        const unsigned char vr_int[4] = {0xFF, 0xFF, 0xFF, 0xD6};
+        char vr_out[8];
+        valrec vr;
+        int vr_small = 0;
+        memset(&vr, 0, sizeof vr);
+        check(offsetof(valrec, vdata) == 16 && offsetof(valrec, vlen) == 136 && sizeof(valrec) == 144,
+              "valrec layout");
+        check(rdataval((const char *)vr_int, TRW_SQL_INTEGER, 0, &vr) == 0 && vr.vdata.vint == -42 &&
+                  vr.vprec == VAL_PREC_INTEGER,
+              "rdataval");
+        check(rvaldata(&vr, vr_out, TRW_SQL_CHAR, 5) == 0 && memcmp(vr_out, "-42  ", 5) == 0, "rvaldata");
+        check(rvalstr(&vr, vr_out, 0, 0) == 0 && strcmp(vr_out, "-42") == 0, "rvalstr");
+        check(rstoi(" 12 ", &vr_small) == 0 && vr_small == 12 && dbfltprec == 16 && dbsmfltprec == -1, "rstoi");
     }
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;

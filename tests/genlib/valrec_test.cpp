@@ -287,6 +287,107 @@ TEST(ValrecStored, OpaqueFormsAndBlobs)
     }
 }
 
+// The stored collection form from its layout: total length, type id,
+// word, name, entry count, the entries, handle, data length, flags, data.
+Bytes collection_form(int code, int element, int w, uint32_t flags, const Bytes &data)
+{
+    auto be2 = [](int x) { return be(static_cast<uint16_t>(x), 2); };
+    auto name = [w](const std::string &n) {
+        Bytes b(n.begin(), n.end());
+        b.resize(static_cast<size_t>(w), 0);
+        return b;
+    };
+    Bytes body;
+    auto put = [&body](const Bytes &b) { body.insert(body.end(), b.begin(), b.end()); };
+    put(be(0x1234, 4));
+    put(be2(3));
+    put(name("tname"));
+    put(be2(2));
+    const int types[2] = {code, element};
+    for (int i = 0; i < 2; ++i) {
+        put(be2(i));        // seqno
+        put(be2(i));        // level_no
+        put(be2(0));        // parent_no
+        put(be2(0));        // fieldnmlen
+        put(name(""));      // fieldname
+        put(be2(i));        // field_no
+        put(be2(types[i])); // type
+        put(be2(0));        // length
+        put(be(0, 4));      // xid
+        put(be2(0));        // flags
+        put(be2(0));
+        put(name(""));
+        put(be2(0));
+        put(name(""));
+        put(be2(0));        // align
+        put(be(0, 4));      // srctype
+    }
+    put(be(7, 4));
+    put(be(data.size(), 4));
+    put(be(flags, 4));
+    put(data);
+    Bytes form = be(body.size(), 4);
+    form.insert(form.end(), body.begin(), body.end());
+    return form;
+}
+
+TEST(ValrecStored, CollectionsInBothIdentifierLengths)
+{
+    for (int w : {18, 128}) {
+        if (w == 128)
+            gset_dbver(1);
+        for (int code : {TRW_SQL_SET, TRW_SQL_MULTISET, TRW_SQL_LIST}) {
+            Bytes data;
+            for (int i = 0; i < rand_int(1, 20); ++i) {
+                Bytes e = be(static_cast<uint32_t>(rng()), 4);
+                data.insert(data.end(), e.begin(), e.end());
+            }
+            const Bytes form = collection_form(code, TRW_SQL_INTEGER, w, 0, data);
+            valrec v = record(0);
+            ASSERT_EQ(rdataval(reinterpret_cast<const char *>(form.data()), code, static_cast<int>(form.size()), &v), 0);
+            EXPECT_EQ(v.vind, 0);
+            EXPECT_EQ(v.vdata.vcoll.cl_cardinality, static_cast<int>(data.size() / 4));
+            Out out(form.size());
+            ASSERT_EQ(rvaldata(&v, out.data(), code, static_cast<int>(form.size())), 0);
+            EXPECT_EQ(hex(out.bytes()), hex(form)) << code << " " << w;
+            EXPECT_TRUE(out.guards_intact());
+            // Too little room: refused, nothing written past it.
+            Out small(form.size() - 1);
+            EXPECT_EQ(rvaldata(&v, small.data(), code, static_cast<int>(form.size()) - 1), -1207);
+            EXPECT_TRUE(small.guards_intact());
+            // A cut form is refused without reading past the given length.
+            valrec cut = record(0);
+            EXPECT_NE(rdataval(reinterpret_cast<const char *>(form.data()), code, static_cast<int>(form.size()) - 3, &cut), 0);
+            trw_coll_free(&v.vdata.vcoll);
+        }
+        const Bytes null = collection_form(TRW_SQL_LIST, TRW_SQL_INTEGER, w, 0x80000000u, {});
+        valrec n = record(0);
+        ASSERT_EQ(rdataval(reinterpret_cast<const char *>(null.data()), TRW_SQL_LIST, static_cast<int>(null.size()), &n), 0);
+        EXPECT_LT(n.vind, 0);
+        Out out(null.size() + 64);
+        ASSERT_EQ(rvaldata(&n, out.data(), TRW_SQL_LIST, static_cast<int>(out.n)), 0);
+        valrec back = record(0);
+        ASSERT_EQ(rdataval(out.data(), TRW_SQL_LIST, static_cast<int>(out.n), &back), 0);
+        EXPECT_LT(back.vind, 0);
+        trw_coll_free(&n.vdata.vcoll);
+        trw_coll_free(&back.vdata.vcoll);
+        EXPECT_TRUE(out.guards_intact());
+    }
+}
+
+TEST(ValrecStore, CollectionTypesMustBeCompatible)
+{
+    const Bytes form = collection_form(TRW_SQL_SET, TRW_SQL_INTEGER, 18, 0, be(5, 4));
+    valrec v = record(0);
+    ASSERT_EQ(rdataval(reinterpret_cast<const char *>(form.data()), TRW_SQL_SET, static_cast<int>(form.size()), &v), 0);
+    Out out(form.size() + 8);
+    EXPECT_EQ(rvaldata(&v, out.data(), TRW_SQL_LIST, static_cast<int>(out.n)), 0);
+    EXPECT_EQ(rvaldata(&v, out.data(), TRW_SQL_ROW, static_cast<int>(out.n)), -9602);
+    EXPECT_EQ(rvaldata(&v, out.data(), TRW_SQL_INTEGER, 0), -1260);
+    trw_coll_free(&v.vdata.vcoll);
+    EXPECT_TRUE(out.guards_intact());
+}
+
 TEST(ValrecStored, CodesWithoutLoaderOrWriter)
 {
     const char bytes[16] = {};
@@ -744,6 +845,31 @@ TEST(ValrecText, DecimalByScaleAndFloats)
     valrec x = record(TRW_SQL_ROW);
     field(x, 0, 0, &status);
     EXPECT_EQ(status, -1260);
+}
+
+TEST(ValrecText, DatetimeAndIntervalStandardText)
+{
+    int status = 0;
+    valrec t = text_record(TRW_SQL_CHAR, "1999-12-31 23:59:58");
+    Out out(static_cast<size_t>(DECLEN(TU_LEN(DT_YEAR_TO_SECOND), DT_YEAR_TO_SECOND & 0xFF)));
+    ASSERT_EQ(rvaldata(&t, out.data(), TRW_SQL_DATETIME, DT_YEAR_TO_SECOND), 0);
+    valrec v = record(0);
+    ASSERT_EQ(rdataval(out.data(), TRW_SQL_DATETIME, DT_YEAR_TO_SECOND, &v), 0);
+    EXPECT_EQ(field(v, 0, 0, &status), "1999-12-31 23:59:58");
+    EXPECT_EQ(field(v, 21, 0, &status), "  1999-12-31 23:59:58");
+    EXPECT_EQ(field(v, 10, 0, &status), "**********");
+    EXPECT_EQ(status, -1207);
+    EXPECT_EQ(todate(&v), 36524);
+    const int q = TU_IENCODE(5, TU_DAY, TU_HOUR);
+    valrec it = text_record(TRW_SQL_CHAR, "-3 04");
+    Out iout(static_cast<size_t>(DECLEN(TU_LEN(q), q & 0xFF)));
+    ASSERT_EQ(rvaldata(&it, iout.data(), TRW_SQL_INTERVAL, q), 0);
+    valrec iv = record(0);
+    ASSERT_EQ(rdataval(iout.data(), TRW_SQL_INTERVAL, q, &iv), 0);
+    EXPECT_EQ(field(iv, 0, 0, &status), "    -3 04");
+    EXPECT_TRUE(out.guards_intact() && iout.guards_intact());
+    valrec bad = text_record(TRW_SQL_CHAR, "1999-13-01 00:00:00");
+    EXPECT_EQ(rvaldata(&bad, out.data(), TRW_SQL_DATETIME, DT_YEAR_TO_SECOND), -1263);
 }
 
 TEST(ValrecText, RdatastrLoadsFirst)
