@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "gentcb.h"
 #include "valrec.h"
 
 namespace valrec_int {
@@ -74,6 +75,22 @@ inline Kind kind(int type)
 }
 
 inline bool is_null(const valrec *v) { return v->vind < 0; }
+
+// Clears the conversion error (the block is created when it does not
+// exist yet).
+inline void clear_toerrno()
+{
+    if (gentcb != nullptr)
+        gentcb->gt_toerrno = 0;
+    else
+        set_toerrno(0);
+}
+
+// The float type of stored floats, as trwGEN_getFloatType gives it.
+inline int float_type()
+{
+    return gentcb != nullptr ? gentcb->gt_floattype : trwGEN_getFloatType();
+}
 
 inline void null_decimal(decvalue *dec)
 {

@@ -66,11 +66,6 @@ int load_int8(const unsigned char *data, int, valrec *v)
     return 0;
 }
 
-int float_type()
-{
-    return trwGEN_getFloatType();
-}
-
 int load_smallfloat(const unsigned char *data, int, valrec *v)
 {
     short ind = 0;
