@@ -17,3 +17,9 @@ add_dependencies(valrec_test trw_locales registry_data)
 trw_add_gtest(valrec_matrix_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/valrec_matrix_test.cpp)
 add_dependencies(valrec_matrix_test valrec_vectors trw_locales registry_data)
 target_compile_definitions(valrec_matrix_test PRIVATE VALREC_VECTORS="${valrec_vectors}")
+# Allocation failures at every allocation of the value layer's heap copies
+# and of loaded collections (allocator wrapped).
+trw_add_gtest(valrec_alloc_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/valrec_alloc_test.cpp
+              ${PROJECT_SOURCE_DIR}/tests/support/alloc_fail.cpp)
+target_link_options(valrec_alloc_test PRIVATE -Wl,--wrap=malloc,--wrap=calloc,--wrap=realloc,--wrap=free)
+add_dependencies(valrec_alloc_test trw_locales registry_data)

@@ -692,6 +692,30 @@ TEST(ValrecConvert, ErrorResetAndChoices)
     EXPECT_EQ(todate(&date), -693594);
 }
 
+TEST(ValrecStore, OwnTypeKeepsTheChecksOfItsConversion)
+{
+    Out out(8);
+    valrec d = record(TRW_SQL_DATE);
+    d.vdata.vint = TRW_DATE_MAX + 1;
+    EXPECT_EQ(rvaldata(&d, out.data(), TRW_SQL_DATE, 0), -1210);
+    d.vdata.vint = TRW_DATE_MAX;
+    EXPECT_EQ(rvaldata(&d, out.data(), TRW_SQL_DATE, 0), 0);
+    valrec s = record(TRW_SQL_SMALLINT);
+    s.vdata.vshort = -32768;
+    EXPECT_EQ(rvaldata(&s, out.data(), TRW_SQL_SMALLINT, 0), -1214);
+    valrec i = record(TRW_SQL_INTEGER);
+    i.vdata.vint = TRW_NULL_INTEGER;
+    EXPECT_EQ(rvaldata(&i, out.data(), TRW_SQL_INTEGER, 0), -1215);
+    valrec f = record(TRW_SQL_FLOAT);
+    f.vdata.vdouble = -INFINITY;
+    EXPECT_EQ(rvaldata(&f, out.data(), TRW_SQL_FLOAT, 0), -1223);
+    set_toerrno(-5);
+    i.vdata.vint = 9;
+    EXPECT_EQ(rvaldata(&i, out.data(), TRW_SQL_INTEGER | VAL_NOTNULL, 0), 0);
+    EXPECT_EQ(get_toerrno(), 0);
+    EXPECT_TRUE(out.guards_intact());
+}
+
 TEST(ValrecConvert, LongDateTextOnTheHeap)
 {
     std::string text = "01/02/1900" + std::string(60, ' ');
