@@ -795,7 +795,9 @@ std::string field(valrec &v, int n, int left, int *status)
     if (*status == 0 || n > 0) {
         EXPECT_EQ(out[n > 0 ? n : std::strlen(out) + 1], '#');
     }
-    return n > 0 ? std::string(out, static_cast<size_t>(n)) : std::string(out);
+    if (n > 0)
+        return std::string(out, static_cast<size_t>(n));
+    return *status == 0 ? std::string(out) : std::string();
 }
 
 TEST(ValrecText, IntegersAtEveryFieldLength)
