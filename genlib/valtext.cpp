@@ -324,7 +324,11 @@ int rdatastr(const char *data, int type, int len, char *out, int n, int left)
     const int status = rdataval(data, type, len, &v);
     if (status != 0)
         return status;
-    return rvalstr(&v, out, n, left);
+    const int result = rvalstr(&v, out, n, left);
+    // A loaded collection owns its copies.
+    if (kind(type) == Kind::Collection)
+        trw_coll_free(&v.vdata.vcoll);
+    return result;
 }
 
 int rstoi(const char *text, int *out)

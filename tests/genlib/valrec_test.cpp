@@ -359,6 +359,10 @@ TEST(ValrecStored, CollectionsInBothIdentifierLengths)
             valrec cut = record(0);
             EXPECT_NE(rdataval(reinterpret_cast<const char *>(form.data()), code, static_cast<int>(form.size()) - 3, &cut), 0);
             trw_coll_free(&v.vdata.vcoll);
+            // No text for a collection; what rdatastr loaded is released.
+            char text[81];
+            EXPECT_EQ(rdatastr(reinterpret_cast<const char *>(form.data()), code, static_cast<int>(form.size()), text, 0, 0),
+                      -1260);
         }
         const Bytes null = collection_form(TRW_SQL_LIST, TRW_SQL_INTEGER, w, 0x80000000u, {});
         valrec n = record(0);
