@@ -25,3 +25,9 @@ math(EXPR dttext_min_texts "${DTTEXT_MODEL_VALUES} * 350")
 target_compile_definitions(dttext_model_test PRIVATE DTTEXT_MODEL_VECTORS="${dttext_model_vectors}"
                            DT_MODEL_SCRIPT="${CMAKE_CURRENT_LIST_DIR}/dt_model.py"
                            DT_MODEL_PYTHON="${Python3_EXECUTABLE}" DTTEXT_MODEL_MIN_TEXTS=${dttext_min_texts})
+
+# %-formats against glibc's strftime_l and strptime_l on glibc's own en_US
+# locale (dttext_oracle_test).
+trw_add_gtest(dttext_oracle_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/dttext_oracle_test.cpp ENV "TZ=UTC")
+add_dependencies(dttext_oracle_test trw_locales registry_data glibc_oracle_locales)
+target_compile_definitions(dttext_oracle_test PRIVATE GLIBC_LOCALES="${CMAKE_BINARY_DIR}/glibc-locales")
