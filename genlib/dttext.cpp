@@ -28,11 +28,7 @@ constexpr char kDelimiter[kFractionSlot] = {'-', '-', ' ', ':', ':', '.'};
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// The unit values of a text or a value, one per time slot as in Fields (an
-// INTERVAL first field has at most 9 digits, so 32 bits hold every slot).
-struct Units {
-    int32_t v[kSlots];
-};
+} // namespace
 
 // The layout of a qualifier, remembered for the last DATETIME and the last
 // INTERVAL qualifier; null (and -1268 kept as the last error) for an
@@ -156,6 +152,8 @@ bool value_units(const decvalue *dec, const Layout &layout, bool datetime, Units
         u.v[slot] = b[n++];
     return units_valid(u, layout, datetime);
 }
+
+namespace {
 
 // The fraction digits of a text (k digits, value d, at most n) as the
 // three fraction pairs.

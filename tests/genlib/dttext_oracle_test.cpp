@@ -223,4 +223,66 @@ TEST(DtOracle, BadTextsAreRefused)
     EXPECT_EQ(dtcvfmtasc("2005-03-07 10:61:00", "%Y-%m-%d %H:%M:%S", &dt), -1263);
 }
 
+
+// The plain numeric formats ("%Y-%m-%d", written directly) against the same
+// formats with explicit widths ("%04Y-%02m-%02d", through the locale
+// formatter and parser): equal texts, statuses and values, also for
+// mutilated texts and small sizes.
+TEST(DtOracle, NumericFormatsAgreeWithTheLocaleFormatter)
+{
+    static const char *const kLetters[] = {"Y", "m", "d", "H", "M", "S"};
+    static const char *const kWidths[] = {"04", "02", "02", "02", "02", "02"};
+    static const char *const kSeps[] = {"-", "/", " ", ":", "", "  ", "T", "."};
+    // Units a format does not give come from the current time: fix it.
+    dt_value now;
+    now.dt_qual = DT_YEAR_TO_FRAC5;
+    ASSERT_EQ(dtcvasc("2026-06-15 12:34:56.78901", &now), 0);
+    ASSERT_EQ(rdtsetcurr(&now.dt_dec), 0);
+    std::mt19937 rng(99);
+    int mismatches = 0;
+    for (int i = 0; i < samples(3000); ++i) {
+        std::string fast, general;
+        const int n = std::uniform_int_distribution<int>(1, 7)(rng);
+        for (int k = 0; k < n; ++k) {
+            const int slot = static_cast<int>(rng() % 6);
+            const char *sep = kSeps[rng() % std::size(kSeps)];
+            fast += std::string("%") + kLetters[slot] + sep;
+            general += std::string("%") + kWidths[slot] + kLetters[slot] + sep;
+        }
+        const int start = static_cast<int>(rng() % 6) * 2, end = start + static_cast<int>(rng() % (11 - start)) / 2 * 2;
+        dt_value v = to_dt(random_value(rng, 1, 9999));
+        dt_value value;
+        value.dt_qual = static_cast<int16_t>(TU_DTENCODE(start, end));
+        ASSERT_EQ(dtextend(&v, &value), 0);
+        const int size = static_cast<int>(rng() % 40) + 1;
+        char a[64], b[64];
+        const int sa = dttofmtasc(&value, a, size, fast.c_str());
+        const int sb = dttofmtasc(&value, b, size, general.c_str());
+        if ((sa != sb || (sa == 0 && std::strcmp(a, b) != 0)) && ++mismatches < 10)
+            ADD_FAILURE() << fast << " size " << size << ": " << sa << " '" << a << "' vs " << sb << " '" << b << "'";
+        char text[64];
+        if (dttofmtasc(&value, text, sizeof text, general.c_str()) != 0)
+            continue;
+        std::string input = text;
+        const int mutate = static_cast<int>(rng() % 4);
+        if (mutate == 1 && !input.empty())
+            input[rng() % input.size()] = "0 9x:"[rng() % 5];
+        else if (mutate == 2)
+            input.insert(rng() % (input.size() + 1), " ");
+        else if (mutate == 3 && !input.empty())
+            input.erase(rng() % input.size(), 1);
+        dt_value pa, pb;
+        pa.dt_qual = pb.dt_qual = static_cast<int16_t>(TU_DTENCODE(start, end));
+        pa.dt_dec = pb.dt_dec = value.dt_dec;
+        const int qa = dtcvfmtasc(input.c_str(), fast.c_str(), &pa);
+        const int qb = dtcvfmtasc(input.c_str(), general.c_str(), &pb);
+        const decvalue &da = pa.dt_dec, &db = pb.dt_dec;
+        const bool same_value = da.sign == db.sign && da.exponent == db.exponent && da.ndigits == db.ndigits &&
+                                std::memcmp(da.digits, db.digits, static_cast<size_t>(da.ndigits)) == 0;
+        if ((qa != qb || !same_value) && ++mismatches < 10)
+            ADD_FAILURE() << fast << " '" << input << "': " << qa << " vs " << qb;
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 } // namespace
