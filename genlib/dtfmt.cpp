@@ -451,8 +451,7 @@ int numeric_format(const char *format)
             return -1;
         slots |= 1 << slot;
     }
-    const size_t n = static_cast<size_t>(p - format);
-    if (n >= 2 && (std::strcmp(p - 2, "C1") == 0 || std::strcmp(p - 2, "J1") == 0 || std::strcmp(p - 2, "J2") == 0))
+    if (p - format >= 2 && ((p[-2] == 'C' && p[-1] == '1') || (p[-2] == 'J' && (p[-1] == '1' || p[-1] == '2'))))
         return -1;
     return slots;
 }
@@ -485,15 +484,22 @@ int format_numeric(const gl_locale *loc, const char *format, const decvalue *dec
             continue;
         }
         const int slot = numeric_slot(*++p);
+        if (slot < 0)
+            return 1;
         const int width = slot == 0 ? 4 : 2;
         if (last - o < width) {
             out[0] = '\0';
             return kTooSmall;
         }
-        int32_t v = u.v[slot];
-        for (int i = width - 1; i >= 0; --i, v /= 10)
-            o[i] = static_cast<char>('0' + v % 10);
-        o += width;
+        const int32_t v = u.v[slot];
+        if (width == 4) {
+            o[0] = kPairDigits[2 * (v / 100)];
+            o[1] = kPairDigits[2 * (v / 100) + 1];
+            o += 2;
+        }
+        o[0] = kPairDigits[2 * (v % 100)];
+        o[1] = kPairDigits[2 * (v % 100) + 1];
+        o += 2;
     }
     *o = '\0';
     return 0;
@@ -545,8 +551,10 @@ int parse_numeric(const gl_locale *loc, const char *text, const char *format, de
     }
     while (is_space(*t))
         ++t;
-    Layout read{};
-    if (*t != '\0' || !make_layout(TU_DTENCODE(lo * 2, hi * 2), false, read) || !units_valid(u, read, true))
+    if (*t != '\0')
+        return 1;
+    const Layout *read = layout_of(TU_DTENCODE(lo * 2, hi * 2), false);
+    if (read == nullptr || !units_valid(u, *read, true))
         return 1;
     pack_units(u, *layout, 1, out);
     return 0;
@@ -556,9 +564,8 @@ int env_ready(GlsEnv **env) { return trw::date::locale_ready(env); }
 
 int parse_text(const char *text, const char *format, dt_value *dt)
 {
-    Layout layout;
-    if (const int status = checked_layout(dt->dt_qual, false, layout); status < 0)
-        return status;
+    if (layout_of(dt->dt_qual, false) == nullptr)
+        return kBadQualifier;
     if (text == nullptr || *text == '\0')
         return kEmptyText;
     GlsEnv *env;
@@ -576,10 +583,9 @@ int format_value(const dt_value *dt, char *out, int size, const char *format)
 {
     if (out == nullptr || size <= 0)
         return kTooSmall;
-    Layout layout;
-    if (const int status = checked_layout(dt->dt_qual, false, layout); status < 0) {
+    if (layout_of(dt->dt_qual, false) == nullptr) {
         out[0] = '\0';
-        return status;
+        return kBadQualifier;
     }
     GlsEnv *env;
     if (const int status = env_ready(&env); status < 0) {

@@ -35,13 +35,16 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 // invalid one.
 const Layout *layout_of(int qualifier, bool interval)
 {
+    // DATETIME qualifiers are fixed by their start and end: a table of
+    // them; INTERVAL qualifiers: the last one looked at.
     struct Entry {
         int qualifier = -1;
         bool ok = false;
         Layout layout{};
     };
-    static Entry cache[2];
-    Entry &e = cache[interval ? 1 : 0];
+    static Entry datetimes[16][16];
+    static Entry last_interval;
+    Entry &e = interval ? last_interval : datetimes[TU_START(qualifier)][TU_END(qualifier)];
     if (e.qualifier != qualifier) {
         e.ok = make_layout(qualifier, interval, e.layout);
         e.qualifier = qualifier;
@@ -59,45 +62,30 @@ int month_days(int32_t year, int32_t month)
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0 ? 29 : 28;
 }
 
-// The value check of the unit values (as fields_valid).
+// The value check of the unit values (as fields_valid): each slot within
+// its range (an INTERVAL's first field only not negative), a DATETIME day
+// within its month.
 bool units_valid(const Units &u, const Layout &layout, bool datetime)
 {
-    for (int slot = layout.first; slot <= layout.last; ++slot) {
-        const int32_t value = u.v[slot];
-        if (value < 0)
+    static constexpr int32_t kLow[2][kSlots] = {{0, 0, 0, 0, 0, 0, 0, 0, 0}, {1, 1, 1, 0, 0, 0, 0, 0, 0}};
+    static constexpr int32_t kHigh[2][kSlots] = {{0, 11, 0, 23, 59, 59, 99, 99, 99},
+                                                 {9999, 12, 31, 23, 59, 59, 99, 99, 99}};
+    const int kind = datetime ? 1 : 0;
+    int slot = layout.first;
+    if (!datetime) {
+        if (u.v[slot] < 0)
             return false;
-        if (slot == layout.first && !datetime)
-            continue;
-        switch (slot) {
-        case 0:
-            if (value < 1 || value > 9999)
-                return false;
-            break;
-        case 1:
-            if (datetime ? value < 1 || value > 12 : value >= 12)
-                return false;
-            break;
-        case 2: {
-            const int days = layout.first == 0 ? month_days(u.v[0], u.v[1])
-                             : layout.first == 1 ? month_days(kYearlessYear, u.v[1])
-                                                 : 31;
-            if (value < 1 || value > days)
-                return false;
-            break;
-        }
-        case 3:
-            if (value >= 24)
-                return false;
-            break;
-        case 4:
-        case 5:
-            if (value >= 60)
-                return false;
-            break;
-        default:
-            if (value >= 100)
-                return false;
-        }
+        ++slot;
+    }
+    for (; slot <= layout.last; ++slot)
+        if (static_cast<uint32_t>(u.v[slot] - kLow[kind][slot]) >
+            static_cast<uint32_t>(kHigh[kind][slot] - kLow[kind][slot]))
+            return false;
+    if (datetime && layout.first <= 2 && layout.last >= 2 && u.v[2] > 28) {
+        const int days = layout.first == 0 ? month_days(u.v[0], u.v[1])
+                         : layout.first == 1 ? month_days(kYearlessYear, u.v[1])
+                                             : 31;
+        return u.v[2] <= days;
     }
     return true;
 }
@@ -301,10 +289,6 @@ int parse_standard(const char *text, const Layout &layout, bool datetime, decval
     pack_units(in.f, layout, in.negative ? 0 : 1, dec);
     return 0;
 }
-
-constexpr char kPairDigits[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-                               "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-                               "8081828384858687888990919293949596979899";
 
 // Writes value zero-padded to width digits at out.
 char *put_digits(char *out, int32_t value, int width)

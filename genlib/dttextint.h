@@ -30,6 +30,11 @@ inline constexpr int kStandardTextMax = 26;
 // is set, terminator included.
 inline constexpr int kGlDatetimeSize = 80;
 
+// The two digits of 0 to 99, at 2 * n.
+inline constexpr char kPairDigits[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                      "8081828384858687888990919293949596979899";
+
 // The unit values of a text or a value, one per time slot as in Fields (an
 // INTERVAL first field has at most 9 digits, so 32 bits hold every slot).
 struct Units {
