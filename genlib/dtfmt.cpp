@@ -102,21 +102,21 @@ int prec_value(const Spec &s)
     return s.prec_len > 0 ? v : -1;
 }
 
-// Units of a conversion: start and end unit codes.
-struct Units {
+// The units a conversion covers: start and end unit codes.
+struct UnitSpan {
     int start, end;
 };
-constexpr Units kNone{-1, -1};
-constexpr Units kYear{TU_YEAR, TU_YEAR}, kMonth{TU_MONTH, TU_MONTH}, kDay{TU_DAY, TU_DAY};
-constexpr Units kHour{TU_HOUR, TU_HOUR}, kMinute{TU_MINUTE, TU_MINUTE}, kSecond{TU_SECOND, TU_SECOND};
-constexpr Units kYearToDay{TU_YEAR, TU_DAY}, kYearToF2{TU_YEAR, TU_F2};
-constexpr Units kHourToMinute{TU_HOUR, TU_MINUTE}, kHourToSecond{TU_HOUR, TU_SECOND};
+constexpr UnitSpan kNone{-1, -1};
+constexpr UnitSpan kYear{TU_YEAR, TU_YEAR}, kMonth{TU_MONTH, TU_MONTH}, kDay{TU_DAY, TU_DAY};
+constexpr UnitSpan kHour{TU_HOUR, TU_HOUR}, kMinute{TU_MINUTE, TU_MINUTE}, kSecond{TU_SECOND, TU_SECOND};
+constexpr UnitSpan kYearToDay{TU_YEAR, TU_DAY}, kYearToF2{TU_YEAR, TU_F2};
+constexpr UnitSpan kHourToMinute{TU_HOUR, TU_MINUTE}, kHourToSecond{TU_HOUR, TU_SECOND};
 
 // Rows: modifier (0 none), letters, units.
 struct UnitRow {
     char mod;
     const char *letters;
-    Units units;
+    UnitSpan units;
 };
 constexpr UnitRow kUnitRows[] = {
     {0, "YyCnt", kYear},      {0, "mbBh", kMonth},         {0, "de", kDay},         {0, "HIp", kHour},
@@ -128,7 +128,7 @@ constexpr UnitRow kUnitRows[] = {
 
 // The units of a conversion; kNone for one that covers none, or the status
 // -1275 (in start) for a bad fraction digit.
-Units spec_units(const Spec &s)
+UnitSpan spec_units(const Spec &s)
 {
     if (s.letter == 'F' && (s.mod == 0 || s.mod == 'i')) {
         int n = s.fdigit;
@@ -165,7 +165,7 @@ int getfmtqual(const char *format)
         if (const int status = read_spec(p, s); status < 0)
             return status;
         p = s.end;
-        const Units u = spec_units(s);
+        const UnitSpan u = spec_units(s);
         if (u.start == kBadWidth)
             return kBadWidth;
         if (u.start < 0)
@@ -414,18 +414,165 @@ int format_resolved(gl_locale *loc, const decvalue *dec, int qualifier, const ch
     return 0;
 }
 
+
+// ---- the numeric fast path ---------------------------------------------------------------------
+
+// A format of plain %Y %m %d %H %M %S and ASCII text other than "%" (no era
+// suffix) in a Gregorian locale is what the rewriting turns into "%04Y",
+// "%02m" and so on: the locale formatter and parser do with it exactly what
+// the code below does. Anything else, and every failure, takes the general
+// path, which gives the failure its status.
+int numeric_slot(char letter)
+{
+    switch (letter) {
+    case 'Y': return 0;
+    case 'm': return 1;
+    case 'd': return 2;
+    case 'H': return 3;
+    case 'M': return 4;
+    case 'S': return 5;
+    default: return -1;
+    }
+}
+
+// The slots the format converts (bit per slot), or -1 when it is not one
+// for the fast path.
+int numeric_format(const char *format)
+{
+    int slots = 0;
+    const char *p = format;
+    for (; *p != '\0'; ++p) {
+        if (static_cast<unsigned char>(*p) >= 0x80)
+            return -1;
+        if (*p != '%')
+            continue;
+        const int slot = numeric_slot(*++p);
+        if (slot < 0)
+            return -1;
+        slots |= 1 << slot;
+    }
+    if (p - format >= 2 && ((p[-2] == 'C' && p[-1] == '1') || (p[-2] == 'J' && (p[-1] == '1' || p[-1] == '2'))))
+        return -1;
+    return slots;
+}
+
+bool gregorian(const gl_locale *loc) { return loc->time != nullptr && loc->time->calendar == GL_CAL_GREGORIAN; }
+
+// Formats by a numeric format: 0, kTooSmall, or 1 for the general path.
+int format_numeric(const gl_locale *loc, const char *format, const decvalue *dec, int qualifier, char *out,
+                   int size)
+{
+    const int slots = numeric_format(format);
+    const Layout *layout = layout_of(qualifier, false);
+    if (slots <= 0 || layout == nullptr || is_null(dec) || !gregorian(loc))
+        return 1;
+    for (int slot = 0; slot < kFractionSlot; ++slot)
+        if ((slots & (1 << slot)) != 0 && (slot < layout->first || slot > layout->last))
+            return 1;
+    Units u{};
+    if (!value_units(dec, *layout, true, u))
+        return 1;
+    char *o = out;
+    const char *const last = out + size - 1; // room for the terminator
+    for (const char *p = format; *p != '\0'; ++p) {
+        if (*p != '%') {
+            if (o == last) {
+                out[0] = '\0';
+                return kTooSmall;
+            }
+            *o++ = *p;
+            continue;
+        }
+        const int slot = numeric_slot(*++p);
+        if (slot < 0)
+            return 1;
+        const int width = slot == 0 ? 4 : 2;
+        if (last - o < width) {
+            out[0] = '\0';
+            return kTooSmall;
+        }
+        const int32_t v = u.v[slot];
+        if (width == 4) {
+            o[0] = kPairDigits[2 * (v / 100)];
+            o[1] = kPairDigits[2 * (v / 100) + 1];
+            o += 2;
+        }
+        o[0] = kPairDigits[2 * (v % 100)];
+        o[1] = kPairDigits[2 * (v % 100) + 1];
+        o += 2;
+    }
+    *o = '\0';
+    return 0;
+}
+
+// Parses by a numeric format into qualifier: 0, or 1 for the general path
+// (out untouched).
+int parse_numeric(const gl_locale *loc, const char *text, const char *format, decvalue *out, int qualifier)
+{
+    static constexpr int kLow[kFractionSlot] = {0, 1, 1, 0, 0, 0};
+    static constexpr int kHigh[kFractionSlot] = {9999, 12, 31, 23, 59, 59};
+    const int slots = numeric_format(format);
+    const Layout *layout = layout_of(qualifier, false);
+    if (slots <= 0 || layout == nullptr || !gregorian(loc))
+        return 1;
+    int lo = 0, hi = kFractionSlot - 1;
+    while ((slots & (1 << lo)) == 0)
+        ++lo;
+    while ((slots & (1 << hi)) == 0)
+        --hi;
+    if (slots != ((2 << hi) - (1 << lo)) || layout->first < lo || layout->last > hi)
+        return 1;
+    Units u{};
+    const char *t = text;
+    for (const char *p = format; *p != '\0'; ++p) {
+        if (*p == ' ') {
+            while (p[1] == ' ')
+                ++p;
+            while (*t == ' ')
+                ++t;
+            continue;
+        }
+        while (*t == ' ')
+            ++t;
+        if (*p != '%') {
+            if (*t++ != *p)
+                return 1;
+            continue;
+        }
+        const int slot = numeric_slot(*++p);
+        const int most = slot == 0 ? 4 : 2;
+        int32_t v = 0;
+        int n = 0;
+        for (; n < most && is_digit(*t); ++n, ++t)
+            v = v * 10 + (*t - '0');
+        if (n == 0 || v < kLow[slot] || v > kHigh[slot])
+            return 1;
+        u.v[slot] = v;
+    }
+    while (is_space(*t))
+        ++t;
+    if (*t != '\0')
+        return 1;
+    const Layout *read = layout_of(TU_DTENCODE(lo * 2, hi * 2), false);
+    if (read == nullptr || !units_valid(u, *read, true))
+        return 1;
+    pack_units(u, *layout, 1, out);
+    return 0;
+}
+
 int env_ready(GlsEnv **env) { return trw::date::locale_ready(env); }
 
 int parse_text(const char *text, const char *format, dt_value *dt)
 {
-    Layout layout;
-    if (const int status = checked_layout(dt->dt_qual, false, layout); status < 0)
-        return status;
+    if (layout_of(dt->dt_qual, false) == nullptr)
+        return kBadQualifier;
     if (text == nullptr || *text == '\0')
         return kEmptyText;
     GlsEnv *env;
     if (const int status = env_ready(&env); status < 0)
         return status;
+    if (format != nullptr && parse_numeric(env->locale, text, format, &dt->dt_dec, dt->dt_qual) == 0)
+        return 0;
     Owned resolved;
     if (const int status = resolve_format(env, format, true, &resolved.text); status < 0)
         return status;
@@ -436,15 +583,18 @@ int format_value(const dt_value *dt, char *out, int size, const char *format)
 {
     if (out == nullptr || size <= 0)
         return kTooSmall;
-    Layout layout;
-    if (const int status = checked_layout(dt->dt_qual, false, layout); status < 0) {
+    if (layout_of(dt->dt_qual, false) == nullptr) {
         out[0] = '\0';
-        return status;
+        return kBadQualifier;
     }
     GlsEnv *env;
     if (const int status = env_ready(&env); status < 0) {
         out[0] = '\0';
         return status;
+    }
+    if (format != nullptr) {
+        if (const int status = format_numeric(env->locale, format, &dt->dt_dec, dt->dt_qual, out, size); status <= 0)
+            return status;
     }
     Owned resolved;
     if (const int status = resolve_format(env, format, false, &resolved.text); status < 0) {
@@ -494,7 +644,7 @@ void expand_composites(gl_locale *loc, const char *format, TextBuf &b, int depth
     }
 }
 
-bool units_within(const Units &u, const Layout &q)
+bool units_within(const UnitSpan &u, const Layout &q)
 {
     return rank(u.start) >= rank(q.start) && u.end <= q.end && !(u.start == TU_FRAC && q.end < TU_F1);
 }
@@ -514,7 +664,7 @@ char *limit_to(const char *format, const Layout &q)
             continue;
         }
         p = s.end;
-        const Units u = spec_units(s);
+        const UnitSpan u = spec_units(s);
         if (u.start < 0 && u.start != kBadWidth)
             continue; // covers no unit: part of the literal text
         if (u.start >= 0 && units_within(u, q)) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "datetime.h"
+#include "dtint.h"
 #include "glsenv.h"
 
 namespace trw::dt {
@@ -28,6 +29,29 @@ inline constexpr int kStandardTextMax = 26;
 // Bytes of the text dttoasc writes by the process format when GL_DATETIME
 // is set, terminator included.
 inline constexpr int kGlDatetimeSize = 80;
+
+// The two digits of 0 to 99, at 2 * n.
+inline constexpr char kPairDigits[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                      "8081828384858687888990919293949596979899";
+
+// The unit values of a text or a value, one per time slot as in Fields (an
+// INTERVAL first field has at most 9 digits, so 32 bits hold every slot).
+struct Units {
+    int32_t v[kSlots];
+};
+
+// The layout of a qualifier, remembered for the last DATETIME and the last
+// INTERVAL qualifier; null (and -1268 kept as the last error) for an
+// invalid one.
+const Layout *layout_of(int qualifier, bool interval);
+
+// The value check of unit values (as fields_valid), their packing into a
+// DECIMAL in normal form, and a value's unit values (false when it is not a
+// valid value of the layout; slots outside it are left as they were).
+bool units_valid(const Units &u, const Layout &layout, bool datetime);
+void pack_units(const Units &u, const Layout &layout, int sign, decvalue *dec);
+bool value_units(const decvalue *dec, const Layout &layout, bool datetime, Units &u);
 
 // The standard parse of text into dec in qualifier, DATETIME or INTERVAL.
 // Every failure leaves dec NULL, except a DATETIME parse by the USE_DTENV

@@ -16,6 +16,7 @@
 
 #include "datetime.h"
 #include "gentcb.h"
+#include "gl_ext.h"
 #include "gl_time.h"
 #include "glsenv.h"
 #include "rdate.h"
@@ -616,6 +617,297 @@ TEST(DtForeign, NoEquivalentsQuotesAndSizes)
     ASSERT_EQ(trw_to_gl_datetime("\"100%\" HH24", fmt, sizeof fmt), 0);
     const dt_value v = dt_of("14", dq(6, 6));
     EXPECT_EQ(fmt_dt(v, fmt), "100% 14");
+}
+
+
+// ---- process formats and settings ----------------------------------------------------------
+
+std::string dttoasc_text(const dt_value &v)
+{
+    char out[DT_GLTEXT_SIZE + 8];
+    std::memset(out, '#', sizeof out);
+    const int st = dttoasc(&v, out);
+    EXPECT_EQ(out[DT_GLTEXT_SIZE], '#');
+    return st == 0 ? std::string(out) : "ERR" + std::to_string(st);
+}
+
+TEST(DtSettings, DefaultProcessFormatIsTheLocales)
+{
+    clear_settings();
+    char *format = nullptr;
+    ASSERT_EQ(getdatetimefmt(&format), 0);
+    ASSERT_NE(format, nullptr);
+    EXPECT_STREQ(format, gl_get_ltime_fmts(trw_get_gl_locale_thread(), 0));
+    std::free(format);
+    EXPECT_EQ(getdatetimefmt(nullptr), -1273);
+    const dt_value v = dt_of("2005-03-07 14:05:09", kYearToSecond);
+    EXPECT_EQ(dttoasc_text(v), "2005-03-07 14:05:09") << "no GL_DATETIME: the standard text";
+    EXPECT_GT(_dtimedigits(), 0);
+}
+
+TEST(DtSettings, DbtimeIsTheProcessFormat)
+{
+    clear_settings();
+    setenv("DBTIME", "%d/%m/%Y %H:%M", 1);
+    char *format = nullptr;
+    ASSERT_EQ(getdatetimefmt(&format), 0);
+    EXPECT_STREQ(format, "%02d/%02m/%04Y %02H:%02M");
+    std::free(format);
+    EXPECT_EQ(_dtimedigits(), 16);
+    const dt_value v = dt_of("2005-03-07 14:05:09", kYearToSecond);
+    EXPECT_EQ(fmt_dt(v, nullptr), "07/03/2005 14:05");
+    EXPECT_EQ(dttoasc_text(v), "2005-03-07 14:05:09") << "DBTIME alone leaves dttoasc standard";
+    dt_value p;
+    p.dt_qual = kYearToSecond;
+    ASSERT_EQ(dtcvfmtasc("07/03/2005 14:05", nullptr, &p), 0);
+    EXPECT_EQ(dttoasc_text(p), "2005-03-07 14:05:00");
+}
+
+TEST(DtSettings, DbtimeEraSuffix)
+{
+    clear_settings();
+    setenv("CLIENT_LOCALE", "ja_JP.utf8", 1);
+    setenv("DBTIME", "%Y/%m/%dJ1", 1);
+    char *format = nullptr;
+    ASSERT_EQ(getdatetimefmt(&format), 0);
+    EXPECT_STREQ(format, "%Eg%04.4Ey/%02m/%02d");
+    std::free(format);
+}
+
+TEST(DtSettings, GlDatetimeFormatsDttoasc)
+{
+    clear_settings();
+    setenv("GL_DATETIME", "%H:%M %d.%m.%Y", 1);
+    const dt_value v = dt_of("2005-03-07 14:05:09", kYearToSecond);
+    EXPECT_EQ(dttoasc_text(v), "14:05 07.03.2005");
+    const inv_value i = inv_of("-3 04", iq(5, 4, 6));
+    char out[DT_TEXT_SIZE];
+    ASSERT_EQ(intoasc(&i, out), 0);
+    EXPECT_STREQ(out, "    -3 04") << "INTERVAL text stays standard";
+    dt_value back;
+    back.dt_qual = kYearToSecond;
+    ASSERT_EQ(dtcvfmtasc("14:05 07.03.2005", nullptr, &back), 0);
+    EXPECT_EQ(fmt_dt(back, "%Y-%m-%d %H:%M:%S"), "2005-03-07 14:05:00");
+}
+
+TEST(DtSettings, GlDatetimeLongResultFailsWithoutOverrun)
+{
+    clear_settings();
+    std::string format(90, 'x');
+    setenv("GL_DATETIME", format.c_str(), 1);
+    const dt_value v = dt_of("2005-03-07 14:05:09", kYearToSecond);
+    EXPECT_EQ(dttoasc_text(v), "ERR-1273");
+}
+
+TEST(DtSettings, DbtimeWinsOverGlDatetime)
+{
+    clear_settings();
+    setenv("GL_DATETIME", "%Y", 1);
+    setenv("DBTIME", "%m/%d/%Y", 1);
+    const dt_value v = dt_of("2005-03-07 14:05:09", kYearToSecond);
+    EXPECT_EQ(dttoasc_text(v), "03/07/2005");
+}
+
+TEST(DtSettings, DbtimeForIntervalsWithANullFormat)
+{
+    clear_settings();
+    setenv("DBTIME", "%H:%M", 1);
+    const inv_value v = inv_of("1 02:03", iq(2, 4, 8));
+    EXPECT_EQ(fmt_inv(v, nullptr), "26:03");
+    inv_value back;
+    back.in_qual = static_cast<int16_t>(iq(3, 6, 8));
+    ASSERT_EQ(incvfmtasc("26:03", nullptr, &back), 0);
+    char out[DT_TEXT_SIZE];
+    intoasc(&back, out);
+    EXPECT_STREQ(out, "  26:03");
+}
+
+TEST(DtSettings, DefaultIntervalFormatKeepsTheValuesUnits)
+{
+    clear_settings();
+    const inv_value d = inv_of("-1 02:03:04", iq(2, 4, 10));
+    EXPECT_EQ(fmt_inv(d, nullptr), "-01 02:03:04");
+    const inv_value ym = inv_of("12-03", iq(4, 0, 2));
+    EXPECT_EQ(fmt_inv(ym, nullptr), "0012-03");
+    const inv_value h = inv_of("5", iq(2, 6, 6));
+    EXPECT_EQ(fmt_inv(h, nullptr), "05");
+    inv_value back;
+    back.in_qual = static_cast<int16_t>(iq(2, 4, 10));
+    ASSERT_EQ(incvfmtasc("-01 02:03:04", nullptr, &back), 0);
+    char out[DT_TEXT_SIZE];
+    intoasc(&back, out);
+    EXPECT_STREQ(out, " -1 02:03:04");
+}
+
+TEST(DtSettings, UseDtenvParsesByTheCachedFormat)
+{
+    clear_settings();
+    setenv("USE_DTENV", "1", 1);
+    setenv("DBTIME", "%d/%m/%Y %H:%M:%S", 1);
+    fix_today(2026, 6, 15);
+    dt_value v;
+    v.dt_qual = DT_YEAR_TO_DAY;
+    ASSERT_EQ(dtcvasc("07/03/2005", &v), 0);
+    EXPECT_EQ(fmt_dt(v, "%Y-%m-%d"), "2005-03-07");
+    v.dt_qual = static_cast<int16_t>(dq(6, 10));
+    ASSERT_EQ(dtcvasc("14:05:09", &v), 0);
+    EXPECT_EQ(fmt_dt(v, "%H:%M:%S"), "14:05:09");
+    const dt_value before = v;
+    EXPECT_LT(dtcvasc("2005-03-07", &v), 0);
+    EXPECT_EQ(std::memcmp(&before, &v, sizeof v), 0) << "a failure keeps the record";
+    EXPECT_EQ(dtcvasc("   ", &v), 0);
+    EXPECT_EQ(v.dt_dec.sign, -1) << "blank text is NULL";
+    // The table of the locale environment holds the format of each pair.
+    const GlsEnv *env = CheckGlsEnv();
+    ASSERT_NE(env->dtfmt[0][2], nullptr);
+    EXPECT_STREQ(env->dtfmt[0][2], "%02d/%02m/%04Y");
+    EXPECT_STREQ(env->dtfmt[3][5], "%02H:%02M:%02S");
+}
+
+TEST(DtSettings, UseDtenvOtherValueIsOff)
+{
+    clear_settings();
+    setenv("USE_DTENV", "yes", 1);
+    setenv("DBTIME", "%d/%m/%Y", 1);
+    dt_value v;
+    v.dt_qual = DT_YEAR_TO_DAY;
+    ASSERT_EQ(dtcvasc("2005-03-07", &v), 0);
+    EXPECT_EQ(dtcvasc("07/03/2005", &v), -1262);
+}
+
+TEST(DtSettings, NoTableWithoutDbtimeOrGlDatetime)
+{
+    clear_settings();
+    ASSERT_EQ(chkglsinit(), 0);
+    const GlsEnv *env = CheckGlsEnv();
+    for (const auto &row : env->dtfmt)
+        for (const char *format : row)
+            EXPECT_EQ(format, nullptr);
+}
+
+// ---- DBTODAY ---------------------------------------------------------------------------------
+
+TEST(DtDbtoday, TheCurrentTimeRunsOnFromIt)
+{
+    clear_settings();
+    setenv("DBTODAY", "1999-06-30 12:00:00", 1);
+    decvalue now;
+    ASSERT_EQ(rdtcurrent(&now), DT_YEAR_TO_FRAC5);
+    char out[DT_TEXT_SIZE];
+    ASSERT_EQ(rdtimestr(&now, DT_YEAR_TO_FRAC5, out), 0);
+    EXPECT_EQ(std::string(out).substr(0, 16), "1999-06-30 12:00");
+    dt_value d;
+    d.dt_qual = DT_YEAR_TO_DAY;
+    ASSERT_EQ(dtcurrent(&d), 0);
+    EXPECT_EQ(dttoasc_text(d), "1999-06-30");
+    int32_t today;
+    rtoday(&today);
+    int16_t mdy[3];
+    ASSERT_EQ(rjulmdy(today, mdy), 0);
+    EXPECT_EQ(mdy[2], 1999);
+    EXPECT_EQ(mdy[0], 6);
+    EXPECT_EQ(mdy[1], 30);
+    // The locale library's today, and so the century of two-digit years.
+    gl_ext_date ext{};
+    ASSERT_EQ(cl_ext_currdate(&ext), 0);
+    EXPECT_EQ(ext.year, 1999);
+    EXPECT_EQ(year_of_two_digit("99-01-01"), "1999-01-01");
+    EXPECT_EQ(year_of_two_digit("05-01-01"), "1905-01-01");
+}
+
+TEST(DtDbtoday, UnparsableIsTheClock)
+{
+    clear_settings();
+    setenv("DBTODAY", "1999-06-31 12:00:00", 1);
+    int32_t today;
+    rtoday(&today);
+    int16_t mdy[3];
+    ASSERT_EQ(rjulmdy(today, mdy), 0);
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    EXPECT_EQ(mdy[2], tm.tm_year + 1900);
+    EXPECT_EQ(CheckGenInit()->gt_dbtoday_state, GENTCB_DBTODAY_INVALID);
+}
+
+// ---- allocation failures ---------------------------------------------------------------------
+
+TEST(DtAllocation, EveryAllocationOfTheFormatPathsFailsCleanly)
+{
+    clear_settings();
+    setenv("DBTIME", "%d/%m/%Y %H:%M:%S", 1);
+    const dt_value v = dt_of("2005-03-07 14:05:09", kYearToSecond);
+    ASSERT_EQ(fmt_dt(v, nullptr), "07/03/2005 14:05:09");
+    for (long n = 0; n < 40; ++n) {
+        trwtest::start_counting_live_blocks();
+        trwtest::fail_allocation_after(n);
+        char out[64] = "unchanged";
+        const int st = dttofmtasc(&v, out, sizeof out, nullptr);
+        dt_value p;
+        p.dt_qual = kYearToSecond;
+        const int pst = dtcvfmtasc("07/03/2005 14:05:09", "%d/%m/%Y %H:%M:%S", &p);
+        char *q = qualtofmt(DT_YEAR_TO_DAY, nullptr);
+        inv_value iv = inv_of("1 02", iq(2, 4, 6));
+        char iout[32];
+        const int ist = intofmtasc(&iv, iout, sizeof iout, "%d %H");
+        const bool failed = trwtest::allocation_failed();
+        trwtest::allow_allocations();
+        if (st == 0) {
+            EXPECT_STREQ(out, "07/03/2005 14:05:09");
+        } else {
+            EXPECT_EQ(st, -1211);
+        }
+        EXPECT_TRUE(pst == 0 || pst == -1211) << pst;
+        if (q != nullptr) {
+            EXPECT_STREQ(q, "%02d/%02m/%04Y");
+        } else {
+            EXPECT_EQ(get_toerrno(), -1211);
+        }
+        std::free(q);
+        EXPECT_TRUE(ist == 0 || ist == -1211);
+        if (ist == 0) {
+            EXPECT_STREQ(iout, "01 02");
+        }
+        EXPECT_EQ(trwtest::live_blocks(), 0) << "a format copy leaked at " << n;
+        if (!failed)
+            break;
+    }
+}
+
+bool display_table_complete()
+{
+    const GlsEnv *env = CheckGlsEnv();
+    for (int start = 0; start <= 12; start += 2)
+        for (int end = 0; end <= 15; ++end) {
+            if (_chk_qual(0, TU_DTENCODE(start, end)) != 0)
+                continue;
+            const int si = start <= 10 ? start / 2 : 6, ei = end <= 10 ? end / 2 : end - 5;
+            if (env->dtfmt[si][ei] == nullptr)
+                return false;
+        }
+    return true;
+}
+
+TEST(DtAllocation, DisplayFormatTableWithoutMemory)
+{
+    clear_settings();
+    setenv("GL_DATETIME", "%d/%m/%Y %H:%M:%S", 1);
+    for (long n = 0; n < 2000; ++n) {
+        freegls();
+        trwtest::fail_allocation_after(n);
+        const int st = chkglsinit();
+        const bool failed = trwtest::allocation_failed();
+        trwtest::allow_allocations();
+        if (st == 0) {
+            EXPECT_TRUE(display_table_complete()) << "half a table reported as success at " << n;
+        }
+        if (!failed)
+            break;
+    }
+    freegls();
+    ASSERT_EQ(chkglsinit(), 0);
+    EXPECT_TRUE(display_table_complete());
+    EXPECT_STREQ(CheckGlsEnv()->dtfmt[0][5], "%02d/%02m/%04Y %02H:%02M:%02S");
 }
 
 } // namespace
