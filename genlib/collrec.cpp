@@ -157,7 +157,7 @@ int64_t encoded_size(const trw_collection *c)
     const int kind = kind_of(c);
     if (kind < 0)
         return TRW_COLL_ENOTYPE;
-    if (kind == TRW_SQL_ROW && c->cl_cardinality != row_fields(type_of(c)))
+    if (kind == TRW_SQL_ROW && c->cl_cardinality != 0 && c->cl_cardinality != row_fields(type_of(c)))
         return TRW_COLL_EROWCOUNT;
     int64_t sum = 0;
     const int rc = walk(c, [&](int, const char *, int len) { sum += len; });
