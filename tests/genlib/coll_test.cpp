@@ -596,3 +596,36 @@ TEST(CollRules, CopyAndNestedValues)
     trw_coll_free(&copy);
     trw_coll_free(&n);
 }
+
+TEST(CollStored, EveryFixedAndVariableElementType)
+{
+    struct T {
+        int type;
+        int length;
+        int size; // stored size, -1 variable
+    };
+    const T types[] = {{TRW_SQL_CHAR, 4, 4},      {TRW_SQL_SMALLINT, 2, 2},   {TRW_SQL_INTEGER, 4, 4},
+                       {TRW_SQL_FLOAT, 8, 8},     {TRW_SQL_SMALLFLOAT, 4, 4}, {TRW_SQL_DECIMAL, 0x1004, 9},
+                       {TRW_SQL_SERIAL, 4, 4},    {TRW_SQL_DATE, 4, 4},       {TRW_SQL_MONEY, 0x0C02, 7},
+                       {TRW_SQL_DATETIME, 0x0E0A, 8}, {TRW_SQL_INTERVAL, 0x0468, 3}, {TRW_SQL_NCHAR, 3, 3},
+                       {TRW_SQL_INT8, 10, 10},    {TRW_SQL_SERIAL8, 10, 10},  {TRW_SQL_BOOLEAN, 1, 1},
+                       {TRW_SQL_VARCHAR, 9, -1},  {TRW_SQL_NVARCHAR, 9, -1},  {TRW_SQL_LVARCHAR, 100, -1}};
+    for (const T &t : types)
+        for (int longids : {0, 1}) {
+            SCOPED_TRACE(std::string(rtypname(t.type)) + (longids ? " long" : " short"));
+            std::vector<Bytes> elems;
+            for (int i = 0; i < 2; ++i)
+                elems.push_back(Bytes(t.size > 0 ? t.size : 2 + i, static_cast<char>('A' + i)));
+            const Bytes data = encode(elems, t.size > 0);
+            const Bytes form = stored_form(longids ? 128 : 18, {{0, "", TRW_SQL_LIST}, {1, "f", t.type, t.length}}, 0, data);
+            trw_collection c;
+            ASSERT_EQ(ldcollection(form.data(), static_cast<int>(form.size()), &c, longids), 0);
+            int len = 0;
+            ASSERT_EQ(trw_coll_elem_len(&c, 0, &len), 0);
+            EXPECT_EQ(len, t.size);
+            EXPECT_EQ(c.cl_isfixed, t.size > 0);
+            EXPECT_EQ(view(&c), elems);
+            EXPECT_EQ(store(&c, longids), form);
+            trw_coll_free(&c);
+        }
+}
