@@ -131,23 +131,55 @@ int fetch(const trw_collection *c, const ViewState *s, const char **p, int *len)
     return data_elem(c, s->d - 1, p, len) ? 0 : TRW_COLL_ECORRUPT;
 }
 
+
 namespace {
 
-// Calls f(pos, p, len) for every element of the merged view.
-template <typename F> int walk(const trw_collection *c, F f)
+// Start offset of data element idx (variable size).
+int64_t data_start(const trw_collection *c, int idx)
 {
-    ViewState s;
-    for (int pos = 1; pos <= c->cl_cardinality; ++pos) {
-        const char *p;
-        int len;
-        int rc = seek(c, &s, pos);
-        if (rc == 0)
-            rc = fetch(c, &s, &p, &len);
-        if (rc != 0)
-            return rc == TRW_COLL_NOTFOUND ? TRW_COLL_ECORRUPT : rc;
-        f(pos, p, len);
+    return static_cast<int32_t>(ld4(c->cl_data + c->cl_datalen - 4 * (static_cast<int64_t>(idx) + 1)));
+}
+
+// The merged view as runs of untouched data elements (on_run(first, count))
+// and elements of entries (on_elem(p, len)), in order: 0 or -9986.
+template <typename R, typename E> int for_each_run(const trw_collection *c, R on_run, E on_elem)
+{
+    int64_t pos = 0, d = 0;
+    for (const trw_coll_change *n = c->cl_log;; n = n->ch_next) {
+        int64_t run = n != nullptr ? n->ch_rownum - 1 - pos : c->cl_ndata - d;
+        if (run < 0)
+            run = 0;
+        if (run > c->cl_ndata - d)
+            return TRW_COLL_ECORRUPT;
+        if (run > 0)
+            on_run(static_cast<int>(d), static_cast<int>(run));
+        pos += run;
+        d += run;
+        if (n == nullptr)
+            break;
+        if (n->ch_modtype != CHANGELOG_DELETE) {
+            on_elem(n->ch_newrow, n->ch_newrowlen);
+            ++pos;
+        }
+        if ((n->ch_modtype == CHANGELOG_DELETE || (n->ch_flag & CHANGELOG_WITH_DATA)) && ++d > c->cl_ndata)
+            return TRW_COLL_ECORRUPT;
     }
-    return 0;
+    return pos == c->cl_cardinality ? 0 : TRW_COLL_ECORRUPT;
+}
+
+// Bytes of data elements [first, first + count).
+int64_t run_bytes(const trw_collection *c, int first, int count)
+{
+    if (c->cl_isfixed)
+        return static_cast<int64_t>(count) * c->cl_elsize;
+    const int last = first + count;
+    const int64_t end = last < c->cl_ndata ? data_start(c, last) : c->cl_datalen - 4 * (int64_t{c->cl_ndata} + 1);
+    return end - data_start(c, first);
+}
+
+const char *run_ptr(const trw_collection *c, int first)
+{
+    return c->cl_data + (c->cl_isfixed ? static_cast<int64_t>(first) * c->cl_elsize : data_start(c, first));
 }
 
 } // namespace
@@ -157,10 +189,11 @@ int64_t encoded_size(const trw_collection *c)
     const int kind = kind_of(c);
     if (kind < 0)
         return TRW_COLL_ENOTYPE;
-    if (kind == TRW_SQL_ROW && c->cl_cardinality != row_fields(type_of(c)))
+    if (kind == TRW_SQL_ROW && c->cl_cardinality != 0 && c->cl_cardinality != row_fields(type_of(c)))
         return TRW_COLL_EROWCOUNT;
     int64_t sum = 0;
-    const int rc = walk(c, [&](int, const char *, int len) { sum += len; });
+    const int rc = for_each_run(
+        c, [&](int first, int count) { sum += run_bytes(c, first, count); }, [&](const char *, int len) { sum += len; });
     if (rc != 0)
         return rc;
     if (c->cl_cardinality == 0)
@@ -171,17 +204,31 @@ int64_t encoded_size(const trw_collection *c)
 int encode(const trw_collection *c, char *out)
 {
     int64_t at = 0;
+    int64_t pos = 0;
     const int64_t size = encoded_size(c);
     if (size < 0)
         return static_cast<int>(size);
-    const int rc = walk(c, [&](int pos, const char *p, int len) {
-        if (!c->cl_isfixed)
-            st4(static_cast<uint32_t>(at), out + size - 4 * static_cast<int64_t>(pos));
-        if (len > 0)
-            std::memcpy(out + at, p, len);
-        at += len;
-    });
-    if (rc == 0 && !c->cl_isfixed && c->cl_cardinality > 0)
+    const bool fixed = c->cl_isfixed != 0;
+    const int rc = for_each_run(
+        c,
+        [&](int first, int count) {
+            const int64_t bytes = run_bytes(c, first, count);
+            std::memcpy(out + at, run_ptr(c, first), bytes);
+            if (!fixed) {
+                const int64_t shift = at - data_start(c, first);
+                for (int i = 0; i < count; ++i)
+                    st4(static_cast<uint32_t>(data_start(c, first + i) + shift), out + size - 4 * (++pos));
+            }
+            at += bytes;
+        },
+        [&](const char *p, int len) {
+            if (!fixed)
+                st4(static_cast<uint32_t>(at), out + size - 4 * (++pos));
+            if (len > 0)
+                std::memcpy(out + at, p, len);
+            at += len;
+        });
+    if (rc == 0 && !fixed && c->cl_cardinality > 0)
         st4(0xFFFFFFFFu, out + at);
     return rc;
 }
@@ -257,11 +304,15 @@ void debug_entry(const trw_coll_change *e)
 // shift.
 void link_entry(trw_collection *c, trw_coll_change *e, int r, int shift)
 {
+    auto before = [r](const trw_coll_change *x) {
+        return x->ch_rownum < r || (x->ch_rownum == r && x->ch_modtype == CHANGELOG_DELETE);
+    };
     trw_coll_change *prev = nullptr;
-    for (trw_coll_change *x = c->cl_log;
-         x != nullptr && (x->ch_rownum < r || (x->ch_rownum == r && x->ch_modtype == CHANGELOG_DELETE));
-         x = x->ch_next)
-        prev = x;
+    if (c->cl_lastlog != nullptr && before(c->cl_lastlog))
+        prev = c->cl_lastlog; // appending: no walk
+    else
+        for (trw_coll_change *x = c->cl_log; x != nullptr && before(x); x = x->ch_next)
+            prev = x;
     e->ch_next = prev != nullptr ? prev->ch_next : c->cl_log;
     (prev != nullptr ? prev->ch_next : c->cl_log) = e;
     if (e->ch_next == nullptr)
@@ -668,6 +719,28 @@ int trw_coll_next(trw_collection *coll, trw_coll_cursor *cursor, char **elem, in
         return TRW_COLL_ECORRUPT;
     if (is_null_coll(coll))
         return TRW_COLL_EISNULL;
+    // The next element in the run of data elements the cursor is in.
+    if (!(cursor->cu_flags & TRW_CURS_DELETED) && cursor->cu_dataidx >= 0 && Trw_Debug == 0 &&
+        cursor->cu_pos < coll->cl_cardinality && (cursor->cu_pos > 0 || cursor->cu_dataidx == 0)) {
+        const trw_coll_change *n = cursor->cu_log != nullptr ? cursor->cu_log->ch_next : coll->cl_log;
+        const int64_t run = n != nullptr ? int64_t{n->ch_rownum} - 1 - cursor->cu_pos
+                                         : int64_t{coll->cl_ndata} - cursor->cu_dataidx;
+        const char *p = coll->cl_data + static_cast<int64_t>(cursor->cu_dataidx) * coll->cl_elsize;
+        int n_len = coll->cl_elsize;
+        if (run > 0 && (coll->cl_isfixed ? cursor->cu_dataidx < coll->cl_ndata
+                                         : data_elem(coll, cursor->cu_dataidx, &p, &n_len))) {
+            ++cursor->cu_pos;
+            ++cursor->cu_consumed;
+            ++cursor->cu_dataidx;
+            cursor->cu_elem = const_cast<char *>(p);
+            if (*elem == nullptr)
+                *elem = const_cast<char *>(p);
+            else if (n_len > 0)
+                std::memcpy(*elem, p, n_len);
+            *len = n_len;
+            return 0;
+        }
+    }
     int target = cursor->cu_pos + 1;
     if (cursor->cu_flags & TRW_CURS_DELETED) {
         target = cursor->cu_pos;

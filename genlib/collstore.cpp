@@ -29,6 +29,7 @@ using namespace coll;
 
 namespace {
 
+constexpr int kMaxDepth = 32; // deepest nesting of a loaded type
 constexpr uint32_t kNotStored = COLL_ISNULL | COLL_HASHVALID | COLL_TYPEOWNED | COLL_DATAOWNED;
 
 int width(int longids) { return longids ? TRW_COLL_NAMELEN : TRW_COLL_SHORTNAME; }
@@ -232,6 +233,16 @@ int ldcollection(const char *stored, int length, trw_collection *coll, int longi
     t->td_count = static_cast<int16_t>(n);
     for (int i = 0; i < n; ++i)
         read_entry(&in, &t->td_entries[i], w);
+    // Entry 0 at level 0, the others below it, each at most one level
+    // deeper than the entry before.
+    for (int i = 0; i < n; ++i) {
+        const int level = t->td_entries[i].level_no;
+        const int before = i > 0 ? t->td_entries[i - 1].level_no : -1;
+        if ((i == 0 ? level != 0 : level < 1) || level > before + 1 || level > kMaxDepth) {
+            free_type(t);
+            return TRW_COLL_ECORRUPT;
+        }
+    }
     const int32_t handle = static_cast<int32_t>(in.u4());
     in.u4(); // the stored length: the data runs to the end of the form
     const uint32_t flags = in.u4();

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 
 #include "genlib/coll_support.h"
@@ -432,6 +433,53 @@ void run_sequences(int sequences, int steps, bool failing)
 
 } // namespace
 
-TEST(CollModel, RandomSequencesMatchTheModel) { run_sequences(250, 60, false); }
+TEST(CollModel, RandomSequencesMatchTheModel) { run_sequences(150, 60, false); }
 
-TEST(CollModel, SequencesUnderAllocationFailure) { run_sequences(120, 60, true); }
+TEST(CollModel, SequencesUnderAllocationFailure) { run_sequences(80, 60, true); }
+
+TEST(CollModel, LoadingAndCopyingUnderAllocationFailure)
+{
+    Type t;
+    t.add(TRW_SQL_LIST, 0).add(TRW_SQL_SET, 1).add(TRW_SQL_INTEGER, 2);
+    const Bytes data = encode({nested(encode({be4(1), be4(2)}, true), 3), nested("", 0)}, false);
+    trw_collection src;
+    Bytes buf = data;
+    ASSERT_EQ(trw_coll_init(&src, t.get(), 1, buf.data(), static_cast<int>(buf.size())), 0);
+    ASSERT_EQ(trw_coll_insert(&src, data.data(), 16 + 8, 0), 0);
+    const std::vector<Bytes> expected = view(&src);
+    Bytes stored(trw_coll_stored_size(&src, 1), '\0');
+    ASSERT_EQ(stcollection(&src, stored.data(), static_cast<int>(stored.size()), 1), 0);
+    bool loaded = false, copied = false;
+    for (long k = 0; !(loaded && copied); ++k) {
+        ASSERT_LT(k, 20);
+        trwtest::start_counting_live_blocks();
+        trw_collection c;
+        trwtest::fail_allocation_after(k);
+        int rc = ldcollection(stored.data(), static_cast<int>(stored.size()), &c, 1);
+        trwtest::allow_allocations();
+        if (rc == 0) {
+            loaded = true;
+            EXPECT_EQ(view(&c), expected);
+            trw_coll_free(&c);
+        } else {
+            EXPECT_EQ(rc, TRW_COLL_ELOADMEM);
+        }
+        EXPECT_EQ(trwtest::live_blocks(), 0) << k;
+        trw_collection d;
+        std::memset(&d, 0x5a, sizeof d);
+        trwtest::fail_allocation_after(k);
+        rc = trw_coll_copy(&src, &d);
+        trwtest::allow_allocations();
+        if (rc == 0) {
+            copied = true;
+            EXPECT_EQ(view(&d), expected);
+            trw_coll_free(&d);
+        } else {
+            EXPECT_EQ(rc, TRW_COLL_ENOMEM);
+            EXPECT_EQ(reinterpret_cast<unsigned char *>(&d)[0], 0x5a); // untouched
+        }
+        EXPECT_EQ(view(&src), expected);
+        EXPECT_EQ(trwtest::live_blocks(), 0) << k;
+    }
+    trw_coll_free(&src);
+}

@@ -300,12 +300,12 @@ TEST(CollHash, ChangesInvalidateAndFlattenedHashAgrees)
     ASSERT_EQ(trw_coll_open(&k.c, &cu), 0);
     char *p = nullptr;
     int len;
-    ASSERT_EQ(trw_coll_next(&k.c, &cu, &p, &len), 0);
+    ASSERT_EQ(trw_coll_next(&k.c, &cu, &(p = nullptr), &len), 0);
     ASSERT_EQ(trw_coll_update(&k.c, &cu, "zz", 2), 0);
     EXPECT_FALSE(k.c.cl_flags & COLL_HASHVALID);
     trw_coll_hash(&k.c);
     EXPECT_EQ(k.c.cl_hashvalue, pjw211("zz") ^ pjw211("bb") ^ pjw211("ccc"));
-    ASSERT_EQ(trw_coll_next(&k.c, &cu, &p, &len), 0);
+    ASSERT_EQ(trw_coll_next(&k.c, &cu, &(p = nullptr), &len), 0);
     ASSERT_EQ(trw_coll_delete(&k.c, &cu, 0), 0);
     EXPECT_FALSE(k.c.cl_flags & COLL_HASHVALID);
     ASSERT_EQ(trw_coll_update_pos(&k.c, 2, "q", 1), 0);
@@ -517,7 +517,7 @@ TEST(CollRules, EdgeCasesAndErrors)
     EXPECT_EQ(trw_coll_delete(&l.c, &a, 0), TRW_COLL_EDELETED);
     char *p = nullptr;
     int len = 0;
-    ASSERT_EQ(trw_coll_next(&l.c, &a, &p, &len), 0);
+    ASSERT_EQ(trw_coll_next(&l.c, &a, &(p = nullptr), &len), 0);
     EXPECT_EQ(Bytes(p, len), "three");
     EXPECT_EQ(trw_coll_free(&l.c), TRW_COLL_ECURSORS);
     ASSERT_EQ(trw_coll_tuple(&l.c), 0);
@@ -527,10 +527,10 @@ TEST(CollRules, EdgeCasesAndErrors)
     ASSERT_EQ(trw_coll_pos(&l.c, &a, 2), 0);
     ASSERT_EQ(trw_coll_delete(&l.c, &a, TRW_COLL_DELETE_ALL), 0);
     EXPECT_EQ(b.cu_pos, 0);
-    EXPECT_EQ(trw_coll_next(&l.c, &b, &p, &len), TRW_COLL_NOTFOUND);
+    EXPECT_EQ(trw_coll_next(&l.c, &b, &(p = nullptr), &len), TRW_COLL_NOTFOUND);
     // ... and is refused while another cursor stands before the first element.
     ASSERT_EQ(trw_coll_insert(&l.c, "q", 1, 0), 0);
-    ASSERT_EQ(trw_coll_next(&l.c, &a, &p, &len), 0);
+    ASSERT_EQ(trw_coll_next(&l.c, &a, &(p = nullptr), &len), 0);
     EXPECT_EQ(trw_coll_delete(&l.c, &a, TRW_COLL_DELETE_ALL), TRW_COLL_EDELBUSY);
     // Streams move one element at a time.
     trw_coll_cursor st;
@@ -547,7 +547,7 @@ TEST(CollRules, EdgeCasesAndErrors)
     row.add(TRW_SQL_ROW, 0).add(TRW_SQL_INTEGER, 1, "a");
     Coll r(row, texts({be4(1)}));
     ASSERT_EQ(trw_coll_open(&r.c, &a), 0);
-    ASSERT_EQ(trw_coll_next(&r.c, &a, &p, &len), 0);
+    ASSERT_EQ(trw_coll_next(&r.c, &a, &(p = nullptr), &len), 0);
     EXPECT_EQ(trw_coll_delete(&r.c, &a, 0), TRW_COLL_EROWDELETE);
     ASSERT_EQ(trw_coll_close(&r.c, &a), 0);
     // A nested element of a bad kind.
@@ -579,7 +579,7 @@ TEST(CollRules, CopyAndNestedValues)
     int len = 0;
     trw_coll_cursor cu;
     ASSERT_EQ(trw_coll_open(&outer.c, &cu), 0);
-    ASSERT_EQ(trw_coll_next(&outer.c, &cu, &p, &len), 0);
+    ASSERT_EQ(trw_coll_next(&outer.c, &cu, &(p = nullptr), &len), 0);
     ASSERT_EQ(trw_coll_close(&outer.c, &cu), 0);
     ASSERT_EQ(trw_coll_set_nested_coll(&outer.c, 0, p, len, &n), 0);
     EXPECT_EQ(view(&n), view(&inner.c));
@@ -595,4 +595,37 @@ TEST(CollRules, CopyAndNestedValues)
     EXPECT_EQ(iscoll, 1);
     trw_coll_free(&copy);
     trw_coll_free(&n);
+}
+
+TEST(CollStored, EveryFixedAndVariableElementType)
+{
+    struct T {
+        int type;
+        int length;
+        int size; // stored size, -1 variable
+    };
+    const T types[] = {{TRW_SQL_CHAR, 4, 4},      {TRW_SQL_SMALLINT, 2, 2},   {TRW_SQL_INTEGER, 4, 4},
+                       {TRW_SQL_FLOAT, 8, 8},     {TRW_SQL_SMALLFLOAT, 4, 4}, {TRW_SQL_DECIMAL, 0x1004, 9},
+                       {TRW_SQL_SERIAL, 4, 4},    {TRW_SQL_DATE, 4, 4},       {TRW_SQL_MONEY, 0x0C02, 7},
+                       {TRW_SQL_DATETIME, 0x0E0A, 8}, {TRW_SQL_INTERVAL, 0x0468, 3}, {TRW_SQL_NCHAR, 3, 3},
+                       {TRW_SQL_INT8, 10, 10},    {TRW_SQL_SERIAL8, 10, 10},  {TRW_SQL_BOOLEAN, 1, 1},
+                       {TRW_SQL_VARCHAR, 9, -1},  {TRW_SQL_NVARCHAR, 9, -1},  {TRW_SQL_LVARCHAR, 100, -1}};
+    for (const T &t : types)
+        for (int longids : {0, 1}) {
+            SCOPED_TRACE(std::string(rtypname(t.type)) + (longids ? " long" : " short"));
+            std::vector<Bytes> elems;
+            for (int i = 0; i < 2; ++i)
+                elems.push_back(Bytes(t.size > 0 ? t.size : 2 + i, static_cast<char>('A' + i)));
+            const Bytes data = encode(elems, t.size > 0);
+            const Bytes form = stored_form(longids ? 128 : 18, {{0, "", TRW_SQL_LIST}, {1, "f", t.type, t.length}}, 0, data);
+            trw_collection c;
+            ASSERT_EQ(ldcollection(form.data(), static_cast<int>(form.size()), &c, longids), 0);
+            int len = 0;
+            ASSERT_EQ(trw_coll_elem_len(&c, 0, &len), 0);
+            EXPECT_EQ(len, t.size);
+            EXPECT_EQ(c.cl_isfixed, t.size > 0);
+            EXPECT_EQ(view(&c), elems);
+            EXPECT_EQ(store(&c, longids), form);
+            trw_coll_free(&c);
+        }
 }
