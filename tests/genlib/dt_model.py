@@ -14,6 +14,10 @@ results. Qualifiers are hexadecimal, DATEs and statuses decimal, values
 
 Usage: dt_model.py OUTPUT [CASES_PER_OPERATION] [SEED]
        dt_model.py --months OUTPUT   (the month lengths of years 1 to 9999)
+       dt_model.py --text OUTPUT [VALUES_PER_QUALIFIER] [SEED]
+                     (standard text of every qualifier: "T|kind|qual|value|
+                     text|stored" prints and stores, "P|kind|qual|input|
+                     status|value" parses; kind d DATETIME, i INTERVAL)
 """
 import calendar
 import datetime
@@ -726,9 +730,162 @@ def write_month_lengths(path):
             f.write(''.join('%d ' % calendar.monthrange(y, m)[1] for m in range(1, 13)) + '\n')
 
 
+
+# ---- standard text ----
+
+DELIM = {0: '-', 2: '-', 4: ' ', 6: ':', 8: ':', 10: '.'}
+FIRST_LONG, BAD_DELIM, LEFT_OVER, NO_POINT = -1261, -1262, -1264, -1271
+
+
+def text_pieces(q, fields, interval, negative):
+    """The standard text as (sign and first field, [(delimiter, digits)])."""
+    cs = codes(q)
+    p = precision(q)
+    n = frac_digits(q)
+    rest = []
+    first = ''
+    for i, (c, f) in enumerate(zip(cs, fields)):
+        if c == 'F':
+            piece = ('.', str(f).rjust(n, '0'))
+            if i == 0:
+                first = ('-' if negative else ' ') if interval else ''
+                rest.append(piece)
+                continue
+            rest.append(piece)
+        elif i == 0:
+            if interval:
+                digits = str(f).rjust(p)
+                k = len(digits) - len(digits.lstrip())
+                first = ' ' + digits
+                if negative:
+                    first = first[:k] + '-' + first[k + 1:]
+            else:
+                first = str(f).rjust(p, '0')
+        else:
+            rest.append((DELIM[cs[i - 1]], '%02d' % f))
+    return first, rest
+
+
+def join(first, rest):
+    return first + ''.join(d + v for d, v in rest)
+
+
+def stored_hex(token, nbytes):
+    if token == 'N':
+        return '00' * (nbytes + 1)
+    sign, exponent, pairs = token.split(':')
+    pairs = [int(x) for x in pairs.split(',')] if pairs else []
+    pairs = (pairs + [0] * nbytes)[:nbytes]
+    head = 0x80 | ((int(exponent) + 64) & 0x7F)
+    if sign == '0':
+        head ^= 0xFF
+        n = 0
+        for x in pairs:
+            n = n * 100 + x
+        n = 100**nbytes - n if n else 0
+        pairs = []
+        for _ in range(nbytes):
+            n, x = divmod(n, 100)
+            pairs.append(x)
+        pairs.reverse()
+    return '%02x' % head + ''.join('%02x' % x for x in pairs)
+
+
+def out_of_range(q, fields, interval):
+    """A copy of fields with one later unit (or a DATETIME date) out of
+    range, or None when the qualifier has no such unit."""
+    cs = codes(q)
+    choices = []
+    for i, c in enumerate(cs):
+        if interval and i == 0:
+            continue
+        if c == 2:
+            choices.append((i, 12 if interval else 13))
+            if not interval:
+                choices.append((i, 0))
+        elif c == 4 and not interval:
+            choices.append((i, 0))
+            if 2 in cs:
+                m = fields[cs.index(2)]
+                y = fields[0] if cs[0] == 0 else YEARLESS
+                choices.append((i, month_len(y, m) + 1))
+        elif c == 6:
+            choices.append((i, 24))
+        elif c in (8, 10):
+            choices.append((i, 60))
+    if not choices:
+        return None
+    i, v = random.choice(choices)
+    bad = list(fields)
+    bad[i] = v
+    return bad
+
+
+def text_cases(q, interval, out):
+    kind = 'i' if interval else 'd'
+    fields = rand_inv_fields(q) if interval else rand_dt_fields(q)
+    value = value_of(q, fields)
+    negative = interval and value != 0 and random.random() < 0.5
+    token = dec_token(value, negative)
+    first, rest = text_pieces(q, fields, interval, negative)
+    text = join(first, rest)
+    out.append('T|%s|%x|%s|%s|%s' % (kind, q, token, text, stored_hex(token, len(unpacked(q, fields)))))
+
+    def parse(inp, status, tok):
+        out.append('P|%s|%x|%s|%d|%s' % (kind, q, inp, status, tok))
+
+    parse(text, 0, token)
+    parse(' \t' + text + '  ', 0, token)
+    if rest:
+        short = [(d, v[1:] if d != '.' and v[0] == '0' else v) for d, v in rest]
+        parse(join(first, short), 0, token)
+        blank = [(d + ('  ' if d != '.' else ''), v) for d, v in rest]
+        parse(join(first, blank), 0, token)
+        k = random.randrange(len(rest))
+        wrong = list(rest)
+        wrong[k] = ('/', rest[k][1])
+        fraction_start = codes(q)[0] == 'F'
+        parse(join(first, wrong), NO_POINT if fraction_start else BAD_DELIM, 'N')
+        if not fraction_start:
+            parse(join(first, rest[:-1]), BAD_DELIM, 'N')
+        whole = [i for i, (d, v) in enumerate(rest) if d != '.']
+        if whole:
+            k = random.choice(whole)
+            third = list(rest)
+            third[k] = (rest[k][0], rest[k][1] + '7')
+            parse(join(first, third), BAD_VALUE, 'N')
+    if codes(q)[0] != 'F':
+        p = precision(q)
+        digits = first.strip().lstrip('-')
+        long_first = ('-' if negative else '') + '1' * (p + 1 - len(digits)) + digits
+        parse(join(long_first, rest), FIRST_LONG, 'N')
+    parse(text + ' x', LEFT_OVER, 'N')
+    bad = out_of_range(q, fields, interval)
+    if bad is not None:
+        b_first, b_rest = text_pieces(q, bad, interval, negative)
+        parse(join(b_first, b_rest), BAD_VALUE, 'N')
+
+
+def write_text_cases(path, per_qualifier, seed):
+    random.seed(seed)
+    lines = []
+    for q in DT_QUALS:
+        for _ in range(per_qualifier):
+            text_cases(q, False, lines)
+    for q in INV_QUALS:
+        for _ in range(per_qualifier):
+            text_cases(q, True, lines)
+    with open(path, 'w') as f:
+        f.write('\n'.join(lines))
+        f.write('\n')
+
 def main():
     if sys.argv[1] == '--months':
         write_month_lengths(sys.argv[2])
+        return
+    if sys.argv[1] == '--text':
+        write_text_cases(sys.argv[2], int(sys.argv[3]) if len(sys.argv) > 3 else 10,
+                         int(sys.argv[4]) if len(sys.argv) > 4 else 17)
         return
     path = sys.argv[1]
     cases = int(sys.argv[2]) if len(sys.argv) > 2 else 20000
