@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "glcommon.h"
+#include "gltext.h"
 
 // A node. flags[b] says what byte b means here (gl_multi.h). For bytes
 // flagged GL_MULTI_CONTINUE, children[offsets[b]] is the next node. data
@@ -412,11 +413,39 @@ bool mark_every_root_byte(gl_multi *t)
 
 // ---- text encoding: reader ----
 
-struct Reader {
+// Where a reader takes its tokens: a stream through the hooks with the
+// caller's element reader, or text in memory with 16-bit elements. The text
+// source also notes the largest value a character of the table has.
+struct StreamSource {
     FILE *stream;
-    gl_multi *table;
     gl_multi_elem_reader read_element;
+    static constexpr bool kNotesValues = false;
+    bool dec(long *v) { return _gl_fscan_dec(stream, v) == 0; }
+    bool hex(int digits, unsigned long *v) { return _gl_fscan_hex(stream, digits, v) == 0; }
+    bool element(unsigned char *slot, int size) { return read_element(stream, slot, size) == 0; }
+};
+
+struct TextSource {
+    gls::Text &text;
+    static constexpr bool kNotesValues = true;
+    bool dec(long *v) { return gls::scan_dec(text, v); }
+    bool hex(int digits, unsigned long *v) { return gls::scan_hex(text, digits, v); }
+    bool element(unsigned char *slot, int size)
+    {
+        unsigned long v;
+        if (size != static_cast<int>(sizeof(uint16_t)) || !gls::scan_hex(text, 4, &v))
+            return false;
+        auto value = static_cast<uint16_t>(v);
+        std::memcpy(slot, &value, sizeof value);
+        return true;
+    }
+};
+
+template <class Source> struct Reader {
+    Source in;
+    gl_multi *table;
     int error = 0;
+    unsigned highest = 0; // largest value of a character seen (text source)
 
     bool fail(int number)
     {
@@ -425,8 +454,8 @@ struct Reader {
         return false;
     }
 
-    bool dec(long *v) { return _gl_fscan_dec(stream, v) == 0 || fail(GL_EFORMAT); }
-    bool hex(int digits, unsigned long *v) { return _gl_fscan_hex(stream, digits, v) == 0 || fail(GL_EFORMAT); }
+    bool dec(long *v) { return in.dec(v) || fail(GL_EFORMAT); }
+    bool hex(int digits, unsigned long *v) { return in.hex(digits, v) || fail(GL_EFORMAT); }
     bool boolean(int *v)
     {
         long n;
@@ -498,13 +527,35 @@ struct Reader {
         }
         bool ok = array(data, table->stride_shift, reinterpret_cast<unsigned char *>(scratch.get()),
                         [this](unsigned char *slot) {
-                            return read_element(stream, slot, table->element_size) == 0 || fail(GL_EFORMAT);
+                            return in.element(slot, table->element_size) || fail(GL_EFORMAT);
                         });
         if (!ok) {
             _gl_ext_free(data);
             return nullptr;
         }
         return data;
+    }
+
+    // The values of the characters that end in node n (16-bit elements).
+    void note_values(const gl_multi_node *n)
+    {
+        if constexpr (Source::kNotesValues) {
+            if (n->flags == nullptr)
+                return;
+            uint16_t v;
+            if (n->data == nullptr) {
+                if (std::memchr(n->flags, GL_MULTI_END, kBytes) != nullptr) {
+                    std::memcpy(&v, table->default_element, sizeof v);
+                    highest = v > highest ? v : highest;
+                }
+                return;
+            }
+            for (int b = 0; b < kBytes; ++b)
+                if (n->flags[b] == GL_MULTI_END) {
+                    std::memcpy(&v, entry_at(n->data, b, table->stride_shift), sizeof v);
+                    highest = v > highest ? v : highest;
+                }
+        }
     }
 
     // Children of a node whose arrays are in place, in increasing byte order.
@@ -540,6 +591,7 @@ struct Reader {
             return false;
         if (has_data && (n->data = data_array()) == nullptr)
             return false;
+        note_values(n);
         return children(n, depth, &Reader::plain_node);
     }
 
@@ -584,6 +636,7 @@ struct Reader {
             n->data = table->data_list.arrays[di];
             n->data_index = di;
         }
+        note_values(n);
         return children(n, depth, &Reader::compressed_node);
     }
 
@@ -622,7 +675,7 @@ struct Reader {
             return fail(GL_ETOODEEP);
         if (max_length < 0 || min_length < 0 || min_length > GL_MULTI_MAX_KEY || flags < 0)
             return fail(GL_EFORMAT);
-        if (read_element(stream, table->default_element, table->element_size) != 0)
+        if (!in.element(table->default_element, table->element_size))
             return fail(GL_EFORMAT);
         table->max_length = static_cast<int>(max_length);
         table->min_length = static_cast<int>(min_length);
@@ -910,29 +963,28 @@ extern "C" int _gl_fprintf_multi(FILE *stream, gl_multi *table, gl_multi_elem_wr
     return w.ok ? 0 : -1;
 }
 
-extern "C" int _gl_fscanf_multi(FILE *stream, gl_multi *table, int max_depth, gl_multi_elem_reader reader)
+namespace {
+
+// Reads a table from a source into an empty table. A failed read gives the
+// table back empty, with the default it had. 0 or an error number.
+template <class Source> bool read_table(Source in, gl_multi *table, int max_depth, unsigned *highest)
 {
-    if (table == nullptr)
-        return -1;
-    if (stream == nullptr || reader == nullptr || !table_is_empty(table)) {
-        table->error = GL_EINVAL;
-        return -1;
-    }
-    // A failed read gives the table back empty, with the default it had.
     std::size_t stride = std::size_t{1} << table->stride_shift;
     gls::HookBuffer saved_default(stride);
     if (!saved_default) {
         table->error = GL_ENOMEM;
-        return -1;
+        return false;
     }
     std::memcpy(saved_default.get(), table->default_element, stride);
-    Reader r{stream, table, reader};
+    Reader<Source> r{in, table};
     bool ok = r.header(max_depth);
     if (ok)
         ok = (table->flags & GL_MULTI_COMPRESSED) != 0 ? r.compressed_tree() : r.plain_node(table->root, 1);
     if (ok) {
+        if (highest != nullptr)
+            *highest = r.highest;
         table->error = 0;
-        return 0;
+        return true;
     }
     table->error = r.error;
     table->max_length = 0;
@@ -941,7 +993,33 @@ extern "C" int _gl_fscanf_multi(FILE *stream, gl_multi *table, int max_depth, gl
     std::memcpy(table->default_element, saved_default.get(), stride);
     if (!reset_table(table))
         table->error = GL_ENOMEM;
-    return -1;
+    return false;
+}
+
+} // namespace
+
+extern "C" int _gl_fscanf_multi(FILE *stream, gl_multi *table, int max_depth, gl_multi_elem_reader reader)
+{
+    if (table == nullptr)
+        return -1;
+    if (stream == nullptr || reader == nullptr || !table_is_empty(table)) {
+        table->error = GL_EINVAL;
+        return -1;
+    }
+    return read_table(StreamSource{stream, reader}, table, max_depth, nullptr) ? 0 : -1;
+}
+
+int gls::scan_multi_u16(Text &text, gl_multi *table, int max_depth, unsigned *highest)
+{
+    if (table == nullptr)
+        return GL_EINVAL;
+    if (table->element_size != static_cast<int>(sizeof(uint16_t)) || !table_is_empty(table)) {
+        table->error = GL_EINVAL;
+        return GL_EINVAL;
+    }
+    if (read_table(TextSource{text}, table, max_depth, highest))
+        return 0;
+    return table->error != 0 ? table->error : GL_EFORMAT;
 }
 
 extern "C" int _gl_multi_max_length(const gl_multi *table) { return table != nullptr ? table->max_length : 0; }
