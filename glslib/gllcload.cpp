@@ -159,7 +159,7 @@ int read_grouping(Text &f, int *count, int sizes[15])
 
 // ---- Tries ----------------------------------------------------------------------
 
-// A trie of 16-bit values; *highest: the largest value of a character.
+// A trie of 16-bit values; *highest: no character has a larger value.
 int read_trie(Text &f, gl_multi **out, unsigned *highest)
 {
     *out = _gl_create_multi(sizeof(uint16_t), 0, nullptr);
@@ -182,6 +182,15 @@ template <class Visit> bool walk_trie(const gl_multi *t, Visit &&visit)
         return (*static_cast<Visit *>(arg))(bytes, length, v) ? 0 : 1;
     };
     return _gl_foreach_multi(t, trampoline, &visit) == 0;
+}
+
+// True when no character of the trie has a value above limit. The largest
+// element read bounds them all, so only a trie holding a larger element
+// somewhere (in a valid file, never) is walked.
+bool trie_values_within(const gl_multi *t, unsigned highest_read, unsigned limit)
+{
+    return highest_read <= limit ||
+           walk_trie(t, [&](const unsigned char *, int, uint16_t v) { return v <= limit; });
 }
 
 // ---- CTYPE -------------------------------------------------------------------------
@@ -222,7 +231,7 @@ int read_ctype(gl_locale *loc, Text &f)
         loc->case_pairs[i] = {static_cast<int>(up), static_cast<int>(low)};
     }
     loc->case_pair_count = static_cast<int>(pairs);
-    if (highest > static_cast<unsigned>(pairs))
+    if (!trie_values_within(loc->case_trie, highest, static_cast<unsigned>(pairs)))
         return GL_EFORMAT;
     // The rest of the line: the case-conversion factor, 4.0 when empty.
     char rest[64];
@@ -452,7 +461,7 @@ int read_collate_body(gl_locale *loc, Text &f)
         return e;
     if (int e = read_weights(loc, f))
         return e;
-    if (highest > static_cast<unsigned>(rows))
+    if (!trie_values_within(loc->weight_trie, highest, static_cast<unsigned>(rows)))
         return GL_EFORMAT;
     loc->code_ranges = loc->coll_mode != 0;
     // The equivalence classes are built on first use (equivalences below):

@@ -105,9 +105,11 @@ unsigned char *new_data_array(gl_multi *t)
     auto *d = static_cast<unsigned char *>(_gl_ext_malloc(data_bytes(t)));
     if (d == nullptr)
         return nullptr;
-    std::size_t stride = std::size_t{1} << t->stride_shift;
-    for (int b = 0; b < kBytes; ++b)
-        std::memcpy(entry_at(d, b, t->stride_shift), t->default_element, stride);
+    // One entry, then copies that double the filled part.
+    std::size_t stride = std::size_t{1} << t->stride_shift, total = data_bytes(t);
+    std::memcpy(d, t->default_element, stride);
+    for (std::size_t filled = stride; filled < total; filled *= 2)
+        std::memcpy(d + filled, d, filled);
     ++t->data_arrays;
     return d;
 }
@@ -415,11 +417,10 @@ bool mark_every_root_byte(gl_multi *t)
 
 // Where a reader takes its tokens: a stream through the hooks with the
 // caller's element reader, or text in memory with 16-bit elements. The text
-// source also notes the largest value a character of the table has.
+// source also notes the largest element it reads.
 struct StreamSource {
     FILE *stream;
     gl_multi_elem_reader read_element;
-    static constexpr bool kNotesValues = false;
     bool dec(long *v) { return _gl_fscan_dec(stream, v) == 0; }
     bool hex(int digits, unsigned long *v) { return _gl_fscan_hex(stream, digits, v) == 0; }
     bool element(unsigned char *slot, int size) { return read_element(stream, slot, size) == 0; }
@@ -427,7 +428,7 @@ struct StreamSource {
 
 struct TextSource {
     gls::Text &text;
-    static constexpr bool kNotesValues = true;
+    unsigned *highest; // the largest element read
     bool dec(long *v) { return gls::scan_dec(text, v); }
     bool hex(int digits, unsigned long *v) { return gls::scan_hex(text, digits, v); }
     bool element(unsigned char *slot, int size)
@@ -437,6 +438,7 @@ struct TextSource {
             return false;
         auto value = static_cast<uint16_t>(v);
         std::memcpy(slot, &value, sizeof value);
+        *highest = value > *highest ? value : *highest;
         return true;
     }
 };
@@ -445,7 +447,6 @@ template <class Source> struct Reader {
     Source in;
     gl_multi *table;
     int error = 0;
-    unsigned highest = 0; // largest value of a character seen (text source)
 
     bool fail(int number)
     {
@@ -488,9 +489,11 @@ template <class Source> struct Reader {
                 if (!read_entry(slot))
                     return false;
             }
-            for (unsigned long r = 1; r < repeat; ++r)
-                std::memcpy(entry_at(base, static_cast<int>(start + r * length), shift),
-                            entry_at(base, static_cast<int>(start), shift), length * stride);
+            // The copies double what is filled until the run stands repeat times.
+            unsigned char *run = entry_at(base, static_cast<int>(start), shift);
+            const std::size_t total = length * repeat * stride;
+            for (std::size_t filled = length * stride; repeat > 1 && filled < total; filled *= 2)
+                std::memcpy(run + filled, run, filled < total - filled ? filled : total - filled);
         }
     }
 
@@ -518,14 +521,18 @@ template <class Source> struct Reader {
 
     unsigned char *data_array()
     {
+        // Entries of dropped runs land in scratch: on the stack when small.
+        const std::size_t stride = std::size_t{1} << table->stride_shift;
+        unsigned char small[16];
         unsigned char *data = new_data_array(table);
-        gls::HookBuffer scratch(std::size_t{1} << table->stride_shift);
-        if (data == nullptr || !scratch) {
+        gls::HookBuffer large(stride > sizeof small ? stride : 0);
+        if (data == nullptr || (stride > sizeof small && !large)) {
             _gl_ext_free(data);
             fail(GL_ENOMEM);
             return nullptr;
         }
-        bool ok = array(data, table->stride_shift, reinterpret_cast<unsigned char *>(scratch.get()),
+        unsigned char *scratch = stride > sizeof small ? reinterpret_cast<unsigned char *>(large.get()) : small;
+        bool ok = array(data, table->stride_shift, scratch,
                         [this](unsigned char *slot) {
                             return in.element(slot, table->element_size) || fail(GL_EFORMAT);
                         });
@@ -536,32 +543,10 @@ template <class Source> struct Reader {
         return data;
     }
 
-    // The values of the characters that end in node n (16-bit elements).
-    void note_values(const gl_multi_node *n)
+    // Children of a node whose arrays are in place, in increasing byte order;
+    // ones: how many bytes continue (its flag array's count).
+    bool children(gl_multi_node *n, int depth, int ones, bool (Reader::*node_fn)(gl_multi_node *, int))
     {
-        if constexpr (Source::kNotesValues) {
-            if (n->flags == nullptr)
-                return;
-            uint16_t v;
-            if (n->data == nullptr) {
-                if (std::memchr(n->flags, GL_MULTI_END, kBytes) != nullptr) {
-                    std::memcpy(&v, table->default_element, sizeof v);
-                    highest = v > highest ? v : highest;
-                }
-                return;
-            }
-            for (int b = 0; b < kBytes; ++b)
-                if (n->flags[b] == GL_MULTI_END) {
-                    std::memcpy(&v, entry_at(n->data, b, table->stride_shift), sizeof v);
-                    highest = v > highest ? v : highest;
-                }
-        }
-    }
-
-    // Children of a node whose arrays are in place, in increasing byte order.
-    bool children(gl_multi_node *n, int depth, bool (Reader::*node_fn)(gl_multi_node *, int))
-    {
-        int ones = count_continuations(n->flags);
         if (ones == 0)
             return true;
         if (depth >= table->max_length)
@@ -591,8 +576,7 @@ template <class Source> struct Reader {
             return false;
         if (has_data && (n->data = data_array()) == nullptr)
             return false;
-        note_values(n);
-        return children(n, depth, &Reader::plain_node);
+        return children(n, depth, count_continuations(n->flags), &Reader::plain_node);
     }
 
     bool shared_index(const SharedList &list, int *index)
@@ -636,8 +620,7 @@ template <class Source> struct Reader {
             n->data = table->data_list.arrays[di];
             n->data_index = di;
         }
-        note_values(n);
-        return children(n, depth, &Reader::compressed_node);
+        return children(n, depth, has_flags ? table->flag_list.ones[fi] : 0, &Reader::compressed_node);
     }
 
     bool shared_arrays(SharedList &list, long count, unsigned char *(Reader::*read_fn)())
@@ -967,7 +950,7 @@ namespace {
 
 // Reads a table from a source into an empty table. A failed read gives the
 // table back empty, with the default it had. 0 or an error number.
-template <class Source> bool read_table(Source in, gl_multi *table, int max_depth, unsigned *highest)
+template <class Source> bool read_table(Source in, gl_multi *table, int max_depth)
 {
     std::size_t stride = std::size_t{1} << table->stride_shift;
     gls::HookBuffer saved_default(stride);
@@ -981,8 +964,6 @@ template <class Source> bool read_table(Source in, gl_multi *table, int max_dept
     if (ok)
         ok = (table->flags & GL_MULTI_COMPRESSED) != 0 ? r.compressed_tree() : r.plain_node(table->root, 1);
     if (ok) {
-        if (highest != nullptr)
-            *highest = r.highest;
         table->error = 0;
         return true;
     }
@@ -1006,7 +987,7 @@ extern "C" int _gl_fscanf_multi(FILE *stream, gl_multi *table, int max_depth, gl
         table->error = GL_EINVAL;
         return -1;
     }
-    return read_table(StreamSource{stream, reader}, table, max_depth, nullptr) ? 0 : -1;
+    return read_table(StreamSource{stream, reader}, table, max_depth) ? 0 : -1;
 }
 
 int gls::scan_multi_u16(Text &text, gl_multi *table, int max_depth, unsigned *highest)
@@ -1017,7 +998,8 @@ int gls::scan_multi_u16(Text &text, gl_multi *table, int max_depth, unsigned *hi
         table->error = GL_EINVAL;
         return GL_EINVAL;
     }
-    if (read_table(TextSource{text}, table, max_depth, highest))
+    *highest = 0;
+    if (read_table(TextSource{text, highest}, table, max_depth))
         return 0;
     return table->error != 0 ? table->error : GL_EFORMAT;
 }

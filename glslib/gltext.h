@@ -98,8 +98,9 @@ inline bool scan_dec(Text &t, long *value)
 int read_stream(FILE *f, unsigned char **data, std::size_t *size);
 
 // _gl_fscanf_multi of a table of 16-bit elements from text: the same
-// encoding, errors and reset on failure, and *highest set to the largest
-// value any character of the table has (0 for none). 0 or an error number.
+// encoding, errors and reset on failure. *highest is set to the largest
+// element the text gives (the default included): no character of the table
+// has a larger value. 0 or an error number.
 int scan_multi_u16(Text &text, gl_multi *table, int max_depth, unsigned *highest);
 
 } // namespace gls
