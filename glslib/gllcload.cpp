@@ -912,18 +912,18 @@ constexpr int kPiece = 4096;
 
 } // namespace
 
-// The buffer is filled with line ends before fgets writes into it, so the
-// zero fgets ends its piece with is the last zero byte of the window even
-// when the piece holds zero bytes of its own.
+// The window fgets writes into is filled with line ends first, so the zero
+// fgets ends its piece with is the last zero byte of the window even when
+// the piece holds zero bytes of its own.
 int read_stream(FILE *f, unsigned char **data, std::size_t *size)
 {
     unsigned char *buf = nullptr;
-    std::size_t capacity = 0, n = 0;
+    std::size_t capacity = 0, n = 0, filled = 0; // filled: bytes given line ends
     *data = nullptr;
     *size = 0;
     for (;;) {
         if (capacity - n < static_cast<std::size_t>(kPiece)) {
-            std::size_t grown = capacity == 0 ? std::size_t{64} << 10 : capacity * 2;
+            std::size_t grown = capacity == 0 ? std::size_t{16} << 10 : capacity * 2;
             if (grown > kMaxStream + kPiece) {
                 _gl_ext_free(buf);
                 return GL_EFORMAT;
@@ -933,9 +933,13 @@ int read_stream(FILE *f, unsigned char **data, std::size_t *size)
                 _gl_ext_free(buf);
                 return GL_ENOMEM;
             }
-            std::memset(p + capacity, '\n', grown - capacity);
             buf = p;
             capacity = grown;
+        }
+        if (filled < n + kPiece) {
+            std::size_t to = std::min(capacity, n + 16 * static_cast<std::size_t>(kPiece));
+            std::memset(buf + filled, '\n', to - filled);
+            filled = to;
         }
         char *piece = reinterpret_cast<char *>(buf + n);
         if (_gl_ext_fgets(piece, kPiece, f) == nullptr)
