@@ -28,6 +28,16 @@ struct gl_multi_node {
     unsigned char *data;
     int flag_index;
     int data_index;
+    int pooled; // taken from the table's node pool, freed with it
+};
+
+// Nodes a reader creates come from blocks of the table's pool, one
+// allocation for many nodes; the pool is freed with the table.
+constexpr int kPoolNodes = 128;
+struct NodeBlock {
+    NodeBlock *next;
+    int used;
+    gl_multi_node nodes[kPoolNodes];
 };
 
 // A list of distinct arrays of a compressed table; ones[i] counts the
@@ -54,6 +64,7 @@ struct gl_multi {
     int error;
     SharedList flag_list;
     SharedList data_list;
+    NodeBlock *pool;
 };
 
 namespace {
@@ -89,6 +100,32 @@ gl_multi_node *new_node(gl_multi *t)
     n->data_index = -1;
     ++t->node_count;
     return n;
+}
+
+// A node from the pool (a new block when the last is full).
+gl_multi_node *pooled_node(gl_multi *t)
+{
+    if (t->pool == nullptr || t->pool->used == kPoolNodes) {
+        auto *block = hook_calloc<NodeBlock>(1);
+        if (block == nullptr)
+            return nullptr;
+        block->next = t->pool;
+        t->pool = block;
+    }
+    gl_multi_node *n = &t->pool->nodes[t->pool->used++];
+    n->flag_index = -1;
+    n->data_index = -1;
+    n->pooled = 1;
+    ++t->node_count;
+    return n;
+}
+
+void free_pool(gl_multi *t)
+{
+    while (NodeBlock *b = t->pool) {
+        t->pool = b->next;
+        _gl_ext_free(b);
+    }
 }
 
 unsigned char *new_flag_array(gl_multi *t)
@@ -151,7 +188,8 @@ void free_node(gl_multi_node *n)
         _gl_ext_free(n->flags);
     if (n->data_index < 0)
         _gl_ext_free(n->data);
-    _gl_ext_free(n);
+    if (!n->pooled)
+        _gl_ext_free(n);
 }
 
 void free_list(SharedList &list)
@@ -196,6 +234,7 @@ int count_continuations(const unsigned char *flags)
 bool reset_table(gl_multi *t)
 {
     free_node(t->root);
+    free_pool(t);
     free_list(t->flag_list);
     free_list(t->data_list);
     t->node_count = 0;
@@ -556,7 +595,7 @@ template <class Source> struct Reader {
         for (int b = 0; b < kBytes; ++b) {
             if (n->flags[b] != GL_MULTI_CONTINUE)
                 continue;
-            gl_multi_node *child = new_node(table);
+            gl_multi_node *child = pooled_node(table);
             if (child == nullptr)
                 return fail(GL_ENOMEM);
             n->offsets[b] = static_cast<unsigned char>(n->child_count);
@@ -763,6 +802,7 @@ extern "C" void _gl_free_multi(gl_multi *table)
     if (table == nullptr)
         return;
     free_node(table->root);
+    free_pool(table);
     free_list(table->flag_list);
     free_list(table->data_list);
     _gl_ext_free(table->default_element);
