@@ -6,6 +6,7 @@
 #pragma once
 
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -46,24 +47,31 @@ constexpr CharTable make_char_table()
 
 inline constexpr CharTable kChars = make_char_table();
 
-inline void skip_space(Text &t)
+// The scanners walk local pointers: a byte read through t.p could be t.p
+// itself as far as the compiler knows, which would make it reload t.p at
+// every byte.
+inline const unsigned char *past_space(const unsigned char *p, const unsigned char *end)
 {
-    while (t.p < t.end && kChars.space[*t.p])
-        ++t.p;
+    while (p < end && kChars.space[*p])
+        ++p;
+    return p;
 }
 
 // White space, then 1 to max_digits hexadecimal digits. False (nothing but
 // the white space taken) when no digit follows.
 inline bool scan_hex(Text &t, int max_digits, unsigned long *value)
 {
-    skip_space(t);
-    const unsigned char *p = t.p, *stop = t.end - p > max_digits ? p + max_digits : t.end;
+    const unsigned char *p = past_space(t.p, t.end), *start = p;
+    const unsigned char *stop = t.end - p > max_digits ? p + max_digits : t.end;
     unsigned long v = 0;
-    while (p < stop && kChars.hex[*p] < 16)
-        v = v * 16 + kChars.hex[*p++];
-    if (p == t.p)
-        return false;
+    unsigned h;
+    while (p < stop && (h = kChars.hex[*p]) < 16) {
+        v = v * 16 + h;
+        ++p;
+    }
     t.p = p;
+    if (p == start)
+        return false;
     *value = v;
     return true;
 }
@@ -72,20 +80,21 @@ inline bool scan_hex(Text &t, int max_digits, unsigned long *value)
 // follows or the value overflows a long (the digits are taken).
 inline bool scan_dec(Text &t, long *value)
 {
-    skip_space(t);
-    bool negative = t.p < t.end && *t.p == '-';
-    if (t.p < t.end && (*t.p == '-' || *t.p == '+'))
-        ++t.p;
+    const unsigned char *p = past_space(t.p, t.end), *end = t.end;
+    bool negative = p < end && *p == '-';
+    if (p < end && (*p == '-' || *p == '+'))
+        ++p;
+    const unsigned char *digits = p;
     unsigned long v = 0;
-    int digits = 0;
     bool overflow = false;
-    for (; t.p < t.end && *t.p >= '0' && *t.p <= '9'; ++t.p, ++digits) {
+    for (; p < end && *p >= '0' && *p <= '9'; ++p) {
         if (v > (static_cast<unsigned long>(LONG_MAX) - 9) / 10)
             overflow = true;
         else
-            v = v * 10 + static_cast<unsigned long>(*t.p - '0');
+            v = v * 10 + static_cast<unsigned long>(*p - '0');
     }
-    if (digits == 0 || overflow)
+    t.p = p;
+    if (p == digits || overflow)
         return false;
     *value = negative ? -static_cast<long>(v) : static_cast<long>(v);
     return true;
