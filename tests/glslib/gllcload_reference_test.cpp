@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "gl_errno.h"
+#include "gl_ext.h"
 #include "gl_locale.h"
 #include "gl_multi.h"
 #include "glslib/locale_files.h"
@@ -523,6 +524,53 @@ TEST(LocaleReference, ZeroBytesAreCharactersOfTheText)
     std::string plain = s.load_dump(text, &rc, &error);
     EXPECT_EQ(s.load_dump(skipped, &rc, &error), plain);
     EXPECT_EQ(rc, 0);
+}
+
+// The equivalence classes are built on first use. A record sharing another's
+// COLLATE category shares the source's own lists (built for the copy), so
+// freeing both records frees them once; memory running out while building
+// is error 3 with the lists left null, and a later call builds them.
+long successes_left = 1L << 40;
+void *counted_malloc(size_t n) { return --successes_left < 0 ? nullptr : std::malloc(n); }
+void *counted_calloc(size_t n, size_t size) { return --successes_left < 0 ? nullptr : std::calloc(n, size); }
+
+TEST(LocaleReference, EquivalenceClassesAreBuiltOnFirstUseAndShared)
+{
+    Loaded src("en_us/0333.lco", locale_dir().c_str());
+    ASSERT_EQ(src.rc, 0);
+    EXPECT_EQ(src.loc->equiv_classes, nullptr);
+    gl_locale *dst = nullptr;
+    ASSERT_EQ(gl_create_null_locale_4(&dst), 0);
+    ASSERT_EQ(gl_copy_cat(dst, src.loc, GL_LC_COLLATE), 0);
+    ASSERT_NE(src.loc->equiv_classes, nullptr);
+    EXPECT_EQ(dst->equiv_classes, src.loc->equiv_classes);
+    EXPECT_EQ(dst->equiv_bounds, src.loc->equiv_bounds);
+    EXPECT_EQ(gl_lc_equivalences(dst), 0);
+    EXPECT_EQ(dst->equiv_classes, src.loc->equiv_classes);
+    gl_lc_unload(dst);
+
+    Loaded again("en_us/0333.lco", locale_dir().c_str());
+    ASSERT_EQ(again.rc, 0);
+    gl_setextfunc(nullptr, GL_EXT_MALLOC, reinterpret_cast<gl_ext_routine>(counted_malloc));
+    gl_setextfunc(nullptr, GL_EXT_CALLOC, reinterpret_cast<gl_ext_routine>(counted_calloc));
+    successes_left = 3;
+    int rc = gl_lc_equivalences(again.loc);
+    successes_left = 1L << 40;
+    gl_setextfunc(nullptr, GL_EXT_MALLOC, nullptr);
+    gl_setextfunc(nullptr, GL_EXT_CALLOC, nullptr);
+    EXPECT_EQ(rc, -1);
+    EXPECT_EQ(again.loc->error, GL_ENOMEM);
+    EXPECT_EQ(again.loc->equiv_classes, nullptr);
+    EXPECT_EQ(again.loc->equiv_bounds, nullptr);
+    EXPECT_EQ(gl_lc_equivalences(again.loc), 0);
+    ASSERT_NE(again.loc->equiv_classes, nullptr);
+    EXPECT_STREQ(again.loc->equiv_classes[0], src.loc->equiv_classes[0]);
+
+    // A Thai category has none to build.
+    Loaded thai("th_th/e01d.lco", locale_dir().c_str());
+    ASSERT_EQ(thai.rc, 0);
+    EXPECT_EQ(gl_lc_equivalences(thai.loc), 0);
+    EXPECT_EQ(thai.loc->equiv_classes, nullptr);
 }
 
 } // namespace
