@@ -59,6 +59,7 @@ void touch_everything(gl_locale *loc)
     if (loc->time)
         for (int i = 0; i < loc->time->mon_count; ++i)
             sink += static_cast<unsigned char>(loc->time->mon[i][0]);
+    gl_lc_equivalences(loc);
     for (char **p = loc->equiv_classes; p && *p; ++p)
         sink += static_cast<unsigned char>(**p);
     volatile unsigned keep = sink;

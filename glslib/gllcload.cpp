@@ -16,6 +16,7 @@
 #include "gllocale_int.h"
 #include "glcommon.h"
 #include "glcollfast_int.h"
+#include "gltext.h"
 
 namespace gls::lc {
 
@@ -44,30 +45,57 @@ template <class T> T *alloc_zeroed(size_t n)
 
 // ---- Lines and tokens ------------------------------------------------------
 
-using gls::read_line;
+using gls::Text;
+using gls::scan_dec;
+using gls::scan_hex;
+using gls::scan_multi_u16;
 
-bool read_dec(FILE *f, long lo, long hi, long *v)
+// The line of a stream read by gls::read_line (glcommon.h), on text: the
+// characters fgets would give with size bytes, up to a zero byte, the line
+// end dropped; the rest of a longer line skipped. False at the end.
+bool read_line(Text &f, char *buf, int size)
 {
-    return _gl_fscan_dec(f, v) == 0 && *v >= lo && *v <= hi;
+    if (f.at_end())
+        return false;
+    const unsigned char *start = f.p;
+    std::size_t limit = std::min(static_cast<std::size_t>(size - 1), static_cast<std::size_t>(f.end - f.p));
+    const void *nl = std::memchr(start, '\n', limit);
+    f.p += nl != nullptr ? static_cast<const unsigned char *>(nl) - start + 1 : static_cast<std::ptrdiff_t>(limit);
+    std::size_t n = strnlen(reinterpret_cast<const char *>(start), static_cast<std::size_t>(f.p - start));
+    std::memcpy(buf, start, n);
+    buf[n] = '\0';
+    if (n > 0 && buf[n - 1] == '\n') {
+        buf[n - 1] = '\0';
+        return true;
+    }
+    int c;
+    while ((c = f.get()) != EOF && c != '\n') {
+    }
+    return true;
 }
 
-bool read_hex(FILE *f, int digits, unsigned long *v) { return _gl_fscan_hex(f, digits, v) == 0; }
+bool read_dec(Text &f, long lo, long hi, long *v)
+{
+    return scan_dec(f, v) && *v >= lo && *v <= hi;
+}
+
+bool read_hex(Text &f, int digits, unsigned long *v) { return scan_hex(f, digits, v); }
 
 // A word up to white space, at most size-1 characters.
-bool read_word(FILE *f, char *buf, int size)
+bool read_word(Text &f, char *buf, int size)
 {
     int c;
-    while ((c = _gl_ext_getc(f)) != EOF && is_ascii_space(c)) {
+    while ((c = f.get()) != EOF && is_ascii_space(c)) {
     }
     int n = 0;
     while (c != EOF && !is_ascii_space(c)) {
         if (n == size - 1)
             return false;
         buf[n++] = static_cast<char>(c);
-        c = _gl_ext_getc(f);
+        c = f.get();
     }
     if (c != EOF)
-        _gl_ext_ungetc(c, f);
+        f.unget(c);
     buf[n] = '\0';
     return n > 0;
 }
@@ -75,7 +103,7 @@ bool read_word(FILE *f, char *buf, int size)
 // A string: decimal length, then (when positive) one space and that many
 // bytes as hexadecimal pairs. The copy ends in four zero bytes. 0, 8 (another
 // character than the space), 11 (malformed or cut short), 3 (memory).
-int read_string(FILE *f, char **out)
+int read_string(Text &f, char **out)
 {
     long len;
     *out = nullptr;
@@ -85,14 +113,14 @@ int read_string(FILE *f, char **out)
     if (s == nullptr)
         return GL_ENOMEM;
     if (len > 0) {
-        int c = _gl_ext_getc(f);
+        int c = f.get();
         if (c != ' ') {
             _gl_ext_free(s);
             return c == EOF ? GL_EFORMAT : GL_EFILEERR; // a file cut after the length
         }
     }
     for (long i = 0; i < len; ++i) {
-        int hi = hex_value(_gl_ext_getc(f)), lo = hex_value(_gl_ext_getc(f));
+        int hi = hex_value(f.get()), lo = hex_value(f.get());
         if (hi < 0 || lo < 0) {
             _gl_ext_free(s);
             return GL_EFORMAT;
@@ -103,7 +131,7 @@ int read_string(FILE *f, char **out)
     return 0;
 }
 
-int read_strings(FILE *f, char **out, int n)
+int read_strings(Text &f, char **out, int n)
 {
     for (int i = 0; i < n; ++i)
         if (int e = read_string(f, &out[i]))
@@ -112,10 +140,10 @@ int read_strings(FILE *f, char **out, int n)
 }
 
 // A group list: count (at most 15, else error 4) and sizes.
-int read_grouping(FILE *f, int *count, int sizes[15])
+int read_grouping(Text &f, int *count, int sizes[15])
 {
     long n;
-    if (_gl_fscan_dec(f, &n) != 0)
+    if (!scan_dec(f, &n))
         return GL_EFORMAT;
     if (n < 0 || n > 15)
         return GL_ENEGINDEX;
@@ -131,14 +159,13 @@ int read_grouping(FILE *f, int *count, int sizes[15])
 
 // ---- Tries ----------------------------------------------------------------------
 
-int read_trie(FILE *f, gl_multi **out)
+// A trie of 16-bit values; *highest: no character has a larger value.
+int read_trie(Text &f, gl_multi **out, unsigned *highest)
 {
     *out = _gl_create_multi(sizeof(uint16_t), 0, nullptr);
     if (*out == nullptr)
         return GL_ENOMEM;
-    if (_gl_fscanf_multi(f, *out, GL_MULTI_MAX_KEY, _gl_multi_read_u16) != 0)
-        return _gl_multi_err(*out) ? _gl_multi_err(*out) : GL_EFORMAT;
-    return 0;
+    return scan_multi_u16(f, *out, GL_MULTI_MAX_KEY, highest);
 }
 
 struct ProbeContext {
@@ -157,17 +184,21 @@ template <class Visit> bool walk_trie(const gl_multi *t, Visit &&visit)
     return _gl_foreach_multi(t, trampoline, &visit) == 0;
 }
 
-// True when every value of the trie is at most limit.
-bool trie_values_within(const gl_multi *t, unsigned limit)
+// True when no character of the trie has a value above limit. The largest
+// element read bounds them all, so only a trie holding a larger element
+// somewhere (in a valid file, never) is walked.
+bool trie_values_within(const gl_multi *t, unsigned highest_read, unsigned limit)
 {
-    return walk_trie(t, [&](const unsigned char *, int, uint16_t v) { return v <= limit; });
+    return highest_read <= limit ||
+           walk_trie(t, [&](const unsigned char *, int, uint16_t v) { return v <= limit; });
 }
 
 // ---- CTYPE -------------------------------------------------------------------------
 
-int read_ctype(gl_locale *loc, FILE *f)
+int read_ctype(gl_locale *loc, Text &f)
 {
-    if (int e = read_trie(f, &loc->class_trie))
+    unsigned highest = 0;
+    if (int e = read_trie(f, &loc->class_trie, &highest))
         return e;
     long n;
     if (!read_dec(f, 0, kMaxExtraClasses, &n))
@@ -185,7 +216,7 @@ int read_ctype(gl_locale *loc, FILE *f)
             return GL_ENOMEM;
         loc->class_count = static_cast<int>(i + 1);
     }
-    if (int e = read_trie(f, &loc->case_trie))
+    if (int e = read_trie(f, &loc->case_trie, &highest))
         return e;
     long pairs;
     if (!read_dec(f, 0, kMaxCasePairs, &pairs))
@@ -200,12 +231,12 @@ int read_ctype(gl_locale *loc, FILE *f)
         loc->case_pairs[i] = {static_cast<int>(up), static_cast<int>(low)};
     }
     loc->case_pair_count = static_cast<int>(pairs);
-    if (!trie_values_within(loc->case_trie, static_cast<unsigned>(pairs)))
+    if (!trie_values_within(loc->case_trie, highest, static_cast<unsigned>(pairs)))
         return GL_EFORMAT;
     // The rest of the line: the case-conversion factor, 4.0 when empty.
     char rest[64];
     int len = 0, c;
-    while ((c = _gl_ext_getc(f)) != EOF && c != '\n')
+    while ((c = f.get()) != EOF && c != '\n')
         if (len < static_cast<int>(sizeof rest) - 1)
             rest[len++] = static_cast<char>(c);
     rest[len] = '\0';
@@ -220,7 +251,7 @@ int read_ctype(gl_locale *loc, FILE *f)
 
 // ---- COLLATE -------------------------------------------------------------------------
 
-int read_codes(FILE *f, int k, uint32_t **out)
+int read_codes(Text &f, int k, uint32_t **out)
 {
     *out = alloc_zeroed<uint32_t>(k);
     if (*out == nullptr)
@@ -234,7 +265,7 @@ int read_codes(FILE *f, int k, uint32_t **out)
     return 0;
 }
 
-int read_sequences(gl_locale *loc, FILE *f)
+int read_sequences(gl_locale *loc, Text &f)
 {
     for (int i = 0; i < loc->element_count; ++i) {
         unsigned long k, row;
@@ -261,7 +292,7 @@ int read_sequences(gl_locale *loc, FILE *f)
     return 0;
 }
 
-int read_weights(gl_locale *loc, FILE *f)
+int read_weights(gl_locale *loc, Text &f)
 {
     const size_t rows = static_cast<size_t>(loc->highest_row) + 1;
     for (int lv = 0; lv < loc->levels; ++lv)
@@ -349,7 +380,8 @@ int build_equivalences(gl_locale *loc)
     std::vector<EquivMember> members;
     members.reserve(rows);
     walk_trie(loc->weight_trie, [&](const unsigned char *key, int len, uint16_t row) {
-        if (row_key[row] != kNoClass) {
+        // The terminator is no member: it would end the member strings.
+        if (row_key[row] != kNoClass && !(len == 1 && key[0] == 0)) {
             EquivMember m{row_key[row], {}, static_cast<unsigned char>(len)};
             std::memcpy(m.bytes, key, static_cast<size_t>(len));
             members.push_back(m);
@@ -399,12 +431,13 @@ int build_equivalences(gl_locale *loc)
     return 0;
 }
 
-int read_collate_body(gl_locale *loc, FILE *f)
+int read_collate_body(gl_locale *loc, Text &f)
 {
-    if (int e = read_trie(f, &loc->weight_trie))
+    unsigned highest = 0;
+    if (int e = read_trie(f, &loc->weight_trie, &highest))
         return e;
     long mode, rows, levels, elements, expansions, maxw;
-    if (_gl_fscan_dec(f, &mode) != 0 || !read_dec(f, 0, kMaxRows, &rows) ||
+    if (!scan_dec(f, &mode) || !read_dec(f, 0, kMaxRows, &rows) ||
         !read_dec(f, 1, GL_MAX_LEVELS, &levels) || !read_dec(f, 0, kMaxElements, &elements) ||
         !read_dec(f, 0, kMaxExpansions, &expansions) || !read_dec(f, 0, 0xFFFF, &maxw))
         return GL_EFORMAT;
@@ -428,15 +461,15 @@ int read_collate_body(gl_locale *loc, FILE *f)
         return e;
     if (int e = read_weights(loc, f))
         return e;
-    if (!trie_values_within(loc->weight_trie, static_cast<unsigned>(rows)))
+    if (!trie_values_within(loc->weight_trie, highest, static_cast<unsigned>(rows)))
         return GL_EFORMAT;
     loc->code_ranges = loc->coll_mode != 0;
-    if (int e = build_candidates(loc))
-        return e;
-    return loc->coll_mode != 1 ? build_equivalences(loc) : 0;
+    // The equivalence classes are built on first use (equivalences below):
+    // they need nothing but the weights and the trie values checked above.
+    return build_candidates(loc);
 }
 
-int read_collate(gl_locale *loc, FILE *f)
+int read_collate(gl_locale *loc, Text &f)
 {
     char kind[32];
     if (!read_word(f, kind, sizeof kind))
@@ -453,7 +486,7 @@ int read_collate(gl_locale *loc, FILE *f)
 
 // ---- NUMERIC, MONETARY, MESSAGES ----------------------------------------------------
 
-int read_numeric(gl_locale *loc, FILE *f)
+int read_numeric(gl_locale *loc, Text &f)
 {
     gl_lc_numeric *n = loc->numeric = alloc_zeroed<gl_lc_numeric>(1);
     if (n == nullptr)
@@ -469,7 +502,7 @@ int read_numeric(gl_locale *loc, FILE *f)
     return read_string(f, &n->negative_sign);
 }
 
-int read_monetary(gl_locale *loc, FILE *f)
+int read_monetary(gl_locale *loc, Text &f)
 {
     gl_lc_monetary *m = loc->monetary = alloc_zeroed<gl_lc_monetary>(1);
     if (m == nullptr)
@@ -498,7 +531,7 @@ int read_monetary(gl_locale *loc, FILE *f)
     return 0;
 }
 
-int read_messages(gl_locale *loc, FILE *f)
+int read_messages(gl_locale *loc, Text &f)
 {
     loc->messages = alloc_zeroed<gl_lc_messages>(1);
     if (loc->messages == nullptr)
@@ -508,15 +541,15 @@ int read_messages(gl_locale *loc, FILE *f)
 
 // ---- TIME ----------------------------------------------------------------------------
 
-int read_calendar(FILE *f, int *calendar)
+int read_calendar(Text &f, int *calendar)
 {
     static const char *const names[] = {"gregorian", "hebrew", "islamic", "arabic"};
     char word[32];
     bool read = read_word(f, word, sizeof word);
-    int next = _gl_ext_getc(f);
+    int next = f.get();
     if (next == EOF)
         return GL_EFORMAT; // cut inside or right after the calendar name
-    _gl_ext_ungetc(next, f);
+    f.unget(next);
     if (!read)
         return GL_ECALENDAR;
     for (int i = 0; i < 4; ++i)
@@ -530,7 +563,7 @@ int read_calendar(FILE *f, int *calendar)
 // A counted list of strings. A string that cannot be read keeps its own
 // error number: a damaged or cut file is a format error, not memory
 // exhaustion.
-int read_time_list(FILE *f, long lo, long hi, int *count, char ***out)
+int read_time_list(Text &f, long lo, long hi, int *count, char ***out)
 {
     long n;
     if (!read_dec(f, lo, hi, &n))
@@ -541,7 +574,7 @@ int read_time_list(FILE *f, long lo, long hi, int *count, char ***out)
     return read_strings(f, *out, static_cast<int>(n));
 }
 
-int read_time(gl_locale *loc, FILE *f)
+int read_time(gl_locale *loc, Text &f)
 {
     gl_lc_time *t = loc->time = alloc_zeroed<gl_lc_time>(1);
     if (t == nullptr)
@@ -714,7 +747,7 @@ void free_messages(gl_locale *loc)
 
 // ---- Exported to gllocale.cpp -------------------------------------------------------
 
-int read_header(FILE *f, char codeset[21])
+int read_header(Text &f, char codeset[21])
 {
     char line[128];
     if (!read_line(f, line, sizeof line) || std::strcmp(line, "FILE_TYPE=locale_object") != 0)
@@ -738,7 +771,7 @@ int read_header(FILE *f, char codeset[21])
     return 0;
 }
 
-int find_marker(FILE *f, int slot)
+int find_marker(Text &f, int slot)
 {
     char line[128];
     while (read_line(f, line, sizeof line))
@@ -747,9 +780,9 @@ int find_marker(FILE *f, int slot)
     return GL_EFORMAT;
 }
 
-int read_section(gl_locale *loc, FILE *f, int slot)
+int read_section(gl_locale *loc, Text &f, int slot)
 {
-    static int (*const readers[GL_LC_CATEGORIES])(gl_locale *, FILE *) = {
+    static int (*const readers[GL_LC_CATEGORIES])(gl_locale *, Text &) = {
         read_ctype, read_collate, read_numeric, read_monetary, read_time, read_messages};
     static const char *const failures[GL_LC_CATEGORIES] = {
         nullptr, nullptr, "Failed to read numeric information\n", "Failed to read monetary information\n",
@@ -824,6 +857,17 @@ void free_category(gl_locale *loc, int slot)
     std::memset(&loc->names[slot], 0, sizeof loc->names[slot]);
 }
 
+int equivalences(gl_locale *loc)
+{
+    if (loc->equiv_classes != nullptr || loc->borrowed[1] || loc->coll_kind != GL_COLL_AS_SPECIFIED ||
+        loc->coll_mode == 1 || loc->weight_trie == nullptr)
+        return 0;
+    int e = build_equivalences(loc);
+    if (e != 0)
+        free_equivalences(loc);
+    return e;
+}
+
 uint32_t *to_wide(gl_locale *loc, const char *mb, int *error)
 {
     if (loc->class_trie == nullptr) {
@@ -856,3 +900,62 @@ uint32_t *to_wide(gl_locale *loc, const char *mb, int *error)
 }
 
 } // namespace gls::lc
+
+namespace gls {
+
+namespace {
+
+// Locale files are far smaller; a longer stream is no locale file.
+constexpr std::size_t kMaxStream = std::size_t{64} << 20;
+// Bytes asked of one fgets call; lines longer than this come in pieces.
+constexpr int kPiece = 4096;
+
+} // namespace
+
+// The window fgets writes into is filled with line ends first, so the zero
+// fgets ends its piece with is the last zero byte of the window even when
+// the piece holds zero bytes of its own.
+int read_stream(FILE *f, unsigned char **data, std::size_t *size)
+{
+    unsigned char *buf = nullptr;
+    std::size_t capacity = 0, n = 0, filled = 0; // filled: bytes given line ends
+    *data = nullptr;
+    *size = 0;
+    for (;;) {
+        if (capacity - n < static_cast<std::size_t>(kPiece)) {
+            std::size_t grown = capacity == 0 ? std::size_t{16} << 10 : capacity * 2;
+            if (grown > kMaxStream + kPiece) {
+                _gl_ext_free(buf);
+                return GL_EFORMAT;
+            }
+            auto *p = static_cast<unsigned char *>(_gl_ext_realloc(buf, grown));
+            if (p == nullptr) {
+                _gl_ext_free(buf);
+                return GL_ENOMEM;
+            }
+            buf = p;
+            capacity = grown;
+        }
+        if (filled < n + kPiece) {
+            std::size_t to = std::min(capacity, n + 16 * static_cast<std::size_t>(kPiece));
+            std::memset(buf + filled, '\n', to - filled);
+            filled = to;
+        }
+        char *piece = reinterpret_cast<char *>(buf + n);
+        if (_gl_ext_fgets(piece, kPiece, f) == nullptr)
+            break;
+        std::size_t len = std::strlen(piece);
+        if ((len == 0 || piece[len - 1] != '\n') && len != static_cast<std::size_t>(kPiece - 1)) {
+            // A zero byte inside the piece, or the last line without its end.
+            len = kPiece - 1;
+            while (len > 0 && piece[len] != '\0')
+                --len;
+        }
+        n += len;
+    }
+    *data = buf;
+    *size = n;
+    return 0;
+}
+
+} // namespace gls

@@ -580,42 +580,60 @@ void offer_to_service(gl_locale *loc, int slot, const char *file)
 // markers follow each other in file order, so a load of every category from
 // one file reads it once instead of scanning it from the top for each.
 struct OpenFile {
-    FILE *f = nullptr;
+    unsigned char *data = nullptr; // the file's text, read whole
+    Text text;
     char name[kNameMax + 1] = {};
     char codeset[21] = {};
     OpenFile() = default;
     OpenFile(const OpenFile &) = delete;
     OpenFile &operator=(const OpenFile &) = delete;
     ~OpenFile() { close(); }
+    bool is_open() const { return data != nullptr; }
     void close()
     {
-        if (f != nullptr)
-            _gl_ext_fclose(f);
-        f = nullptr;
+        _gl_ext_free(data);
+        data = nullptr;
+        text = Text{};
         name[0] = '\0';
     }
 };
+
+// Reads the rest of an open stream into file and closes the stream. 0 or an
+// error number.
+int take_text(FILE *f, OpenFile &file)
+{
+    std::size_t size = 0;
+    int e = read_stream(f, &file.data, &size);
+    _gl_ext_fclose(f);
+    if (e == 0 && file.data == nullptr)
+        e = GL_EFORMAT;
+    file.text = e == 0 ? Text{file.data, file.data + size} : Text{};
+    return e;
+}
 
 // Positions `file` at the marker of a slot in the file `name`: after the
 // previous section when the file is still open, else from a fresh open and
 // its header. The header's code set must be CTYPE's (58). 0 or an error.
 int seek_section(gl_locale *loc, OpenFile &file, const char *name, const char *directory, int slot)
 {
-    if (file.f != nullptr && std::strcmp(file.name, name) == 0) {
+    if (file.is_open() && std::strcmp(file.name, name) == 0) {
         if (slot > 0 && loc->names[0].codeset[0] != '\0' && !same_code_set(file.codeset, loc->names[0].codeset))
             return GL_ECATCODESET;
-        if (find_marker(file.f, slot) == 0)
+        if (find_marker(file.text, slot) == 0)
             return 0;
     }
     file.close();
-    if (int e = open_locale_file(loc, name, directory, &file.f))
+    FILE *f = nullptr;
+    if (int e = open_locale_file(loc, name, directory, &f))
+        return e;
+    if (int e = take_text(f, file))
         return e;
     std::strcpy(file.name, name);
-    if (int e = read_header(file.f, file.codeset))
+    if (int e = read_header(file.text, file.codeset))
         return e;
     if (slot > 0 && loc->names[0].codeset[0] != '\0' && !same_code_set(file.codeset, loc->names[0].codeset))
         return GL_ECATCODESET;
-    return find_marker(file.f, slot);
+    return find_marker(file.text, slot);
 }
 
 int load_category(gl_locale *loc, OpenFile &file, int slot, const char *names, const char *directory)
@@ -628,7 +646,7 @@ int load_category(gl_locale *loc, OpenFile &file, int slot, const char *names, c
     e = seek_section(loc, file, name, directory, slot);
     if (e == 0) {
         std::memcpy(loc->names[slot].codeset, file.codeset, sizeof file.codeset);
-        e = read_section(loc, file.f, slot);
+        e = read_section(loc, file.text, slot);
     }
     if (e == 0)
         e = init_section(loc, slot);
@@ -705,7 +723,7 @@ char *query_text(gl_locale *loc, int category)
     return out;
 }
 
-int whole_file(gl_locale *loc, FILE *f)
+int whole_file(gl_locale *loc, Text &f)
 {
     char codeset[21] = {};
     if (int e = read_header(f, codeset))
@@ -854,7 +872,11 @@ int copy_slot(gl_locale *dst, gl_locale *src, int slot)
     int e = 0;
     switch (slot) {
     case 0: share_ctype(dst, src); break;
-    case 1: share_collate(dst, src); break;
+    case 1:
+        // Shared lists must be the source's own: build them there first.
+        e = equivalences(src);
+        share_collate(dst, src);
+        break;
     case 2: e = src->numeric ? copy_numeric(dst, src) : 0; break;
     case 3: e = src->monetary ? copy_monetary(dst, src) : 0; break;
     case 4: dst->time = src->time; break;
@@ -926,8 +948,11 @@ int gl_createlocale2_4(gl_locale **out, const char *directory)
         *out = &file_error_locale;
         return -1;
     }
-    int e = whole_file(loc, f);
-    _gl_ext_fclose(f);
+    OpenFile file;
+    int e = take_text(f, file);
+    if (e == 0)
+        e = whole_file(loc, file.text);
+    file.close();
     *out = loc;
     if (e != 0) {
         free_record_tables(loc);
@@ -1041,6 +1066,17 @@ int gl_ctype(gl_locale *loc, const char *name)
     for (int i = 0; i < loc->class_count; ++i)
         if (std::strcmp(name, loc->classes[i].name) == 0)
             return GL_CLASS_EXTRA0 << loc->classes[i].bit;
+    return 0;
+}
+
+int gl_lc_equivalences(gl_locale *loc)
+{
+    if (loc == nullptr || is_static(loc))
+        return -1;
+    if (int e = equivalences(loc)) {
+        loc->error = e;
+        return -1;
+    }
     return 0;
 }
 

@@ -5,8 +5,11 @@
 #include <cstdio>
 
 #include "gl_locale.h"
+#include "gltext.h"
 
 namespace gls::lc {
+
+using gls::Text;
 
 // Slot of a loading-interface category number (2..7) in the record.
 constexpr int slot_of(int category) { return category - GL_LC_CTYPE; }
@@ -14,16 +17,18 @@ constexpr int slot_of(int category) { return category - GL_LC_CTYPE; }
 extern const char *const kMarkers[GL_LC_CATEGORIES];     // "### LC_CTYPE", ...
 extern const char *const kCategoryNames[GL_LC_CATEGORIES]; // "GL_CTYPE", ...
 
+// A locale file's text, read whole through the stream hooks (read_stream)
+// and walked by the readers below.
 // Header: the three fixed lines, the extra header lines, the code-set name.
 // 0 or an error number (11, 51).
-int read_header(FILE *f, char codeset[21]);
+int read_header(Text &f, char codeset[21]);
 
 // Skips lines up to the marker line of a slot. 0 or 11.
-int find_marker(FILE *f, int slot);
+int find_marker(Text &f, int slot);
 
 // Reads the section of a slot into the record (after the marker). 0 or an
 // error number; on failure the category's tables are freed.
-int read_section(gl_locale *loc, FILE *f, int slot);
+int read_section(gl_locale *loc, Text &f, int slot);
 
 // Derived data of NUMERIC, MONETARY, TIME and MESSAGES (wide copies, the
 // localeconv record, the era cache). 0 or an error number (57 without CTYPE).
@@ -37,6 +42,11 @@ void free_private(gl_locale *loc);
 int build_lconv(gl_locale *loc);
 int build_era_cache(gl_locale *loc);
 void free_era_cache(gl_locale *loc);
+
+// The equivalence-class lists of an owned COLLATE category, built on first
+// use (nothing to do when built, borrowed, or not wanted by the category).
+// 0 or 3; on failure the lists stay null.
+int equivalences(gl_locale *loc);
 
 // Class-trie decoding of a multibyte string into a new wide string.
 uint32_t *to_wide(gl_locale *loc, const char *mb, int *error);

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "glcommon.h"
+#include "gltext.h"
 
 // A node. flags[b] says what byte b means here (gl_multi.h). For bytes
 // flagged GL_MULTI_CONTINUE, children[offsets[b]] is the next node. data
@@ -27,6 +28,16 @@ struct gl_multi_node {
     unsigned char *data;
     int flag_index;
     int data_index;
+    int pooled; // taken from the table's node pool, freed with it
+};
+
+// Nodes a reader creates come from blocks of the table's pool, one
+// allocation for many nodes; the pool is freed with the table.
+constexpr int kPoolNodes = 128;
+struct NodeBlock {
+    NodeBlock *next;
+    int used;
+    gl_multi_node nodes[kPoolNodes];
 };
 
 // A list of distinct arrays of a compressed table; ones[i] counts the
@@ -53,6 +64,7 @@ struct gl_multi {
     int error;
     SharedList flag_list;
     SharedList data_list;
+    NodeBlock *pool;
 };
 
 namespace {
@@ -90,6 +102,32 @@ gl_multi_node *new_node(gl_multi *t)
     return n;
 }
 
+// A node from the pool (a new block when the last is full).
+gl_multi_node *pooled_node(gl_multi *t)
+{
+    if (t->pool == nullptr || t->pool->used == kPoolNodes) {
+        auto *block = hook_calloc<NodeBlock>(1);
+        if (block == nullptr)
+            return nullptr;
+        block->next = t->pool;
+        t->pool = block;
+    }
+    gl_multi_node *n = &t->pool->nodes[t->pool->used++];
+    n->flag_index = -1;
+    n->data_index = -1;
+    n->pooled = 1;
+    ++t->node_count;
+    return n;
+}
+
+void free_pool(gl_multi *t)
+{
+    while (NodeBlock *b = t->pool) {
+        t->pool = b->next;
+        _gl_ext_free(b);
+    }
+}
+
 unsigned char *new_flag_array(gl_multi *t)
 {
     auto *f = hook_calloc<unsigned char>(kBytes);
@@ -104,9 +142,11 @@ unsigned char *new_data_array(gl_multi *t)
     auto *d = static_cast<unsigned char *>(_gl_ext_malloc(data_bytes(t)));
     if (d == nullptr)
         return nullptr;
-    std::size_t stride = std::size_t{1} << t->stride_shift;
-    for (int b = 0; b < kBytes; ++b)
-        std::memcpy(entry_at(d, b, t->stride_shift), t->default_element, stride);
+    // One entry, then copies that double the filled part.
+    std::size_t stride = std::size_t{1} << t->stride_shift, total = data_bytes(t);
+    std::memcpy(d, t->default_element, stride);
+    for (std::size_t filled = stride; filled < total; filled *= 2)
+        std::memcpy(d + filled, d, filled);
     ++t->data_arrays;
     return d;
 }
@@ -148,7 +188,8 @@ void free_node(gl_multi_node *n)
         _gl_ext_free(n->flags);
     if (n->data_index < 0)
         _gl_ext_free(n->data);
-    _gl_ext_free(n);
+    if (!n->pooled)
+        _gl_ext_free(n);
 }
 
 void free_list(SharedList &list)
@@ -193,6 +234,7 @@ int count_continuations(const unsigned char *flags)
 bool reset_table(gl_multi *t)
 {
     free_node(t->root);
+    free_pool(t);
     free_list(t->flag_list);
     free_list(t->data_list);
     t->node_count = 0;
@@ -412,10 +454,37 @@ bool mark_every_root_byte(gl_multi *t)
 
 // ---- text encoding: reader ----
 
-struct Reader {
+// Where a reader takes its tokens: a stream through the hooks with the
+// caller's element reader, or text in memory with 16-bit elements. The text
+// source also notes the largest element it reads.
+struct StreamSource {
     FILE *stream;
-    gl_multi *table;
     gl_multi_elem_reader read_element;
+    bool dec(long *v) { return _gl_fscan_dec(stream, v) == 0; }
+    bool hex(int digits, unsigned long *v) { return _gl_fscan_hex(stream, digits, v) == 0; }
+    bool element(unsigned char *slot, int size) { return read_element(stream, slot, size) == 0; }
+};
+
+struct TextSource {
+    gls::Text &text;
+    unsigned *highest; // the largest element read
+    bool dec(long *v) { return gls::scan_dec(text, v); }
+    bool hex(int digits, unsigned long *v) { return gls::scan_hex(text, digits, v); }
+    bool element(unsigned char *slot, int size)
+    {
+        unsigned long v;
+        if (size != static_cast<int>(sizeof(uint16_t)) || !gls::scan_hex(text, 4, &v))
+            return false;
+        auto value = static_cast<uint16_t>(v);
+        std::memcpy(slot, &value, sizeof value);
+        *highest = value > *highest ? value : *highest;
+        return true;
+    }
+};
+
+template <class Source> struct Reader {
+    Source in;
+    gl_multi *table;
     int error = 0;
 
     bool fail(int number)
@@ -425,8 +494,8 @@ struct Reader {
         return false;
     }
 
-    bool dec(long *v) { return _gl_fscan_dec(stream, v) == 0 || fail(GL_EFORMAT); }
-    bool hex(int digits, unsigned long *v) { return _gl_fscan_hex(stream, digits, v) == 0 || fail(GL_EFORMAT); }
+    bool dec(long *v) { return in.dec(v) || fail(GL_EFORMAT); }
+    bool hex(int digits, unsigned long *v) { return in.hex(digits, v) || fail(GL_EFORMAT); }
     bool boolean(int *v)
     {
         long n;
@@ -459,9 +528,11 @@ struct Reader {
                 if (!read_entry(slot))
                     return false;
             }
-            for (unsigned long r = 1; r < repeat; ++r)
-                std::memcpy(entry_at(base, static_cast<int>(start + r * length), shift),
-                            entry_at(base, static_cast<int>(start), shift), length * stride);
+            // The copies double what is filled until the run stands repeat times.
+            unsigned char *run = entry_at(base, static_cast<int>(start), shift);
+            const std::size_t total = length * repeat * stride;
+            for (std::size_t filled = length * stride; repeat > 1 && filled < total; filled *= 2)
+                std::memcpy(run + filled, run, filled < total - filled ? filled : total - filled);
         }
     }
 
@@ -489,16 +560,20 @@ struct Reader {
 
     unsigned char *data_array()
     {
+        // Entries of dropped runs land in scratch: on the stack when small.
+        const std::size_t stride = std::size_t{1} << table->stride_shift;
+        unsigned char small[16];
         unsigned char *data = new_data_array(table);
-        gls::HookBuffer scratch(std::size_t{1} << table->stride_shift);
-        if (data == nullptr || !scratch) {
+        gls::HookBuffer large(stride > sizeof small ? stride : 0);
+        if (data == nullptr || (stride > sizeof small && !large)) {
             _gl_ext_free(data);
             fail(GL_ENOMEM);
             return nullptr;
         }
-        bool ok = array(data, table->stride_shift, reinterpret_cast<unsigned char *>(scratch.get()),
+        unsigned char *scratch = stride > sizeof small ? reinterpret_cast<unsigned char *>(large.get()) : small;
+        bool ok = array(data, table->stride_shift, scratch,
                         [this](unsigned char *slot) {
-                            return read_element(stream, slot, table->element_size) == 0 || fail(GL_EFORMAT);
+                            return in.element(slot, table->element_size) || fail(GL_EFORMAT);
                         });
         if (!ok) {
             _gl_ext_free(data);
@@ -507,10 +582,10 @@ struct Reader {
         return data;
     }
 
-    // Children of a node whose arrays are in place, in increasing byte order.
-    bool children(gl_multi_node *n, int depth, bool (Reader::*node_fn)(gl_multi_node *, int))
+    // Children of a node whose arrays are in place, in increasing byte order;
+    // ones: how many bytes continue (its flag array's count).
+    bool children(gl_multi_node *n, int depth, int ones, bool (Reader::*node_fn)(gl_multi_node *, int))
     {
-        int ones = count_continuations(n->flags);
         if (ones == 0)
             return true;
         if (depth >= table->max_length)
@@ -520,7 +595,7 @@ struct Reader {
         for (int b = 0; b < kBytes; ++b) {
             if (n->flags[b] != GL_MULTI_CONTINUE)
                 continue;
-            gl_multi_node *child = new_node(table);
+            gl_multi_node *child = pooled_node(table);
             if (child == nullptr)
                 return fail(GL_ENOMEM);
             n->offsets[b] = static_cast<unsigned char>(n->child_count);
@@ -540,7 +615,7 @@ struct Reader {
             return false;
         if (has_data && (n->data = data_array()) == nullptr)
             return false;
-        return children(n, depth, &Reader::plain_node);
+        return children(n, depth, count_continuations(n->flags), &Reader::plain_node);
     }
 
     bool shared_index(const SharedList &list, int *index)
@@ -584,7 +659,7 @@ struct Reader {
             n->data = table->data_list.arrays[di];
             n->data_index = di;
         }
-        return children(n, depth, &Reader::compressed_node);
+        return children(n, depth, has_flags ? table->flag_list.ones[fi] : 0, &Reader::compressed_node);
     }
 
     bool shared_arrays(SharedList &list, long count, unsigned char *(Reader::*read_fn)())
@@ -622,7 +697,7 @@ struct Reader {
             return fail(GL_ETOODEEP);
         if (max_length < 0 || min_length < 0 || min_length > GL_MULTI_MAX_KEY || flags < 0)
             return fail(GL_EFORMAT);
-        if (read_element(stream, table->default_element, table->element_size) != 0)
+        if (!in.element(table->default_element, table->element_size))
             return fail(GL_EFORMAT);
         table->max_length = static_cast<int>(max_length);
         table->min_length = static_cast<int>(min_length);
@@ -727,6 +802,7 @@ extern "C" void _gl_free_multi(gl_multi *table)
     if (table == nullptr)
         return;
     free_node(table->root);
+    free_pool(table);
     free_list(table->flag_list);
     free_list(table->data_list);
     _gl_ext_free(table->default_element);
@@ -910,29 +986,26 @@ extern "C" int _gl_fprintf_multi(FILE *stream, gl_multi *table, gl_multi_elem_wr
     return w.ok ? 0 : -1;
 }
 
-extern "C" int _gl_fscanf_multi(FILE *stream, gl_multi *table, int max_depth, gl_multi_elem_reader reader)
+namespace {
+
+// Reads a table from a source into an empty table. A failed read gives the
+// table back empty, with the default it had. 0 or an error number.
+template <class Source> bool read_table(Source in, gl_multi *table, int max_depth)
 {
-    if (table == nullptr)
-        return -1;
-    if (stream == nullptr || reader == nullptr || !table_is_empty(table)) {
-        table->error = GL_EINVAL;
-        return -1;
-    }
-    // A failed read gives the table back empty, with the default it had.
     std::size_t stride = std::size_t{1} << table->stride_shift;
     gls::HookBuffer saved_default(stride);
     if (!saved_default) {
         table->error = GL_ENOMEM;
-        return -1;
+        return false;
     }
     std::memcpy(saved_default.get(), table->default_element, stride);
-    Reader r{stream, table, reader};
+    Reader<Source> r{in, table};
     bool ok = r.header(max_depth);
     if (ok)
         ok = (table->flags & GL_MULTI_COMPRESSED) != 0 ? r.compressed_tree() : r.plain_node(table->root, 1);
     if (ok) {
         table->error = 0;
-        return 0;
+        return true;
     }
     table->error = r.error;
     table->max_length = 0;
@@ -941,7 +1014,34 @@ extern "C" int _gl_fscanf_multi(FILE *stream, gl_multi *table, int max_depth, gl
     std::memcpy(table->default_element, saved_default.get(), stride);
     if (!reset_table(table))
         table->error = GL_ENOMEM;
-    return -1;
+    return false;
+}
+
+} // namespace
+
+extern "C" int _gl_fscanf_multi(FILE *stream, gl_multi *table, int max_depth, gl_multi_elem_reader reader)
+{
+    if (table == nullptr)
+        return -1;
+    if (stream == nullptr || reader == nullptr || !table_is_empty(table)) {
+        table->error = GL_EINVAL;
+        return -1;
+    }
+    return read_table(StreamSource{stream, reader}, table, max_depth) ? 0 : -1;
+}
+
+int gls::scan_multi_u16(Text &text, gl_multi *table, int max_depth, unsigned *highest)
+{
+    if (table == nullptr)
+        return GL_EINVAL;
+    if (table->element_size != static_cast<int>(sizeof(uint16_t)) || !table_is_empty(table)) {
+        table->error = GL_EINVAL;
+        return GL_EINVAL;
+    }
+    *highest = 0;
+    if (read_table(TextSource{text, highest}, table, max_depth))
+        return 0;
+    return table->error != 0 ? table->error : GL_EFORMAT;
 }
 
 extern "C" int _gl_multi_max_length(const gl_multi *table) { return table != nullptr ? table->max_length : 0; }

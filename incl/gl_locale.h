@@ -250,7 +250,8 @@ struct gl_locale {
     uint16_t *class_map;
     /* 5 */ int single_byte;
     int code_ranges;
-    /* 6: equivalence classes (null-terminated lists) */
+    /* 6: equivalence classes (null-terminated lists), built on first use:
+     * see gl_lc_equivalences */
     char **equiv_classes;
     gl_lc_strpair *equiv_bounds;
     /* 7: CTYPE */
@@ -336,6 +337,12 @@ void gl_free_nonshared_loc(gl_locale *loc);
 
 /* Mask of a class name ("alpha", "alnum", an extra class), 0 if unknown. */
 int gl_ctype(gl_locale *loc, const char *name);
+
+/* Builds the equivalence-class lists (equiv_classes, equiv_bounds) of the
+ * record's COLLATE category unless they exist: a load leaves them to the
+ * first operation that needs them. Categories without them (code-point
+ * mode, Thai, none loaded) keep null lists. 0, or -1 with error 3. */
+int gl_lc_equivalences(gl_locale *loc);
 
 #ifdef __cplusplus
 }

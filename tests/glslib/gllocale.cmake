@@ -25,3 +25,7 @@ endforeach()
 # Locale and conversion files of the data tree cut short.
 trw_add_gtest(gllcload_cut_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/gllcload_cut_test.cpp LIBS trwtest_support)
 add_dependencies(gllcload_cut_test trw_locales trw_conversions registry_data)
+
+# Every locale file of the data tree loaded against a reference reading of it.
+trw_add_gtest(gllcload_reference_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/gllcload_reference_test.cpp)
+add_dependencies(gllcload_reference_test trw_locales registry_data)

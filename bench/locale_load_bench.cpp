@@ -1,0 +1,166 @@
+// Locale loads as a new client program feels them: the first call of a fresh
+// process. Every iteration starts locale_load_probe anew (posix_spawn) and
+// takes the time the probe measured around its first call: our first
+// deccvasc with CLIENT_LOCALE and DB_LOCALE naming the locale (or neither:
+// the default locale), and glibc's newlocale of the same locale sources
+// compiled by its own localedef (LOCPATH). Both sides pay the same process
+// start, which is not timed. The counters give the median first call (wall
+// clock, and processor time, which a busy machine disturbs less) and the
+// median warm load (a repeated load in the same process) of the probes, in
+// milliseconds. Before any timing, one probe of each side must report the
+// same loaded values (decimal point, thousands separator, first abbreviated
+// day and month), else the program stops with a message.
+#include <benchmark/benchmark.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+struct Case {
+    const char *label;
+    const char *client; // CLIENT_LOCALE and DB_LOCALE, null for the default locale
+    const char *spec;   // what the probe's warm loads load
+    const char *glibc;  // glibc's name below GLIBC_LOCALES
+};
+
+const Case kCases[] = {
+    {"en_US.utf8", "en_US.utf8", "en_US.utf8", "en_US.UTF-8"},
+    {"ja_JP.utf8", "ja_JP.utf8", "ja_JP.utf8", "ja_JP.UTF-8"},
+    {"en_US.8859-1", "en_US.8859-1", "en_US.8859-1", "en_US.ISO-8859-1"},
+    {"default", nullptr, "en_US.8859-1", "en_US.ISO-8859-1"},
+};
+
+constexpr int kWarmRepetitions = 9;
+
+struct Probe {
+    bool ok = false;
+    double first_ns = 0;
+    double warm_ns = 0;
+    double first_cpu_ns = 0;
+    std::string values;
+};
+
+// The environment of a probe: ours without any locale setting but the
+// case's, glibc's with LOCPATH.
+std::vector<std::string> probe_environment(const Case &c, bool ours)
+{
+    std::vector<std::string> env;
+    for (char **e = environ; *e != nullptr; ++e) {
+        std::string s(*e);
+        if (s.rfind("CLIENT_LOCALE=", 0) == 0 || s.rfind("DB_LOCALE=", 0) == 0 || s.rfind("LOCPATH=", 0) == 0 ||
+            s.rfind("TARNWELLDIR=", 0) == 0 || s.rfind("GL_", 0) == 0 || s.rfind("LC_", 0) == 0 ||
+            s.rfind("LANG=", 0) == 0)
+            continue;
+        env.push_back(s);
+    }
+    if (ours) {
+        env.push_back(std::string("TARNWELLDIR=") + TRW_DATA_DIR);
+        if (c.client != nullptr) {
+            env.push_back(std::string("CLIENT_LOCALE=") + c.client);
+            env.push_back(std::string("DB_LOCALE=") + c.client);
+        }
+    } else {
+        env.push_back(std::string("LOCPATH=") + GLIBC_LOCALES);
+    }
+    return env;
+}
+
+Probe run_probe(const Case &c, bool ours)
+{
+    Probe p;
+    std::vector<std::string> env = probe_environment(c, ours);
+    std::vector<char *> envp;
+    for (std::string &s : env)
+        envp.push_back(s.data());
+    envp.push_back(nullptr);
+    std::string reps = std::to_string(kWarmRepetitions);
+    const char *argv[] = {LOCALE_LOAD_PROBE, ours ? "ours" : "glibc", ours ? c.spec : c.glibc, reps.c_str(),
+                          nullptr};
+    int fds[2];
+    if (pipe(fds) != 0)
+        return p;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    pid_t pid;
+    int rc = posix_spawn(&pid, LOCALE_LOAD_PROBE, &actions, nullptr, const_cast<char **>(argv), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    std::string out;
+    char buf[512];
+    ssize_t n;
+    while (rc == 0 && (n = read(fds[0], buf, sizeof buf)) > 0)
+        out.append(buf, static_cast<size_t>(n));
+    close(fds[0]);
+    int status = 1;
+    if (rc == 0)
+        waitpid(pid, &status, 0);
+    std::istringstream in(out);
+    p.ok = rc == 0 && status == 0 && (in >> p.first_ns >> p.warm_ns >> p.first_cpu_ns >> p.values);
+    return p;
+}
+
+// Both sides must have loaded the same values before either is timed.
+void check_once(const Case &c)
+{
+    static std::map<std::string, bool> checked;
+    if (checked[c.label])
+        return;
+    Probe a = run_probe(c, true), b = run_probe(c, false);
+    if (!a.ok || !b.ok || a.values != b.values) {
+        std::fprintf(stderr, "locale_load_bench: %s: ours %s [%s], glibc %s %s [%s]: the loads differ\n", c.label,
+                     a.ok ? "ok" : "failed", a.values.c_str(), c.glibc, b.ok ? "ok" : "failed", b.values.c_str());
+        std::exit(1);
+    }
+    checked[c.label] = true;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+void first_call(benchmark::State &state, bool ours)
+{
+    const Case &c = kCases[state.range(0)];
+    state.SetLabel(ours ? c.label : c.glibc);
+    check_once(c);
+    std::vector<double> first, warm, cpu;
+    for (auto _ : state) {
+        Probe p = run_probe(c, ours);
+        if (!p.ok) {
+            state.SkipWithError("probe failed");
+            break;
+        }
+        state.SetIterationTime(p.first_ns * 1e-9);
+        first.push_back(p.first_ns);
+        warm.push_back(p.warm_ns);
+        cpu.push_back(p.first_cpu_ns);
+    }
+    state.counters["first_ms"] = median(first) * 1e-6;
+    state.counters["warm_ms"] = median(warm) * 1e-6;
+    state.counters["first_cpu_ms"] = median(cpu) * 1e-6;
+}
+
+void BM_OurFirstCall(benchmark::State &state) { first_call(state, true); }
+void BM_GlibcFirstNewlocale(benchmark::State &state) { first_call(state, false); }
+
+BENCHMARK(BM_OurFirstCall)->DenseRange(0, 3)->UseManualTime()->Iterations(25)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GlibcFirstNewlocale)->DenseRange(0, 3)->UseManualTime()->Iterations(25)->Unit(benchmark::kMicrosecond);
+
+} // namespace
