@@ -144,6 +144,20 @@ void multiply_pairs(u128 a, u128 b, u64 w[4])
     w[3] = (c5 | c6 | c7) != 0;
 }
 
+// multiply_pairs for runs of at most 8 pairs each (the low words zero):
+// two limbs by two, the product in the first two words.
+void multiply_short_pairs(u128 a, u128 b, u64 w[4])
+{
+    u64 la = word_limbs(static_cast<u64>(a >> 64)), lb = word_limbs(static_cast<u64>(b >> 64));
+    u64 a0 = la >> 32, a1 = la & 0xFFFFFFFF, b0 = lb >> 32, b1 = lb & 0xFFFFFFFF;
+    u64 c0 = 0, c1 = a0 * b0, c2 = a0 * b1 + a1 * b0, c3 = a1 * b1;
+    carry_limb(c3, c2), carry_limb(c2, c1), carry_limb(c1, c0);
+    w[0] = limb_pairs(c0) << 32 | limb_pairs(c1);
+    w[1] = limb_pairs(c2) << 32 | limb_pairs(c3);
+    w[2] = 0;
+    w[3] = 0;
+}
+
 // (hi:lo) / d with hi < d; the remainder in rem.
 inline u64 divide_wide(u64 hi, u64 lo, u64 d, u64 &rem)
 {
@@ -310,7 +324,10 @@ extern "C" int decmul(const decvalue *a, const decvalue *b, decvalue *r)
         return 0;
     }
     u64 w[4];
-    multiply_pairs(x.pairs, y.pairs, w);
+    if (x.ndigits <= 8 && y.ndigits <= 8)  // money-sized operands
+        multiply_short_pairs(x.pairs, y.pairs, w);
+    else
+        multiply_pairs(x.pairs, y.pairs, w);
     return load_short_run(r, product_sign(x, y), x.exponent + y.exponent, w[0], w[1], w[2], w[3] != 0);
 }
 

@@ -235,8 +235,77 @@ bool read_sign(const char *&p, const char *end, const numfmt &f)
     return false;
 }
 
+// A digit byte, in every locale (see is_digit).
+inline bool is_digit_byte(char c) { return static_cast<unsigned>(c - '0') < 10; }
+
+// Appends the digits at p (moving past them) to digits; false when more
+// than kMaxDigits would be held.
+inline bool take_digits(const char *&p, const char *end, unsigned char *digits, int &count)
+{
+    for (; p < end && is_digit_byte(*p); ++p) {
+        if (count == kMaxDigits)
+            return false;
+        digits[count++] = static_cast<unsigned char>(*p - '0');
+    }
+    return true;
+}
+
+// The plain decimal text most values come as: an optional "-" or "+",
+// digits with at most one point, at most 32 significant digits, blanks
+// after, in a format whose point is one byte and whose signs are "-" and
+// "+" (or none), and whose separator cannot be taken for a blank, a digit
+// or the point. Loads it (status in status) and returns true, or returns
+// false without touching dec for anything else (separators, exponents,
+// "0x", more digits, other formats), which the general scanner then reads
+// to the same result it would have read here.
+bool plain_text(const char *p, const char *end, const numfmt &f, decvalue *dec, int &status)
+{
+    const char point = f.decimal_point[0];
+    const char sep = f.thousands_sep_len > 0 ? f.thousands_sep[0] : '-';
+    if (f.decimal_point_len != 1 || is_digit_byte(point) || point == ' ' || point == '\n' ||
+        f.negative_sign_len != 1 || f.negative_sign[0] != '-' ||
+        (f.positive_sign_len != 0 && (f.positive_sign_len != 1 || f.positive_sign[0] != '+')) ||
+        is_digit_byte(sep) || sep == ' ' || sep == '\n' || sep == point)
+        return false;
+    bool negative = false;
+    if (p < end && (*p == '-' || *p == '+'))
+        negative = *p++ == '-';
+    const char *first = p;
+    while (p < end && *p == '0')
+        ++p; // leading zeros move nothing
+    unsigned char digits[kMaxDigits];
+    int count = 0;
+    if (!take_digits(p, end, digits, count))
+        return false;
+    long exp10 = count;
+    bool seen_digit = p > first;
+    if (p < end && *p == point) {
+        const char *fraction = ++p;
+        if (count == 0)
+            for (; p < end && *p == '0'; ++p)
+                --exp10; // zeros after the point before the first digit
+        if (!take_digits(p, end, digits, count))
+            return false;
+        seen_digit = seen_digit || p > fraction;
+    }
+    if (!seen_digit || !only_blanks_left(p, end))
+        return false;
+    if (count == 0) {
+        decconv::set_zero(dec);
+        status = 0;
+    } else if (exp10 < kMinExp10) {
+        status = kNotNumber;
+    } else {
+        status = decconv::load_decimal_digits(dec, negative, digits, count, exp10) == 0 ? 0 : kNotNumber;
+    }
+    return true;
+}
+
 int convert_text(const char *p, const char *end, const numfmt &f, decvalue *dec)
 {
+    int plain = 0;
+    if (plain_text(p, end, f, dec, plain))
+        return plain;
     const char *start = p;
     const bool negative = read_sign(p, end, f);
     if (p == end || !(is_digit(*p) || at_text(p, end, f.decimal_point, f.decimal_point_len)))
@@ -377,8 +446,70 @@ bool shows_only_zeros(const decconv::Digits &d)
     return true;
 }
 
+// The two digit characters of each pair 0..99.
+struct PairText {
+    char text[200];
+    constexpr PairText() : text{}
+    {
+        for (int i = 0; i < 100; ++i) {
+            text[2 * i] = static_cast<char>('0' + i / 10);
+            text[2 * i + 1] = static_cast<char>('0' + i % 10);
+        }
+    }
+};
+constexpr PairText kPairText;
+
+// dectoasc of a non-zero record in normal form with the places it needs
+// (places_needed): every digit is shown, so nothing rounds and the sign
+// shows for a negative value. Writes the text and the blanks after it and
+// returns true, or returns false (buf untouched) when the record is not
+// in that form or the text does not fit, for the general path to decide.
+bool needed_places_text(const decvalue *dec, char *buf, int len, const numfmt &f)
+{
+    const int n = dec->ndigits;
+    if (n < 1 || n > DEC_NPAIRS || dec->digits[0] == 0)
+        return false;
+    char digits[2 * DEC_NPAIRS];
+    for (int i = 0; i < n; ++i) {
+        if (dec->digits[i] > 99)
+            return false;
+        std::memcpy(digits + 2 * i, kPairText.text + 2 * dec->digits[i], 2);
+    }
+    const int first = dec->digits[0] < 10 ? 1 : 0; // a leading zero digit
+    const char *d = digits + first;
+    const int held = 2 * n - first;
+    const int point = 2 * dec->exponent - first; // digits before the point
+    const int places = places_needed(dec);
+    const bool negative = dec->sign == 0;
+    const int need = (negative ? 1 : 0) + (point > 0 ? point : 1) + f.decimal_point_len + places;
+    if (need > len)
+        return false;
+    char *out = buf;
+    if (negative)
+        *out++ = '-';
+    if (point <= 0) {
+        *out++ = '0';
+    } else {
+        const int shown = point < held ? point : held;
+        std::memcpy(out, d, static_cast<size_t>(shown));
+        std::memset(out + shown, '0', static_cast<size_t>(point - shown));
+        out += point;
+    }
+    std::memcpy(out, f.decimal_point, static_cast<size_t>(f.decimal_point_len));
+    out += f.decimal_point_len;
+    for (int k = 0; k < places; ++k) {
+        const int i = point + k;
+        *out++ = i < 0 || i >= held ? '0' : d[i];
+    }
+    fill(out, len - need, ' ');
+    return true;
+}
+
 int to_text(const decvalue *dec, char *buf, int len, int places, SignStyle style, const numfmt &f)
 {
+    if (places < 0 && style == SignStyle::kMinusUnlessZero && buf != nullptr && dec != nullptr &&
+        dec->sign != -1 && needed_places_text(dec, buf, len, f))
+        return 0;
     if (buf == nullptr || len < 0)
         return -1;
     fill(buf, len, ' ');
