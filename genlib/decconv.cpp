@@ -7,6 +7,7 @@
 // Text is scanned in place within its length; nothing is copied. Digits are
 // gathered as 0.d1 d2 ... times 10^E (E the decimal exponent) and packed
 // into base-100 pairs so that the point falls between pairs.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -446,18 +447,32 @@ bool shows_only_zeros(const decconv::Digits &d)
     return true;
 }
 
-// The two digit characters of each pair 0..99.
-struct PairText {
-    char text[200];
-    constexpr PairText() : text{}
-    {
-        for (int i = 0; i < 100; ++i) {
-            text[2 * i] = static_cast<char>('0' + i / 10);
-            text[2 * i + 1] = static_cast<char>('0' + i % 10);
-        }
+// The 8 digit characters of the low four pair bytes of v (each 0..99,
+// the first in the low byte), the first character in the low byte: each
+// pair in a 16-bit lane, split into tens and ones with x / 10 = x * 103 >>
+// 10 (exact below 100).
+inline uint64_t lane_chars(uint64_t v)
+{
+    uint64_t x = v & 0xFFFFFFFF;
+    x = (x | x << 16) & 0x0000FFFF0000FFFFULL;
+    x = (x | x << 8) & 0x00FF00FF00FF00FFULL;
+    const uint64_t tens = ((x * 103) >> 10) & 0x000F000F000F000FULL;
+    return (tens | (x - tens * 10) << 8) + 0x3030303030303030ULL;
+}
+
+// The 32 digit characters of the 16 pair bytes at pairs (each 0..99):
+// four pairs at a time, each in a 16-bit lane, split into tens and ones
+// with x / 10 = x * 103 >> 10 (exact below 100).
+void pair_chars(const unsigned char *pairs, char *out)
+{
+    for (int k = 0; k < 4; ++k) {
+        const uint64_t x = uint64_t{pairs[4 * k]} | uint64_t{pairs[4 * k + 1]} << 16 |
+                           uint64_t{pairs[4 * k + 2]} << 32 | uint64_t{pairs[4 * k + 3]} << 48;
+        const uint64_t tens = ((x * 103) >> 10) & 0x000F000F000F000FULL;
+        const uint64_t chars = (tens | (x - tens * 10) << 8) + 0x3030303030303030ULL;
+        std::memcpy(out + 8 * k, &chars, 8); // little-endian: tens first
     }
-};
-constexpr PairText kPairText;
+}
 
 // dectoasc of a non-zero record in normal form with the places it needs
 // (places_needed): every digit is shown, so nothing rounds and the sign
@@ -466,50 +481,93 @@ constexpr PairText kPairText;
 // in that form or the text does not fit, for the general path to decide.
 bool needed_places_text(const decvalue *dec, char *buf, int len, const numfmt &f)
 {
-    const int n = dec->ndigits;
+    const int n = dec->ndigits, e = dec->exponent;
     if (n < 1 || n > DEC_NPAIRS || dec->digits[0] == 0)
         return false;
-    char digits[2 * DEC_NPAIRS];
+    unsigned char pairs[DEC_NPAIRS] = {};
+    bool over = false; // a pair byte above 99
     for (int i = 0; i < n; ++i) {
-        if (dec->digits[i] > 99)
-            return false;
-        std::memcpy(digits + 2 * i, kPairText.text + 2 * dec->digits[i], 2);
+        pairs[i] = dec->digits[i];
+        over |= pairs[i] > 99;
     }
-    const int first = dec->digits[0] < 10 ? 1 : 0; // a leading zero digit
-    const char *d = digits + first;
-    const int held = 2 * n - first;
-    const int point = 2 * dec->exponent - first; // digits before the point
-    const int places = places_needed(dec);
+    if (over)
+        return false;
     const bool negative = dec->sign == 0;
-    const int need = (negative ? 1 : 0) + (point > 0 ? point : 1) + f.decimal_point_len + places;
+    const int first = pairs[0] < 10 ? 1 : 0; // its leading zero is not shown
+    const int places = places_needed(dec);
+    const int need = (negative ? 1 : 0) + (e > 0 ? 2 * e - first : 1) + f.decimal_point_len + places;
     if (need > len)
         return false;
+    if (n <= 8 && e >= 0 && e <= 8 && f.decimal_point_len == 1 && len - need >= 16) {
+        // Room for whole 16-byte stores past the text, which the blanks
+        // then overwrite: the digits of up to 8 pairs in a register, cut
+        // and stored twice, the integer digits and the places.
+        uint64_t v;
+        std::memcpy(&v, pairs, 8);
+        const unsigned __int128 text = (static_cast<unsigned __int128>(lane_chars(v >> 32)) << 64) | lane_chars(v);
+        char *out = buf;
+        if (negative)
+            *out++ = '-';
+        const unsigned __int128 whole = text >> (8 * first);
+        std::memcpy(out, &whole, 16);
+        out += e > 0 ? 2 * e - first : 0;
+        if (e == 0)
+            *out++ = '0';
+        *out++ = f.decimal_point[0];
+        if (n <= e) {
+            *out++ = '0'; // an integer: its one place
+        } else {
+            const unsigned __int128 fraction = text >> (16 * e); // e below 8 here
+            std::memcpy(out, &fraction, 16);
+            out += places;
+        }
+        std::memset(out, ' ', static_cast<size_t>(buf + len - out));
+        return true;
+    }
+    char digits[4 * DEC_NPAIRS]; // the pairs' digits and zeros after them
+    pair_chars(pairs, digits);
+    std::memset(digits + 2 * DEC_NPAIRS, '0', 2 * DEC_NPAIRS);
     char *out = buf;
     if (negative)
         *out++ = '-';
-    if (point <= 0) {
+    if (e >= 0 && e <= DEC_NPAIRS && f.decimal_point_len == 1 && len - need >= 2 * DEC_NPAIRS) {
+        // Room for whole 32-byte copies past the text, which the blanks
+        // then overwrite: the integer digits, the point, the places.
+        if (e == 0)
+            *out++ = '0';
+        std::memcpy(out, digits + first, 2 * DEC_NPAIRS);
+        out += e > 0 ? 2 * e - first : 0;
+        *out++ = f.decimal_point[0];
+        std::memcpy(out, digits + 2 * e, 2 * DEC_NPAIRS);
+        out += places;
+        std::memset(out, ' ', static_cast<size_t>(buf + len - out));
+        return true;
+    }
+    // Digit i of the value (0 the first of pair 0); zeros outside the pairs.
+    auto digit = [&digits, n](int i) { return i >= 0 && i < 2 * n ? digits[i] : '0'; };
+    if (e <= 0)
         *out++ = '0';
-    } else {
-        const int shown = point < held ? point : held;
-        std::memcpy(out, d, static_cast<size_t>(shown));
-        std::memset(out + shown, '0', static_cast<size_t>(point - shown));
-        out += point;
-    }
-    std::memcpy(out, f.decimal_point, static_cast<size_t>(f.decimal_point_len));
-    out += f.decimal_point_len;
-    for (int k = 0; k < places; ++k) {
-        const int i = point + k;
-        *out++ = i < 0 || i >= held ? '0' : d[i];
-    }
-    fill(out, len - need, ' ');
+    for (int i = first; i < 2 * e; ++i)
+        *out++ = digit(i);
+    if (f.decimal_point_len == 1)
+        *out++ = f.decimal_point[0];
+    else
+        for (int i = 0; i < f.decimal_point_len; ++i)
+            *out++ = f.decimal_point[i];
+    for (int k = 0; k < places; ++k)
+        *out++ = digit(2 * e + k);
+    // The blanks after the text, a word at a time.
+    const char *stop = buf + len;
+    constexpr uint64_t kBlanks = 0x2020202020202020ULL;
+    for (; stop - out >= 8; out += 8)
+        std::memcpy(out, &kBlanks, 8);
+    while (out < stop)
+        *out++ = ' ';
     return true;
 }
 
 int to_text(const decvalue *dec, char *buf, int len, int places, SignStyle style, const numfmt &f)
 {
-    if (places < 0 && style == SignStyle::kMinusUnlessZero && buf != nullptr && dec != nullptr &&
-        dec->sign != -1 && needed_places_text(dec, buf, len, f))
-        return 0;
     if (buf == nullptr || len < 0)
         return -1;
     fill(buf, len, ' ');
@@ -635,6 +693,8 @@ int deccvasc(const char *text, int len, decvalue *dec)
 int dectoasc(const decvalue *dec, char *buf, int len, int places)
 {
     const numfmt *f = dec != nullptr && dec->sign != -1 ? gls_numfmt(nullptr) : &decconv::format_as_is();
+    if (places < 0 && buf != nullptr && dec != nullptr && dec->sign != -1 && needed_places_text(dec, buf, len, *f))
+        return 0;
     return to_text(dec, buf, len, places, SignStyle::kMinusUnlessZero, *f);
 }
 
