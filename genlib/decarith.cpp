@@ -365,6 +365,17 @@ extern "C" int deccmp(const decvalue *a, const decvalue *b)
         bool pa = a->sign != 0, pb = b->sign != 0;
         if (pa != pb) return pa ? 1 : -1;
         if (a->exponent != b->exponent) return (a->exponent > b->exponent) == pa ? 1 : -1;
+        // Values of one column: the same sign and exponent, so the pairs
+        // decide, read as two words each (beyond ndigits cleared).
+        u64 ah = load_pairs(a->digits), al = load_pairs(a->digits + 8);
+        u64 bh = load_pairs(b->digits), bl = load_pairs(b->digits + 8);
+        keep_first_pairs(ah, al, a->ndigits);
+        keep_first_pairs(bh, bl, b->ndigits);
+        if (__builtin_expect((pairs_over_99(ah) | pairs_over_99(al) | pairs_over_99(bh) | pairs_over_99(bl)) == 0, 1)) {
+            u128 x = (static_cast<u128>(ah) << 64) | al, y = (static_cast<u128>(bh) << 64) | bl;
+            int m = (x > y) - (x < y);
+            return pick(pa, -m, m);
+        }
     }
     operand x = read_operand(a), y = read_operand(b);
     if (x.sign == -1 || y.sign == -1) return -2;

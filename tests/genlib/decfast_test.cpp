@@ -9,7 +9,10 @@
 //     with that count given, over 1 to 16 pairs, exponents -3 to 18, both
 //     signs, and buffer lengths from too short to roomy;
 //   - decmul of operands of up to 8 pairs against the same values held with
-//     a trailing zero pair beyond the 8th (which the general product takes).
+//     a trailing zero pair beyond the 8th (which the general product takes);
+//   - deccmp of values of one sign and exponent (a column's values) against
+//     the same values held with a leading zero pair (which the general
+//     comparison reads), over 1 to 16 pairs, equal and differing in any pair.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -171,6 +174,45 @@ TEST(DecimalShortcuts, ShortProductsEqualTheGeneralProduct)
         ASSERT_EQ(s1, s3);
         ASSERT_EQ(record_text(r1), record_text(r2)) << record_text(a) << " * " << record_text(b);
         ASSERT_EQ(record_text(r1), record_text(r3));
+    }
+}
+
+// The same value with a zero pair in front (exponent one higher), or the
+// record itself when it holds 16 pairs already.
+decvalue with_leading_zero(const decvalue &d)
+{
+    if (d.ndigits >= DEC_NPAIRS)
+        return d;
+    decvalue z = d;
+    z.digits[0] = 0;
+    std::memcpy(z.digits + 1, d.digits, static_cast<size_t>(d.ndigits));
+    z.ndigits = static_cast<int16_t>(d.ndigits + 1);
+    z.exponent = static_cast<int16_t>(d.exponent + 1);
+    return z;
+}
+
+TEST(DecimalShortcuts, ColumnComparisonsEqualTheGeneralComparison)
+{
+    std::mt19937_64 rng(11);
+    for (int i = 0; i < 200000; ++i) {
+        decvalue a = random_record(rng, DEC_NPAIRS);
+        decvalue b = a;
+        // b: a with one pair changed, cut or lengthened, or a itself.
+        const int k = static_cast<int>(rng() % DEC_NPAIRS);
+        switch (rng() % 4) {
+        case 0: b.digits[k] = static_cast<unsigned char>(rng() % 100); break;
+        case 1: b.ndigits = static_cast<int16_t>(1 + rng() % a.ndigits); break;
+        case 2: b.ndigits = static_cast<int16_t>(a.ndigits + (a.ndigits < DEC_NPAIRS ? 1 : 0)); break;
+        default: break;
+        }
+        if (b.digits[0] == 0)
+            b.digits[0] = 1;
+        for (int j = b.ndigits; j < DEC_NPAIRS; ++j)
+            b.digits[j] = static_cast<unsigned char>(rng() % 256); // bytes beyond ndigits are no part
+        const decvalue za = with_leading_zero(a), zb = with_leading_zero(b);
+        const int want = deccmp(&za, &zb);
+        ASSERT_EQ(deccmp(&a, &b), want) << record_text(a) << " vs " << record_text(b);
+        ASSERT_EQ(deccmp(&b, &a), -want) << record_text(b) << " vs " << record_text(a);
     }
 }
 
