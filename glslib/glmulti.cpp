@@ -1084,7 +1084,26 @@ extern "C" int _trw_gl_multi_walk_string(const gl_multi *t, const unsigned char 
     int count = 0;
     const unsigned char *p = s;
     const gl_multi_node *root = t != nullptr ? t->root : nullptr;
+    const unsigned char *root_flags = root != nullptr ? root->flags : nullptr;
     while (root != nullptr && count != max && (end == nullptr || p < end)) {
+        // A run of bytes 1..7F that are characters by themselves, in a
+        // loop of its own: most text is such runs.
+        if (root_flags != nullptr) {
+            const int room = max < 0 ? INT_MAX : max - count;
+            const int stop_at = end != nullptr && end - p < room ? static_cast<int>(end - p) : room;
+            int k = 0;
+            for (; k < stop_at; ++k) {
+                const unsigned b = p[k];
+                if (b - 1 >= 0x7F || root_flags[b] != GL_MULTI_END)
+                    break;
+                if (wcs != nullptr)
+                    wcs[count + k] = b;
+            }
+            count += k;
+            p += k;
+            if (count == max || (end != nullptr && p >= end))
+                break;
+        }
         const gl_multi_node *n = root;
         uint32_t wc = 0;
         int i = 0;
@@ -1117,8 +1136,18 @@ extern "C" int _trw_gl_multi_walk_wide(const gl_multi *t, const uint32_t *wcs, i
 {
     int done = 0, at = 0;
     const int min_length = t != nullptr ? t->min_length : 0;
+    const unsigned char *root_flags = t != nullptr && t->root != nullptr ? t->root->flags : nullptr;
     for (; t != nullptr && done < count; ++done) {
         const uint32_t wc = wcs[done];
+        // Characters 1..7F of one byte, the common case, without the walk.
+        if (min_length == 1 && root_flags != nullptr && wc - 1 < 0x7F && root_flags[wc] == GL_MULTI_END) {
+            if (size >= 0 && at + 1 > size)
+                break;
+            if (out != nullptr)
+                out[at] = static_cast<unsigned char>(wc);
+            ++at;
+            continue;
+        }
         int n = min_length;
         if (wc > 0xFFFFFF)
             n = 4;
@@ -1134,8 +1163,8 @@ extern "C" int _trw_gl_multi_walk_wide(const gl_multi *t, const uint32_t *wcs, i
         const WalkResult r = walk(t, bytes, n);
         if (r.element == nullptr || r.length != n)
             break;
-        if (out != nullptr)
-            std::memcpy(out + at, bytes, static_cast<size_t>(n));
+        for (int i = 0; out != nullptr && i < n; ++i)
+            out[at + i] = bytes[i];
         at += n;
     }
     *written = at;
