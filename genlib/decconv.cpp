@@ -19,6 +19,8 @@
 
 namespace {
 
+__extension__ typedef unsigned __int128 u128;
+
 constexpr int kNotNumber = -1213;
 constexpr int kMaxDigits = 32;
 constexpr long kMinExp10 = -129;
@@ -504,11 +506,11 @@ bool needed_places_text(const decvalue *dec, char *buf, int len, const numfmt &f
         // and stored twice, the integer digits and the places.
         uint64_t v;
         std::memcpy(&v, pairs, 8);
-        const unsigned __int128 text = (static_cast<unsigned __int128>(lane_chars(v >> 32)) << 64) | lane_chars(v);
+        const u128 text = (static_cast<u128>(lane_chars(v >> 32)) << 64) | lane_chars(v);
         char *out = buf;
         if (negative)
             *out++ = '-';
-        const unsigned __int128 whole = text >> (8 * first);
+        const u128 whole = text >> (8 * first);
         std::memcpy(out, &whole, 16);
         out += e > 0 ? 2 * e - first : 0;
         if (e == 0)
@@ -517,7 +519,7 @@ bool needed_places_text(const decvalue *dec, char *buf, int len, const numfmt &f
         if (n <= e) {
             *out++ = '0'; // an integer: its one place
         } else {
-            const unsigned __int128 fraction = text >> (16 * e); // e below 8 here
+            const u128 fraction = text >> (16 * e); // e below 8 here
             std::memcpy(out, &fraction, 16);
             out += places;
         }
