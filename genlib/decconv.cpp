@@ -253,9 +253,34 @@ inline bool take_digits(const char *&p, const char *end, unsigned char *digits, 
     return true;
 }
 
+// load_decimal_digits for at most 32 digits whose exponent lies within
+// the record's range: the digits packed into pairs in one pass (a zero in
+// front when the point would fall inside a pair, then the 32 digits that
+// fit), the zero pairs at the end stripped.
+int pack_digits(decvalue *dec, bool negative, const unsigned char *digits, int count, long exp10)
+{
+    const int lead = (exp10 % 2) != 0 ? 1 : 0;
+    const long exponent = exp10 >= -1 ? (exp10 + 1) / 2 : -((-exp10) / 2);
+    if (exponent < DEC_MINEXP || exponent > DEC_MAXEXP)
+        return decconv::load_decimal_digits(dec, negative, digits, count, exp10);
+    if (count + lead > kMaxDigits)
+        count = kMaxDigits - lead;
+    unsigned char run[kMaxDigits + 2] = {};
+    std::memcpy(run + lead, digits, static_cast<size_t>(count));
+    int npairs = (count + lead + 1) / 2;
+    for (int i = 0; i < npairs; ++i)
+        dec->digits[i] = static_cast<unsigned char>(run[2 * i] * 10 + run[2 * i + 1]);
+    while (dec->digits[npairs - 1] == 0)
+        --npairs; // the first pair is not 0: it holds the first digit
+    dec->sign = negative ? 0 : 1;
+    dec->exponent = static_cast<int16_t>(exponent);
+    dec->ndigits = static_cast<int16_t>(npairs);
+    return 0;
+}
+
 // The plain decimal text most values come as: an optional "-" or "+",
 // digits with at most one point, at most 32 significant digits, blanks
-// after, in a format whose point is one byte and whose signs are "-" and
+// after (then the end, a newline or a terminator), in a format whose point is one byte and whose signs are "-" and
 // "+" (or none), and whose separator cannot be taken for a blank, a digit
 // or the point. Loads it (status in status) and returns true, or returns
 // false without touching dec for anything else (separators, exponents,
@@ -265,10 +290,10 @@ bool plain_text(const char *p, const char *end, const numfmt &f, decvalue *dec, 
 {
     const char point = f.decimal_point[0];
     const char sep = f.thousands_sep_len > 0 ? f.thousands_sep[0] : '-';
-    if (f.decimal_point_len != 1 || is_digit_byte(point) || point == ' ' || point == '\n' ||
+    if (f.decimal_point_len != 1 || is_digit_byte(point) || point == ' ' || point == '\n' || point == '\0' ||
         f.negative_sign_len != 1 || f.negative_sign[0] != '-' ||
         (f.positive_sign_len != 0 && (f.positive_sign_len != 1 || f.positive_sign[0] != '+')) ||
-        is_digit_byte(sep) || sep == ' ' || sep == '\n' || sep == point)
+        is_digit_byte(sep) || sep == ' ' || sep == '\n' || sep == '\0' || sep == point)
         return false;
     bool negative = false;
     if (p < end && (*p == '-' || *p == '+'))
@@ -291,24 +316,23 @@ bool plain_text(const char *p, const char *end, const numfmt &f, decvalue *dec, 
             return false;
         seen_digit = seen_digit || p > fraction;
     }
-    if (!seen_digit || !only_blanks_left(p, end))
-        return false;
+    while (p < end && *p == ' ')
+        ++p;
+    if (!seen_digit || (p < end && *p != '\n' && *p != '\0'))
+        return false; // the text goes on (a terminator ends it)
     if (count == 0) {
         decconv::set_zero(dec);
         status = 0;
     } else if (exp10 < kMinExp10) {
         status = kNotNumber;
     } else {
-        status = decconv::load_decimal_digits(dec, negative, digits, count, exp10) == 0 ? 0 : kNotNumber;
+        status = pack_digits(dec, negative, digits, count, exp10) == 0 ? 0 : kNotNumber;
     }
     return true;
 }
 
 int convert_text(const char *p, const char *end, const numfmt &f, decvalue *dec)
 {
-    int plain = 0;
-    if (plain_text(p, end, f, dec, plain))
-        return plain;
     const char *start = p;
     const bool negative = read_sign(p, end, f);
     if (p == end || !(is_digit(*p) || at_text(p, end, f.decimal_point, f.decimal_point_len)))
@@ -671,12 +695,12 @@ int deccvasc(const char *text, int len, decvalue *dec)
         decconv::set_zero(dec);
         return kNotNumber;
     }
+    // The text ends at len or at a terminator before it.
     const char *p = text;
-    const char *nul = static_cast<const char *>(std::memchr(text, '\0', static_cast<size_t>(len)));
-    const char *end = nul != nullptr ? nul : text + len;
-    while (p < end && *p == ' ')
+    const char *limit = text + len;
+    while (p < limit && *p == ' ')
         ++p;
-    if (p == end) {
+    if (p == limit || *p == '\0') {
         decconv::set_null(dec);
         return 0;
     }
@@ -686,7 +710,10 @@ int deccvasc(const char *text, int len, decvalue *dec)
         decconv::set_zero(dec);
         return status;
     }
-    status = convert_text(p, end, *f, dec);
+    if (!plain_text(p, limit, *f, dec, status)) {
+        const char *nul = static_cast<const char *>(std::memchr(p, '\0', static_cast<size_t>(limit - p)));
+        status = convert_text(p, nul != nullptr ? nul : limit, *f, dec);
+    }
     if (status != 0)
         decconv::set_zero(dec);
     return status;

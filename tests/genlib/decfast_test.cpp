@@ -4,7 +4,8 @@
 //     same text with an exponent "e0", which only the general scanner reads;
 //     digit counts 1 to 34 (the 32 digits a record holds), leading and
 //     trailing zeros, points inside and between pairs, signs, blanks, a
-//     newline, and texts the shortcut must leave alone;
+//     newline, a terminator before the length, and texts the shortcut must
+//     leave alone;
 //   - dectoasc with the places a value needs (places -1) against dectoasc
 //     with that count given, over 1 to 16 pairs, exponents -3 to 18, both
 //     signs, and buffer lengths from too short to roomy;
@@ -79,10 +80,15 @@ TEST(DecimalShortcuts, PlainTextReadsAsTheGeneralScannerReadsIt)
         if (general.find_first_of("0123456789") == std::string::npos)
             continue; // "-." and the like: not a number to either
         general.insert(tail + 1, "e0");
+        std::string text_read = text;
+        if (i % 8 == 0) { // a terminator before len ends the text
+            text_read += std::string("\0x9,", 4);
+            general += std::string("\0x9,", 4);
+        }
         decvalue a, b;
         std::memset(&a, 0x5A, sizeof a);
         std::memset(&b, 0x5A, sizeof b);
-        const int sa = deccvasc(text.data(), static_cast<int>(text.size()), &a);
+        const int sa = deccvasc(text_read.data(), static_cast<int>(text_read.size()), &a);
         const int sb = deccvasc(general.data(), static_cast<int>(general.size()), &b);
         ASSERT_EQ(sa, sb) << "'" << text << "'";
         ASSERT_EQ(record_text(a), record_text(b)) << "'" << text << "'";
