@@ -1,6 +1,6 @@
 # Front door: every target configures with the CMake presets and installs the
 # Debian packages the build needs first (tools/install-deps).
-.PHONY: run test test-full test-asan test-clang bench fuzz deps install examples clean
+.PHONY: run test test-full test-asan test-clang bench fuzz deps install examples clean bench-report
 
 JOBS ?= $(shell nproc)
 
@@ -38,6 +38,15 @@ bench: deps
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
 	@for b in build/bench/bench/*_bench; do [ -x "$$b" ] && "$$b"; done; true
+
+# Runs the benchmarks that have peers (DECIMAL, its text conversions,
+# code-set conversion, multibyte strings) and prints one table of ratios
+# ours / peer, medians of repetitions from one run (tools/bench-report).
+bench-report: deps
+	@tools/install-deps bench
+	cmake --preset bench >/dev/null
+	cmake --build --preset bench -j $(JOBS) --target decimal_bench decconv_bench conv_bench mbs_bench
+	@tools/bench-report build/bench
 
 # Builds the libFuzzer targets and runs each for FUZZ_SECONDS (default 20).
 fuzz: deps

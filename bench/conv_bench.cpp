@@ -1,10 +1,15 @@
 // Throughput of code-set conversion: gl_miconv (gl_cv_mconv without a shift
 // state) against glibc's iconv and ICU's ucnv_convertEx on the same 1 MiB
 // texts, for 8859-1 -> utf8, utf8 -> 8859-1, 8859-1 -> 1252, sjis -> utf8
-// and utf8 -> sjis, each on mostly-ASCII and mostly-non-ASCII text; and
-// gl_mbslen / gl_mbstowcs on utf8 text. Bytes per second are of the input.
+// and utf8 -> sjis, each on mostly-ASCII and mostly-non-ASCII text of two
+// kinds: "phrase" (one repeated phrase; Shift-JIS characters of lead bytes
+// 0x82 to 0x98) and "mixed" (realistic text drawn from the whole repertoire
+// of the charmaps, mixed_text.h). Bytes per second are of the input. Before
+// anything is timed, ours, iconv and ICU are checked to give the same bytes
+// on every text; a mismatch ends the program.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iconv.h>
@@ -12,17 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "gl_char.h"
 #include "gl_conv.h"
-#include "gl_locale.h"
 
-#ifdef TRW_HAVE_ICU
-#include <unicode/ucnv.h>
-#endif
+#include "mixed_text.h"
+
+using namespace mixedtext;
 
 namespace {
-
-constexpr size_t kTextSize = 1 << 20;
 
 void use_data_tree() { setenv("TARNWELLDIR", TRW_BENCH_DATA_DIR, 0); }
 
@@ -90,6 +91,7 @@ std::string sjis(bool mostly_ascii)
 }
 
 struct Case {
+    std::string name;                   // pair/text, for the benchmark names
     const char *ours_to, *ours_from;    // code-set names of the conversion files
     const char *iconv_to, *iconv_from;
     const char *icu_to, *icu_from;
@@ -101,81 +103,126 @@ std::vector<Case> &cases()
     static std::vector<Case> all = [] {
         std::vector<Case> c;
         for (bool ascii : {true, false}) {
+            const std::string kind = ascii ? "ascii" : "nonascii";
             std::string l1 = latin1(ascii), sj = sjis(ascii);
-            c.push_back({"utf8", "8859-1", "UTF-8", "ISO-8859-1", "UTF-8", "ISO-8859-1", l1});
-            c.push_back({"8859-1", "utf8", "ISO-8859-1", "UTF-8", "ISO-8859-1", "UTF-8",
-                         iconv_all("UTF-8", "ISO-8859-1", l1)});
-            c.push_back({"1252", "8859-1", "CP1252", "ISO-8859-1", "windows-1252", "ISO-8859-1", l1});
-            c.push_back({"utf8", "sjis", "UTF-8", "SHIFT_JIS", "UTF-8", "Shift_JIS", sj});
-            c.push_back({"sjis", "utf8", "SHIFT_JIS", "UTF-8", "Shift_JIS", "UTF-8", iconv_all("UTF-8", "SHIFT_JIS", sj)});
+            std::string ml1 = mixed_in("ISO-8859-1", "ISO-8859-1", "ISO-8859-1", 0xA0, ascii);
+            std::string msj = mixed_in("SHIFT_JIS", "SHIFT_JIS", "Shift_JIS", 0x80, ascii);
+            for (int phrase = 1; phrase >= 0; --phrase) {
+                const std::string t = (phrase ? "phrase-" : "mixed-") + kind;
+                const std::string &l = phrase ? l1 : ml1;
+                const std::string &j = phrase ? sj : msj;
+                c.push_back({"8859-1>utf8/" + t, "utf8", "8859-1", "UTF-8", "ISO-8859-1", "UTF-8", "ISO-8859-1", l});
+                c.push_back({"utf8>8859-1/" + t, "8859-1", "utf8", "ISO-8859-1", "UTF-8", "ISO-8859-1", "UTF-8",
+                             iconv_all("UTF-8", "ISO-8859-1", l)});
+                c.push_back({"8859-1>1252/" + t, "1252", "8859-1", "CP1252", "ISO-8859-1", "windows-1252",
+                             "ISO-8859-1", l});
+                c.push_back({"sjis>utf8/" + t, "utf8", "sjis", "UTF-8", "SHIFT_JIS", "UTF-8", "Shift_JIS", j});
+                c.push_back({"utf8>sjis/" + t, "sjis", "utf8", "SHIFT_JIS", "UTF-8", "Shift_JIS", "UTF-8",
+                             iconv_all("UTF-8", "SHIFT_JIS", j)});
+            }
         }
         return c;
     }();
     return all;
 }
 
-void BM_ours(benchmark::State &state)
+// What ours makes of a case's text, or "" when it fails.
+std::string ours_convert(const Case &c)
 {
     use_data_tree();
-    const Case &c = cases()[static_cast<size_t>(state.range(0))];
     gl_cvdesc *cd = nullptr;
-    if (gl_cv_load(&cd, c.ours_to, c.ours_from, nullptr, nullptr) != 1) {
+    if (gl_cv_load(&cd, c.ours_to, c.ours_from, nullptr, nullptr) != 1)
+        return "";
+    std::string out(c.text.size() * 4, '\0');
+    char *ip = const_cast<char *>(c.text.data()), *op = out.data();
+    int il = static_cast<int>(c.text.size()), ol = static_cast<int>(out.size());
+    const bool ok = gl_miconv(cd, &ip, &il, &op, &ol, nullptr) == 0 && il == 0;
+    gl_cv_unload(cd);
+    out.resize(ok ? out.size() - static_cast<size_t>(ol) : 0);
+    return out;
+}
+
+// Once before timing: ours, iconv and ICU give the same bytes on every
+// case's text; a mismatch ends the program.
+const bool checked = [] {
+    for (const Case &c : cases()) {
+        bool ok = false;
+        const std::string ours = ours_convert(c);
+        const std::string peer = iconv_convert(c.iconv_to, c.iconv_from, c.text, ok);
+        bool same = ok && !ours.empty() && ours == peer;
+#ifdef TRW_HAVE_ICU
+        same = same && icu_convert(c.icu_to, c.icu_from, c.text, ok) == ours && ok;
+#endif
+        if (!same) {
+            size_t at = 0;
+            while (at < ours.size() && at < peer.size() && ours[at] == peer[at])
+                ++at;
+            std::fprintf(stderr, "benchmark check failed: %s: ours %zu bytes, iconv %zu, first difference at %zu\n",
+                         c.name.c_str(), ours.size(), peer.size(), at);
+            std::exit(2);
+        }
+    }
+    return true;
+}();
+
+void BM_ours(benchmark::State &state, const Case *c)
+{
+    use_data_tree();
+    gl_cvdesc *cd = nullptr;
+    if (gl_cv_load(&cd, c->ours_to, c->ours_from, nullptr, nullptr) != 1) {
         state.SkipWithError("conversion file not found");
         return;
     }
-    std::string out(c.text.size() * 4, '\0');
+    std::string out(c->text.size() * 4, '\0');
     for (auto _ : state) {
-        char *ip = const_cast<char *>(c.text.data()), *op = out.data();
-        int il = static_cast<int>(c.text.size()), ol = static_cast<int>(out.size());
+        char *ip = const_cast<char *>(c->text.data()), *op = out.data();
+        int il = static_cast<int>(c->text.size()), ol = static_cast<int>(out.size());
         if (gl_miconv(cd, &ip, &il, &op, &ol, nullptr) != 0) {
             state.SkipWithError("conversion failed");
             break;
         }
         benchmark::DoNotOptimize(op);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * c.text.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * c->text.size()));
     gl_cv_unload(cd);
 }
 
-void BM_iconv(benchmark::State &state)
+void BM_iconv(benchmark::State &state, const Case *c)
 {
-    const Case &c = cases()[static_cast<size_t>(state.range(0))];
-    iconv_t cd = iconv_open(c.iconv_to, c.iconv_from);
-    std::string out(c.text.size() * 4, '\0');
+    iconv_t cd = iconv_open(c->iconv_to, c->iconv_from);
+    std::string out(c->text.size() * 4, '\0');
     for (auto _ : state) {
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        char *ip = const_cast<char *>(c.text.data()), *op = out.data();
-        size_t il = c.text.size(), ol = out.size();
-        // Characters 1252 or Latin-1 lack would stop iconv: none are in the texts.
+        char *ip = const_cast<char *>(c->text.data()), *op = out.data();
+        size_t il = c->text.size(), ol = out.size();
         if (iconv(cd, &ip, &il, &op, &ol) == static_cast<size_t>(-1)) {
             state.SkipWithError("iconv failed");
             break;
         }
         benchmark::DoNotOptimize(op);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * c.text.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * c->text.size()));
     iconv_close(cd);
 }
 
 #ifdef TRW_HAVE_ICU
-void BM_icu(benchmark::State &state)
+void BM_icu(benchmark::State &state, const Case *c)
 {
-    const Case &c = cases()[static_cast<size_t>(state.range(0))];
     UErrorCode err = U_ZERO_ERROR;
-    UConverter *to = ucnv_open(c.icu_to, &err);
-    UConverter *from = ucnv_open(c.icu_from, &err);
+    UConverter *to = ucnv_open(c->icu_to, &err);
+    UConverter *from = ucnv_open(c->icu_from, &err);
     if (U_FAILURE(err)) {
         state.SkipWithError("ICU converter not available");
         return;
     }
-    std::string out(c.text.size() * 4, '\0');
+    std::string out(c->text.size() * 4, '\0');
     std::vector<UChar> pivot(1024);
     for (auto _ : state) {
-        const char *ip = c.text.data();
+        const char *ip = c->text.data();
         char *op = out.data();
         UChar *ps = pivot.data(), *pt = pivot.data();
         err = U_ZERO_ERROR;
-        ucnv_convertEx(to, from, &op, out.data() + out.size(), &ip, c.text.data() + c.text.size(), pivot.data(),
+        ucnv_convertEx(to, from, &op, out.data() + out.size(), &ip, c->text.data() + c->text.size(), pivot.data(),
                        &ps, &pt, pivot.data() + pivot.size(), true, true, &err);
         if (U_FAILURE(err)) {
             state.SkipWithError("ICU conversion failed");
@@ -183,61 +230,22 @@ void BM_icu(benchmark::State &state)
         }
         benchmark::DoNotOptimize(op);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * c.text.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * c->text.size()));
     ucnv_close(to);
     ucnv_close(from);
 }
 #endif
 
-void label(benchmark::internal::Benchmark *b)
-{
-    for (int i = 0; i < 10; ++i)
-        b->Arg(i);
-}
-
-// Argument index: 0..4 mostly ASCII, 5..9 mostly non-ASCII, in the order
-// 8859-1>utf8, utf8>8859-1, 8859-1>1252, sjis>utf8, utf8>sjis.
-BENCHMARK(BM_ours)->Apply(label);
-BENCHMARK(BM_iconv)->Apply(label);
+// Names: conv/pair/text/implementation, e.g. conv/utf8>sjis/mixed-ascii/icu.
+const bool registered = [] {
+    for (const Case &c : cases()) {
+        benchmark::RegisterBenchmark(("conv/" + c.name + "/ours").c_str(), BM_ours, &c);
+        benchmark::RegisterBenchmark(("conv/" + c.name + "/iconv").c_str(), BM_iconv, &c);
 #ifdef TRW_HAVE_ICU
-BENCHMARK(BM_icu)->Apply(label);
+        benchmark::RegisterBenchmark(("conv/" + c.name + "/icu").c_str(), BM_icu, &c);
 #endif
-
-// ---- multibyte strings ----
-
-std::string utf8_text(bool mostly_ascii) { return iconv_all("UTF-8", "SHIFT_JIS", sjis(mostly_ascii)); }
-
-gl_locale *utf8_locale()
-{
-    use_data_tree();
-    static gl_locale *loc = [] {
-        gl_locale *l = nullptr;
-        gl_lc_load(&l, "ja_jp/e01c.lco", nullptr, nullptr);
-        return l;
-    }();
-    return loc;
-}
-
-void BM_gl_mbslen(benchmark::State &state)
-{
-    std::string text = utf8_text(state.range(0) == 0);
-    gl_locale *loc = utf8_locale();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(gl_mbslen(loc, text.c_str()));
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
-}
-
-void BM_gl_mbstowcs(benchmark::State &state)
-{
-    std::string text = utf8_text(state.range(0) == 0);
-    gl_locale *loc = utf8_locale();
-    std::vector<gl_wchar_t> out(text.size() + 1);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(gl_mbstowcs(loc, out.data(), text.c_str(), -1));
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
-}
-
-BENCHMARK(BM_gl_mbslen)->Arg(0)->Arg(1);
-BENCHMARK(BM_gl_mbstowcs)->Arg(0)->Arg(1);
+    }
+    return true;
+}();
 
 } // namespace

@@ -2,9 +2,14 @@
 // same run on the same texts: Intel's decimal floating-point library
 // (bid128_from_string / bid128_to_string, when TRW_HAVE_BID) and decNumber
 // at 32 digits (decNumberFromString / decNumberToString, when
-// TRW_HAVE_DECNUMBER). The texts are 1024 numbers of 10 to 32 significant
-// digits with 0 to 12 decimal places, some negative. Ours run in the default
-// client locale (en_US.8859-1), initialised before the timed loop.
+// TRW_HAVE_DECNUMBER). Two sets of 1024 texts (decimal_peers.h): "money",
+// at most 12 digits with 2 places, and "wide", 10 to 32 significant digits
+// with 0 to 12 places; some negative. Ours run in the default client locale
+// (en_US.8859-1), initialised before the timed loop. to_text converts the
+// values ours read from the texts; the peers hold the same values. Before a
+// set is timed, ours and each peer are checked to read the same values from
+// its texts and to write texts that read back to them; a mismatch ends the
+// program.
 // first_call/* measures the cost of the first deccvasc of a fresh process,
 // with all lazy initialisation (registry, locale files, number format): each
 // iteration forks a child that times its own first call.
@@ -24,36 +29,15 @@
 
 #include "decimal_peers.h"
 
-namespace {
+using namespace decbench;
 
-constexpr size_t kCount = 1024;
+namespace {
 
 // Runs before main: the benchmarks read the built data tree.
 const bool environment_set = [] {
     setenv("TARNWELLDIR", TRW_BENCH_DATA_DIR, 0);
     return true;
 }();
-
-const std::vector<std::string> &texts()
-{
-    static const std::vector<std::string> values = [] {
-        std::mt19937_64 rng(42);
-        std::vector<std::string> out;
-        for (size_t i = 0; i < kCount; ++i) {
-            const int digits = 10 + static_cast<int>(rng() % 23);
-            const int places = std::min(static_cast<int>(rng() % 13), digits - 1);
-            std::string s = rng() % 4 == 0 ? "-" : "";
-            for (int d = 0; d < digits; ++d) {
-                if (d == digits - places && places > 0)
-                    s += '.';
-                s += static_cast<char>(d == 0 ? '1' + rng() % 9 : '0' + rng() % 10);
-            }
-            out.push_back(s);
-        }
-        return out;
-    }();
-    return values;
-}
 
 // The first call of a fresh process, timed inside a forked child (the fork
 // itself is not counted). It is registered first, so that it forks before
@@ -93,21 +77,83 @@ void first_call(benchmark::State &state)
 }
 BENCHMARK(first_call)->Name("first_call/deccvasc")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30);
 
-const std::vector<decvalue> &ours()
+const std::vector<decvalue> &ours(Set set)
 {
-    static const std::vector<decvalue> values = [] {
+    auto make = [](Set s) {
         std::vector<decvalue> out(kCount);
         for (size_t i = 0; i < kCount; ++i)
-            deccvasc(texts()[i].c_str(), static_cast<int>(texts()[i].size()), &out[i]);
+            deccvasc(texts(s)[i].c_str(), static_cast<int>(texts(s)[i].size()), &out[i]);
         return out;
-    }();
-    return values;
+    };
+    static const std::vector<decvalue> sets[2] = {make(Set::money), make(Set::wide)};
+    return sets[set == Set::money ? 0 : 1];
 }
 
-void ours_from_text(benchmark::State &state)
+// The text dectoasc gives, blanks after it cut.
+std::string shown(const decvalue &d)
 {
-    const auto &t = texts();
-    ours();
+    char buf[48];
+    if (dectoasc(&d, buf, sizeof buf, -1) != 0)
+        return "(failed)";
+    std::string s(buf, sizeof buf);
+    return s.substr(0, s.find_last_not_of(' ') + 1);
+}
+
+// Once before timing: the texts read by ours and each peer give the same
+// values (a wide text of 32 digits whose point falls inside a pair keeps
+// 31 digits in a record, so those agree within one unit of its 16th pair),
+// and the texts written by ours and each peer read back to the values
+// written.
+void check_set(Set set)
+{
+    for (size_t i = 0; i < kCount; ++i) {
+        const std::string &t = texts(set)[i];
+        decvalue d;
+        if (deccvasc(t.data(), static_cast<int>(t.size()), &d) != 0)
+            mismatch("deccvasc", t, "", "a status", "none");
+        const std::string text = shown(d);
+        decvalue back;
+        if (deccvasc(text.data(), static_cast<int>(text.size()), &back) != 0 || exact_text(back) != exact_text(d))
+            mismatch("dectoasc", t, "", text, exact_text(d));
+#if TRW_HAVE_BID
+        const bool loose = set == Set::wide;
+        if (!bid_agrees(d, bid_from(t), loose))
+            mismatch("from_text", t, "", exact_text(d), bid_text(bid_from(t)));
+        const BID_UINT128 held = bid_from(exact_text(d));
+        if (!bid_agrees(d, bid_from(bid_text(held)), false) || !bid_agrees(d, bid_from(text), false))
+            mismatch("to_text", t, "", text, bid_text(held));
+#endif
+#if TRW_HAVE_DECNUMBER
+        decContext ctx = context(32);
+        decNumber n;
+        decNumberFromString(&n, t.c_str(), &ctx);
+        if (!dn_agrees(d, n, set == Set::wide))
+            mismatch("from_text", t, "", exact_text(d), dn_text(n));
+        decNumberFromString(&n, exact_text(d).c_str(), &ctx);
+        decNumber again;
+        decNumberFromString(&again, dn_text(n).c_str(), &ctx);
+        if (!dn_agrees(d, again, false))
+            mismatch("to_text", t, "", text, dn_text(n));
+#endif
+    }
+}
+
+// The checks of a set, run by the first benchmark of the set before it
+// times anything (not before main: first_call needs an untouched runtime).
+void ensure_checked(Set set)
+{
+    static bool done[2];
+    bool &d = done[set == Set::money ? 0 : 1];
+    if (!d)
+        check_set(set);
+    d = true;
+}
+
+void ours_from_text(benchmark::State &state, Set set)
+{
+    ensure_checked(set);
+    const auto &t = texts(set);
+    ours(set);
     decvalue d;
     size_t i = 0;
     for (auto _ : state) {
@@ -116,11 +162,10 @@ void ours_from_text(benchmark::State &state)
         i = (i + 1) % kCount;
     }
 }
-BENCHMARK(ours_from_text)->Name("from_text/deccvasc");
-
-void ours_to_text(benchmark::State &state)
+void ours_to_text(benchmark::State &state, Set set)
 {
-    const auto &v = ours();
+    ensure_checked(set);
+    const auto &v = ours(set);
     char buf[48];
     size_t i = 0;
     for (auto _ : state) {
@@ -129,12 +174,12 @@ void ours_to_text(benchmark::State &state)
         i = (i + 1) % kCount;
     }
 }
-BENCHMARK(ours_to_text)->Name("to_text/dectoasc");
 
 #if TRW_HAVE_BID
-void bid_from_text(benchmark::State &state)
+void bid_from_text(benchmark::State &state, Set set)
 {
-    std::vector<std::string> t = texts();
+    ensure_checked(set);
+    std::vector<std::string> t = texts(set);
     _IDEC_flags flags = 0;
     size_t i = 0;
     for (auto _ : state) {
@@ -142,14 +187,13 @@ void bid_from_text(benchmark::State &state)
         i = (i + 1) % kCount;
     }
 }
-BENCHMARK(bid_from_text)->Name("from_text/bid128");
-
-void bid_to_text(benchmark::State &state)
+void bid_to_text(benchmark::State &state, Set set)
 {
+    ensure_checked(set);
     std::vector<BID_UINT128> v;
     _IDEC_flags flags = 0;
-    for (std::string t : texts())
-        v.push_back(bid128_from_string(t.data(), BID_ROUNDING_TO_NEAREST, &flags));
+    for (const decvalue &d : ours(set))
+        v.push_back(bid_from(exact_text(d)));
     char buf[64];
     size_t i = 0;
     for (auto _ : state) {
@@ -158,25 +202,14 @@ void bid_to_text(benchmark::State &state)
         i = (i + 1) % kCount;
     }
 }
-BENCHMARK(bid_to_text)->Name("to_text/bid128");
 #endif
 
 #if TRW_HAVE_DECNUMBER
-decContext context32()
+void dn_from_text(benchmark::State &state, Set set)
 {
-    decContext ctx;
-    decContextDefault(&ctx, DEC_INIT_BASE);
-    ctx.digits = 32;
-    ctx.emax = 999999;
-    ctx.emin = -999999;
-    ctx.traps = 0;
-    return ctx;
-}
-
-void dn_from_text(benchmark::State &state)
-{
-    const auto &t = texts();
-    decContext ctx = context32();
+    ensure_checked(set);
+    const auto &t = texts(set);
+    decContext ctx = context(32);
     decNumber n;
     size_t i = 0;
     for (auto _ : state) {
@@ -184,14 +217,13 @@ void dn_from_text(benchmark::State &state)
         i = (i + 1) % kCount;
     }
 }
-BENCHMARK(dn_from_text)->Name("from_text/decNumber32");
-
-void dn_to_text(benchmark::State &state)
+void dn_to_text(benchmark::State &state, Set set)
 {
-    decContext ctx = context32();
+    ensure_checked(set);
+    decContext ctx = context(32);
     std::vector<decNumber> v(kCount);
     for (size_t i = 0; i < kCount; ++i)
-        decNumberFromString(&v[i], texts()[i].c_str(), &ctx);
+        decNumberFromString(&v[i], exact_text(ours(set)[i]).c_str(), &ctx);
     char buf[64];
     size_t i = 0;
     for (auto _ : state) {
@@ -199,7 +231,25 @@ void dn_to_text(benchmark::State &state)
         i = (i + 1) % kCount;
     }
 }
-BENCHMARK(dn_to_text)->Name("to_text/decNumber32");
 #endif
+
+// After first_call (registered by the macro above, so first): the checks,
+// then the benchmarks of both sets, named operation/set/implementation.
+const bool registered = [] {
+    for (Set set : {Set::money, Set::wide}) {
+        const std::string s = set_name(set);
+        benchmark::RegisterBenchmark(("from_text/" + s + "/deccvasc").c_str(), ours_from_text, set);
+        benchmark::RegisterBenchmark(("to_text/" + s + "/dectoasc").c_str(), ours_to_text, set);
+#if TRW_HAVE_BID
+        benchmark::RegisterBenchmark(("from_text/" + s + "/bid128").c_str(), bid_from_text, set);
+        benchmark::RegisterBenchmark(("to_text/" + s + "/bid128").c_str(), bid_to_text, set);
+#endif
+#if TRW_HAVE_DECNUMBER
+        benchmark::RegisterBenchmark(("from_text/" + s + "/decNumber32").c_str(), dn_from_text, set);
+        benchmark::RegisterBenchmark(("to_text/" + s + "/decNumber32").c_str(), dn_to_text, set);
+#endif
+    }
+    return true;
+}();
 
 } // namespace

@@ -1,49 +1,39 @@
 // Speed of the DECIMAL arithmetic, comparison and stored forms, with two
 // peers measured in the same run on the same values: Intel's decimal
 // floating-point library (bid128_*, when TRW_HAVE_BID) and decNumber at 32
-// digits (when TRW_HAVE_DECNUMBER). The operands are 1024 values of 10 to 32
-// significant digits with 0 to 12 decimal places; every benchmark walks
-// the same pairs (value i with value i + 1).
+// digits (when TRW_HAVE_DECNUMBER). Two operand sets of 1024 values each
+// (decimal_peers.h): "money" (at most 12 digits, 2 places) and "wide" (10 to
+// 32 significant digits, 0 to 12 places). The arithmetic walks the pairs
+// value i with value i + 1. Comparisons come in two pair sets: "column"
+// (the same sign and exponent, differing in a later pair, as values of one
+// column) and "mixed" (neighbours of the set). bid128's comparison is one
+// call, bid128_quiet_less, a two-way answer where ours is three-way.
 // Stored forms: ours is stdecimal/lddecimal at 18 bytes (the floating
-// DECIMAL(32)); decNumber's is the decimal128 interchange encoding
-// (decimal128FromNumber/ToNumber); Intel's is the conversion between its
-// binary encoding and the decimal128 interchange encoding.
+// DECIMAL(32)); bid128's binary encoding is itself a stored interchange
+// form, so its store and load is a copy of its own 16 bytes
+// (store+load/bid128_copy); store+load/bid128_dpd converts to the densely
+// packed interchange encoding and back, and decNumber's is decimal128
+// (decimal128FromNumber/ToNumber).
+// The peers hold the values our records hold (the wide texts of 32 digits
+// whose point falls inside a pair keep 31 in a record).
+// Before anything is timed, every result of ours and of each peer on these
+// operands is checked to agree (exactly, or within one unit of our 16th
+// pair where the operation rounds: ours truncates the quotient and rounds
+// to 32 digits, the peers round to 34 or 32); a mismatch ends the program.
 #include "decimal.h"
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <random>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "decimal_peers.h"
 
+using namespace decbench;
+
 namespace {
-
-constexpr size_t kCount = 1024;
-
-// Decimal texts of 10 to 32 significant digits, some negative.
-const std::vector<std::string> &texts()
-{
-    static const std::vector<std::string> values = [] {
-        std::mt19937_64 rng(42);
-        std::vector<std::string> out;
-        for (size_t i = 0; i < kCount; ++i) {
-            int digits = 10 + static_cast<int>(rng() % 23);
-            int places = std::min(static_cast<int>(rng() % 13), digits - 1);
-            std::string s = rng() % 4 == 0 ? "-" : "";
-            for (int d = 0; d < digits; ++d) {
-                if (d == digits - places) s += '.';
-                s += static_cast<char>(d == 0 ? '1' + rng() % 9 : '0' + rng() % 10);
-            }
-            out.push_back(s);
-        }
-        return out;
-    }();
-    return values;
-}
 
 // A decimal text read into pairs through decload.
 decvalue to_decvalue(const std::string &text)
@@ -63,22 +53,218 @@ decvalue to_decvalue(const std::string &text)
     return d;
 }
 
-const std::vector<decvalue> &ours()
+struct Operands {
+    std::vector<std::string> text, partner_text;  // the set; its column partners
+    std::vector<decvalue> v, partner;
+};
+
+const Operands &operands(Set set)
 {
-    static const std::vector<decvalue> values = [] {
-        std::vector<decvalue> out;
-        for (const auto &t : texts()) out.push_back(to_decvalue(t));
-        return out;
-    }();
-    return values;
+    static const Operands sets[2] = {[] {
+        Operands o;
+        o.text = texts(Set::money);
+        o.partner_text = column_partners(Set::money);
+        for (const auto &t : o.text) o.v.push_back(to_decvalue(t));
+        for (const auto &t : o.partner_text) o.partner.push_back(to_decvalue(t));
+        return o;
+    }(), [] {
+        Operands o;
+        o.text = texts(Set::wide);
+        o.partner_text = column_partners(Set::wide);
+        for (const auto &t : o.text) o.v.push_back(to_decvalue(t));
+        for (const auto &t : o.partner_text) o.partner.push_back(to_decvalue(t));
+        return o;
+    }()};
+    return sets[set == Set::money ? 0 : 1];
 }
 
 using binary = int (*)(const decvalue *, const decvalue *, decvalue *);
 
-template <binary op>
-void ours_binary(benchmark::State &state)
+struct Op {
+    const char *name;
+    binary ours;
+#if TRW_HAVE_BID
+    BID_UINT128 (*bid)(BID_UINT128, BID_UINT128, _IDEC_round, _IDEC_flags *);
+#endif
+#if TRW_HAVE_DECNUMBER
+    decNumber *(*dn)(decNumber *, const decNumber *, const decNumber *, decContext *);
+#endif
+    bool rounds_money;  // the result may round even on the money set
+};
+
+const Op kOps[] = {
+    {"add", decadd,
+#if TRW_HAVE_BID
+     bid128_add,
+#endif
+#if TRW_HAVE_DECNUMBER
+     decNumberAdd,
+#endif
+     false},
+    {"sub", decsub,
+#if TRW_HAVE_BID
+     bid128_sub,
+#endif
+#if TRW_HAVE_DECNUMBER
+     decNumberSubtract,
+#endif
+     false},
+    {"mul", decmul,
+#if TRW_HAVE_BID
+     bid128_mul,
+#endif
+#if TRW_HAVE_DECNUMBER
+     decNumberMultiply,
+#endif
+     false},
+    {"div", decdiv,
+#if TRW_HAVE_BID
+     bid128_div,
+#endif
+#if TRW_HAVE_DECNUMBER
+     decNumberDivide,
+#endif
+     true},
+};
+
+// The comparison pairs of a set: column (value i with its partner) or
+// mixed (value i with value i + 1).
+const decvalue &second_of(const Operands &o, bool column, size_t i) { return column ? o.partner[i] : o.v[i + 1]; }
+const std::string &second_text(const Operands &o, bool column, size_t i)
 {
-    const auto &v = ours();
+    return column ? o.partner_text[i] : o.text[i + 1];
+}
+
+#if TRW_HAVE_BID
+struct BidSet {
+    std::vector<BID_UINT128> v, partner;
+};
+
+const BidSet &bids(Set set)
+{
+    static const BidSet sets[2] = {[] {
+        BidSet b;
+        for (const auto &d : operands(Set::money).v) b.v.push_back(bid_from(exact_text(d)));
+        for (const auto &d : operands(Set::money).partner) b.partner.push_back(bid_from(exact_text(d)));
+        return b;
+    }(), [] {
+        BidSet b;
+        for (const auto &d : operands(Set::wide).v) b.v.push_back(bid_from(exact_text(d)));
+        for (const auto &d : operands(Set::wide).partner) b.partner.push_back(bid_from(exact_text(d)));
+        return b;
+    }()};
+    return sets[set == Set::money ? 0 : 1];
+}
+#endif
+
+#if TRW_HAVE_DECNUMBER
+struct DnSet {
+    std::vector<decNumber> v, partner;
+};
+
+const DnSet &numbers(Set set)
+{
+    auto make = [](Set s) {
+        DnSet d;
+        decContext ctx = context(32);
+        for (const auto &v : operands(s).v) {
+            d.v.emplace_back();
+            decNumberFromString(&d.v.back(), exact_text(v).c_str(), &ctx);
+        }
+        for (const auto &v : operands(s).partner) {
+            d.partner.emplace_back();
+            decNumberFromString(&d.partner.back(), exact_text(v).c_str(), &ctx);
+        }
+        return d;
+    };
+    static const DnSet sets[2] = {make(Set::money), make(Set::wide)};
+    return sets[set == Set::money ? 0 : 1];
+}
+#endif
+
+// ---- the checks, once before timing ----
+
+// The tolerance exponent of a sum: the unit of the 16th pair of the larger
+// operand or of the result, whichever is larger.
+int unit_exponent(const decvalue &a, const decvalue &b, const decvalue &r)
+{
+    return std::max({a.exponent, b.exponent, r.exponent});
+}
+
+void check_set(Set set)
+{
+    const Operands &o = operands(set);
+    for (size_t i = 0; i < kCount; ++i) {
+        const std::string &ta = o.text[i];
+        decvalue back;
+        unsigned char form[DEC_STORED_MAX];
+        stdecimal(&o.v[i], form, DEC_STORED_MAX);
+        if (lddecimal(form, DEC_STORED_MAX, &back) != 0 || exact_text(back) != exact_text(o.v[i]))
+            mismatch("store+load", ta, "", exact_text(back), exact_text(o.v[i]));
+#if TRW_HAVE_BID
+        if (!bid_agrees(o.v[i], bid_from(ta), set == Set::wide))
+            mismatch("reading", ta, "", exact_text(o.v[i]), bid_text(bid_from(ta)));
+        BID_UINT128 copy;
+        std::memcpy(&copy, &bids(set).v[i], sizeof copy);
+        BID_UINT128 dpd = bid_dpd_to_bid128(bid_to_dpd128(copy));
+        if (!bid_agrees(o.v[i], dpd, false)) mismatch("bid128 dpd store+load", ta, "", exact_text(o.v[i]), bid_text(dpd));
+#endif
+        for (bool column : {true, false}) {
+            if (!column && i + 1 == kCount) continue;
+            const decvalue &b = second_of(o, column, i);
+            int c = deccmp(&o.v[i], &b);
+#if TRW_HAVE_BID
+            _IDEC_flags flags = 0;
+            BID_UINT128 bb = column ? bids(set).partner[i] : bids(set).v[i + 1];
+            int less = bid128_quiet_less(bids(set).v[i], bb, &flags);
+            int equal = bid128_quiet_equal(bids(set).v[i], bb, &flags);
+            if ((c < 0) != (less != 0) || (c == 0) != (equal != 0))
+                mismatch("compare", ta, second_text(o, column, i), std::to_string(c), less ? "less" : "not less");
+#endif
+#if TRW_HAVE_DECNUMBER
+            decContext ctx = context(32);
+            decNumber r;
+            decNumberCompare(&r, &numbers(set).v[i], column ? &numbers(set).partner[i] : &numbers(set).v[i + 1], &ctx);
+            int dc = decNumberIsZero(&r) ? 0 : decNumberIsNegative(&r) ? -1 : 1;
+            if (dc != c) mismatch("compare", ta, second_text(o, column, i), std::to_string(c), std::to_string(dc));
+#endif
+        }
+        if (i + 1 == kCount) continue;
+        const decvalue &b = o.v[i + 1];
+        for (const Op &op : kOps) {
+            decvalue r;
+            if (op.ours(&o.v[i], &b, &r) != 0) mismatch(op.name, ta, o.text[i + 1], "a status", "none");
+            bool loose = set == Set::wide || op.rounds_money;
+            (void)loose;
+#if TRW_HAVE_BID
+            _IDEC_flags flags = 0;
+            BID_UINT128 p = op.bid(bids(set).v[i], bids(set).v[i + 1], BID_ROUNDING_TO_NEAREST, &flags);
+            if (!bid_agrees(r, p, loose, unit_exponent(o.v[i], b, r)))
+                mismatch(op.name, ta, o.text[i + 1], exact_text(r), bid_text(p));
+#endif
+#if TRW_HAVE_DECNUMBER
+            decContext ctx = context(32);
+            decNumber n;
+            op.dn(&n, &numbers(set).v[i], &numbers(set).v[i + 1], &ctx);
+            if (!dn_agrees(r, n, loose, unit_exponent(o.v[i], b, r)))
+                mismatch(op.name, ta, o.text[i + 1], exact_text(r), dn_text(n));
+#endif
+        }
+    }
+}
+
+// Runs before main, so before any benchmark is timed.
+const bool checked = [] {
+    check_set(Set::money);
+    check_set(Set::wide);
+    return true;
+}();
+
+// ---- ours ----
+
+void ours_binary(benchmark::State &state, Set set, binary op)
+{
+    const auto &v = operands(set).v;
     size_t i = 0;
     decvalue r;
     for (auto _ : state) {
@@ -87,58 +273,38 @@ void ours_binary(benchmark::State &state)
         i = (i + 1) % (kCount - 1);
     }
 }
-BENCHMARK(ours_binary<decadd>)->Name("add/decvalue");
-BENCHMARK(ours_binary<decsub>)->Name("sub/decvalue");
-BENCHMARK(ours_binary<decmul>)->Name("mul/decvalue");
-BENCHMARK(ours_binary<decdiv>)->Name("div/decvalue");
 
-void ours_compare(benchmark::State &state)
+void ours_compare(benchmark::State &state, Set set, bool column)
 {
-    const auto &v = ours();
+    const Operands &o = operands(set);
     size_t i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(deccmp(&v[i], &v[i + 1]));
+        benchmark::DoNotOptimize(deccmp(&o.v[i], &second_of(o, column, i)));
         i = (i + 1) % (kCount - 1);
     }
 }
-BENCHMARK(ours_compare)->Name("cmp/decvalue");
 
-void ours_store_load(benchmark::State &state)
+void ours_store_load(benchmark::State &state, Set set)
 {
-    const auto &v = ours();
+    const auto &v = operands(set).v;
     size_t i = 0;
     unsigned char form[DEC_STORED_MAX];
     decvalue back;
     for (auto _ : state) {
         stdecimal(&v[i], form, DEC_STORED_MAX);
+        benchmark::DoNotOptimize(form);
         benchmark::DoNotOptimize(lddecimal(form, DEC_STORED_MAX, &back));
         benchmark::DoNotOptimize(back);
         i = (i + 1) % kCount;
     }
 }
-BENCHMARK(ours_store_load)->Name("store+load/decvalue");
+
+// ---- bid128 ----
 
 #if TRW_HAVE_BID
-const std::vector<BID_UINT128> &bids()
+void bid_binary(benchmark::State &state, Set set, BID_UINT128 (*op)(BID_UINT128, BID_UINT128, _IDEC_round, _IDEC_flags *))
 {
-    static const std::vector<BID_UINT128> values = [] {
-        std::vector<BID_UINT128> out;
-        _IDEC_flags flags = 0;
-        for (const auto &t : texts()) {
-            std::string copy = t;
-            out.push_back(bid128_from_string(copy.data(), BID_ROUNDING_TO_NEAREST, &flags));
-        }
-        return out;
-    }();
-    return values;
-}
-
-using bid_binary = BID_UINT128 (*)(BID_UINT128, BID_UINT128, _IDEC_round, _IDEC_flags *);
-
-template <bid_binary op>
-void bid_op(benchmark::State &state)
-{
-    const auto &v = bids();
+    const auto &v = bids(set).v;
     size_t i = 0;
     _IDEC_flags flags = 0;
     for (auto _ : state) {
@@ -146,28 +312,36 @@ void bid_op(benchmark::State &state)
         i = (i + 1) % (kCount - 1);
     }
 }
-BENCHMARK(bid_op<bid128_add>)->Name("add/bid128");
-BENCHMARK(bid_op<bid128_sub>)->Name("sub/bid128");
-BENCHMARK(bid_op<bid128_mul>)->Name("mul/bid128");
-BENCHMARK(bid_op<bid128_div>)->Name("div/bid128");
 
-void bid_compare(benchmark::State &state)
+void bid_compare(benchmark::State &state, Set set, bool column)
 {
-    const auto &v = bids();
+    const BidSet &b = bids(set);
     size_t i = 0;
     _IDEC_flags flags = 0;
     for (auto _ : state) {
-        int less = bid128_quiet_less(v[i], v[i + 1], &flags);
-        int equal = less ? 0 : bid128_quiet_equal(v[i], v[i + 1], &flags);
-        benchmark::DoNotOptimize(less ? -1 : equal ? 0 : 1);
+        benchmark::DoNotOptimize(bid128_quiet_less(b.v[i], column ? b.partner[i] : b.v[i + 1], &flags));
         i = (i + 1) % (kCount - 1);
     }
 }
-BENCHMARK(bid_compare)->Name("cmp/bid128");
 
-void bid_store_load(benchmark::State &state)
+void bid_copy(benchmark::State &state, Set set)
 {
-    const auto &v = bids();
+    const auto &v = bids(set).v;
+    size_t i = 0;
+    unsigned char form[16];
+    BID_UINT128 back;
+    for (auto _ : state) {
+        std::memcpy(form, &v[i], sizeof form);
+        benchmark::DoNotOptimize(form);
+        std::memcpy(&back, form, sizeof back);
+        benchmark::DoNotOptimize(back);
+        i = (i + 1) % kCount;
+    }
+}
+
+void bid_dpd(benchmark::State &state, Set set)
+{
+    const auto &v = bids(set).v;
     size_t i = 0;
     for (auto _ : state) {
         BID_UINT128 stored = bid_to_dpd128(v[i]);
@@ -176,39 +350,15 @@ void bid_store_load(benchmark::State &state)
         i = (i + 1) % kCount;
     }
 }
-BENCHMARK(bid_store_load)->Name("store+load/bid128");
 #endif
 
+// ---- decNumber ----
+
 #if TRW_HAVE_DECNUMBER
-decContext context32()
+void dn_binary(benchmark::State &state, Set set, decNumber *(*op)(decNumber *, const decNumber *, const decNumber *, decContext *))
 {
-    decContext ctx;
-    decContextDefault(&ctx, DEC_INIT_BASE);
-    ctx.digits = 32;
-    ctx.emax = 999999;
-    ctx.emin = -999999;
-    ctx.traps = 0;
-    return ctx;
-}
-
-const std::vector<decNumber> &numbers()
-{
-    static const std::vector<decNumber> values = [] {
-        std::vector<decNumber> out(kCount);
-        decContext ctx = context32();
-        for (size_t i = 0; i < kCount; ++i) decNumberFromString(&out[i], texts()[i].c_str(), &ctx);
-        return out;
-    }();
-    return values;
-}
-
-using dn_binary = decNumber *(*)(decNumber *, const decNumber *, const decNumber *, decContext *);
-
-template <dn_binary op>
-void dn_op(benchmark::State &state)
-{
-    const auto &v = numbers();
-    decContext ctx = context32();
+    const auto &v = numbers(set).v;
+    decContext ctx = context(32);
     decNumber r;
     size_t i = 0;
     for (auto _ : state) {
@@ -216,16 +366,23 @@ void dn_op(benchmark::State &state)
         i = (i + 1) % (kCount - 1);
     }
 }
-BENCHMARK(dn_op<decNumberAdd>)->Name("add/decNumber32");
-BENCHMARK(dn_op<decNumberSubtract>)->Name("sub/decNumber32");
-BENCHMARK(dn_op<decNumberMultiply>)->Name("mul/decNumber32");
-BENCHMARK(dn_op<decNumberDivide>)->Name("div/decNumber32");
-BENCHMARK(dn_op<decNumberCompare>)->Name("cmp/decNumber32");
 
-void dn_store_load(benchmark::State &state)
+void dn_compare(benchmark::State &state, Set set, bool column)
 {
-    const auto &v = numbers();
-    decContext ctx = context32();
+    const DnSet &d = numbers(set);
+    decContext ctx = context(32);
+    decNumber r;
+    size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(decNumberCompare(&r, &d.v[i], column ? &d.partner[i] : &d.v[i + 1], &ctx));
+        i = (i + 1) % (kCount - 1);
+    }
+}
+
+void dn_store_load(benchmark::State &state, Set set)
+{
+    const auto &v = numbers(set).v;
+    decContext ctx = context(32);
     decNumber back;
     dec128_bytes stored;
     size_t i = 0;
@@ -235,7 +392,46 @@ void dn_store_load(benchmark::State &state)
         i = (i + 1) % kCount;
     }
 }
-BENCHMARK(dn_store_load)->Name("store+load/decNumber32");
 #endif
+
+// Names: operation/set/implementation, e.g. add/money/decvalue,
+// cmp/wide-column/bid128_less.
+std::string name(const char *op, Set set, const char *impl, const char *pairs = "")
+{
+    return std::string(op) + "/" + set_name(set) + pairs + "/" + impl;
+}
+
+const bool registered = [] {
+    for (Set set : {Set::money, Set::wide}) {
+        for (const Op &op : kOps) {
+            benchmark::RegisterBenchmark(name(op.name, set, "decvalue").c_str(), ours_binary, set, op.ours);
+#if TRW_HAVE_BID
+            benchmark::RegisterBenchmark(name(op.name, set, "bid128").c_str(), bid_binary, set, op.bid);
+#endif
+#if TRW_HAVE_DECNUMBER
+            benchmark::RegisterBenchmark(name(op.name, set, "decNumber32").c_str(), dn_binary, set, op.dn);
+#endif
+        }
+        for (bool column : {true, false}) {
+            const char *pairs = column ? "-column" : "-mixed";
+            benchmark::RegisterBenchmark(name("cmp", set, "decvalue", pairs).c_str(), ours_compare, set, column);
+#if TRW_HAVE_BID
+            benchmark::RegisterBenchmark(name("cmp", set, "bid128_less", pairs).c_str(), bid_compare, set, column);
+#endif
+#if TRW_HAVE_DECNUMBER
+            benchmark::RegisterBenchmark(name("cmp", set, "decNumber32", pairs).c_str(), dn_compare, set, column);
+#endif
+        }
+        benchmark::RegisterBenchmark(name("store+load", set, "decvalue").c_str(), ours_store_load, set);
+#if TRW_HAVE_BID
+        benchmark::RegisterBenchmark(name("store+load", set, "bid128_copy").c_str(), bid_copy, set);
+        benchmark::RegisterBenchmark(name("store+load", set, "bid128_dpd").c_str(), bid_dpd, set);
+#endif
+#if TRW_HAVE_DECNUMBER
+        benchmark::RegisterBenchmark(name("store+load", set, "decNumber32").c_str(), dn_store_load, set);
+#endif
+    }
+    return true;
+}();
 
 }  // namespace

@@ -144,6 +144,20 @@ void multiply_pairs(u128 a, u128 b, u64 w[4])
     w[3] = (c5 | c6 | c7) != 0;
 }
 
+// multiply_pairs for runs of at most 8 pairs each (the low words zero):
+// two limbs by two, the product in the first two words.
+void multiply_short_pairs(u128 a, u128 b, u64 w[4])
+{
+    u64 la = word_limbs(static_cast<u64>(a >> 64)), lb = word_limbs(static_cast<u64>(b >> 64));
+    u64 a0 = la >> 32, a1 = la & 0xFFFFFFFF, b0 = lb >> 32, b1 = lb & 0xFFFFFFFF;
+    u64 c0 = 0, c1 = a0 * b0, c2 = a0 * b1 + a1 * b0, c3 = a1 * b1;
+    carry_limb(c3, c2), carry_limb(c2, c1), carry_limb(c1, c0);
+    w[0] = limb_pairs(c0) << 32 | limb_pairs(c1);
+    w[1] = limb_pairs(c2) << 32 | limb_pairs(c3);
+    w[2] = 0;
+    w[3] = 0;
+}
+
 // (hi:lo) / d with hi < d; the remainder in rem.
 inline u64 divide_wide(u64 hi, u64 lo, u64 d, u64 &rem)
 {
@@ -310,7 +324,10 @@ extern "C" int decmul(const decvalue *a, const decvalue *b, decvalue *r)
         return 0;
     }
     u64 w[4];
-    multiply_pairs(x.pairs, y.pairs, w);
+    if (x.ndigits <= 8 && y.ndigits <= 8)  // money-sized operands
+        multiply_short_pairs(x.pairs, y.pairs, w);
+    else
+        multiply_pairs(x.pairs, y.pairs, w);
     return load_short_run(r, product_sign(x, y), x.exponent + y.exponent, w[0], w[1], w[2], w[3] != 0);
 }
 
@@ -348,6 +365,17 @@ extern "C" int deccmp(const decvalue *a, const decvalue *b)
         bool pa = a->sign != 0, pb = b->sign != 0;
         if (pa != pb) return pa ? 1 : -1;
         if (a->exponent != b->exponent) return (a->exponent > b->exponent) == pa ? 1 : -1;
+        // Values of one column: the same sign and exponent, so the pairs
+        // decide, read as two words each (beyond ndigits cleared).
+        u64 ah = load_pairs(a->digits), al = load_pairs(a->digits + 8);
+        u64 bh = load_pairs(b->digits), bl = load_pairs(b->digits + 8);
+        keep_first_pairs(ah, al, a->ndigits);
+        keep_first_pairs(bh, bl, b->ndigits);
+        if (__builtin_expect((pairs_over_99(ah) | pairs_over_99(al) | pairs_over_99(bh) | pairs_over_99(bl)) == 0, 1)) {
+            u128 x = (static_cast<u128>(ah) << 64) | al, y = (static_cast<u128>(bh) << 64) | bl;
+            int m = (x > y) - (x < y);
+            return pick(pa, -m, m);
+        }
     }
     operand x = read_operand(a), y = read_operand(b);
     if (x.sign == -1 || y.sign == -1) return -2;

@@ -7,6 +7,7 @@
 // Text is scanned in place within its length; nothing is copied. Digits are
 // gathered as 0.d1 d2 ... times 10^E (E the decimal exponent) and packed
 // into base-100 pairs so that the point falls between pairs.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -17,6 +18,8 @@
 #include "osinit.h"
 
 namespace {
+
+__extension__ typedef unsigned __int128 u128;
 
 constexpr int kNotNumber = -1213;
 constexpr int kMaxDigits = 32;
@@ -235,6 +238,99 @@ bool read_sign(const char *&p, const char *end, const numfmt &f)
     return false;
 }
 
+// A digit byte, in every locale (see is_digit).
+inline bool is_digit_byte(char c) { return static_cast<unsigned>(c - '0') < 10; }
+
+// Appends the digits at p (moving past them) to digits; false when more
+// than kMaxDigits would be held.
+inline bool take_digits(const char *&p, const char *end, unsigned char *digits, int &count)
+{
+    for (; p < end && is_digit_byte(*p); ++p) {
+        if (count == kMaxDigits)
+            return false;
+        digits[count++] = static_cast<unsigned char>(*p - '0');
+    }
+    return true;
+}
+
+// load_decimal_digits for at most 32 digits whose exponent lies within
+// the record's range: the digits packed into pairs in one pass (a zero in
+// front when the point would fall inside a pair, then the 32 digits that
+// fit), the zero pairs at the end stripped.
+int pack_digits(decvalue *dec, bool negative, const unsigned char *digits, int count, long exp10)
+{
+    const int lead = (exp10 % 2) != 0 ? 1 : 0;
+    const long exponent = exp10 >= -1 ? (exp10 + 1) / 2 : -((-exp10) / 2);
+    if (exponent < DEC_MINEXP || exponent > DEC_MAXEXP)
+        return decconv::load_decimal_digits(dec, negative, digits, count, exp10);
+    if (count + lead > kMaxDigits)
+        count = kMaxDigits - lead;
+    unsigned char run[kMaxDigits + 2] = {};
+    std::memcpy(run + lead, digits, static_cast<size_t>(count));
+    int npairs = (count + lead + 1) / 2;
+    for (int i = 0; i < npairs; ++i)
+        dec->digits[i] = static_cast<unsigned char>(run[2 * i] * 10 + run[2 * i + 1]);
+    while (dec->digits[npairs - 1] == 0)
+        --npairs; // the first pair is not 0: it holds the first digit
+    dec->sign = negative ? 0 : 1;
+    dec->exponent = static_cast<int16_t>(exponent);
+    dec->ndigits = static_cast<int16_t>(npairs);
+    return 0;
+}
+
+// The plain decimal text most values come as: an optional "-" or "+",
+// digits with at most one point, at most 32 significant digits, blanks
+// after (then the end, a newline or a terminator), in a format whose point is one byte and whose signs are "-" and
+// "+" (or none), and whose separator cannot be taken for a blank, a digit
+// or the point. Loads it (status in status) and returns true, or returns
+// false without touching dec for anything else (separators, exponents,
+// "0x", more digits, other formats), which the general scanner then reads
+// to the same result it would have read here.
+bool plain_text(const char *p, const char *end, const numfmt &f, decvalue *dec, int &status)
+{
+    const char point = f.decimal_point[0];
+    const char sep = f.thousands_sep_len > 0 ? f.thousands_sep[0] : '-';
+    if (f.decimal_point_len != 1 || is_digit_byte(point) || point == ' ' || point == '\n' || point == '\0' ||
+        f.negative_sign_len != 1 || f.negative_sign[0] != '-' ||
+        (f.positive_sign_len != 0 && (f.positive_sign_len != 1 || f.positive_sign[0] != '+')) ||
+        is_digit_byte(sep) || sep == ' ' || sep == '\n' || sep == '\0' || sep == point)
+        return false;
+    bool negative = false;
+    if (p < end && (*p == '-' || *p == '+'))
+        negative = *p++ == '-';
+    const char *first = p;
+    while (p < end && *p == '0')
+        ++p; // leading zeros move nothing
+    unsigned char digits[kMaxDigits];
+    int count = 0;
+    if (!take_digits(p, end, digits, count))
+        return false;
+    long exp10 = count;
+    bool seen_digit = p > first;
+    if (p < end && *p == point) {
+        const char *fraction = ++p;
+        if (count == 0)
+            for (; p < end && *p == '0'; ++p)
+                --exp10; // zeros after the point before the first digit
+        if (!take_digits(p, end, digits, count))
+            return false;
+        seen_digit = seen_digit || p > fraction;
+    }
+    while (p < end && *p == ' ')
+        ++p;
+    if (!seen_digit || (p < end && *p != '\n' && *p != '\0'))
+        return false; // the text goes on (a terminator ends it)
+    if (count == 0) {
+        decconv::set_zero(dec);
+        status = 0;
+    } else if (exp10 < kMinExp10) {
+        status = kNotNumber;
+    } else {
+        status = pack_digits(dec, negative, digits, count, exp10) == 0 ? 0 : kNotNumber;
+    }
+    return true;
+}
+
 int convert_text(const char *p, const char *end, const numfmt &f, decvalue *dec)
 {
     const char *start = p;
@@ -377,6 +473,125 @@ bool shows_only_zeros(const decconv::Digits &d)
     return true;
 }
 
+// The 8 digit characters of the low four pair bytes of v (each 0..99,
+// the first in the low byte), the first character in the low byte: each
+// pair in a 16-bit lane, split into tens and ones with x / 10 = x * 103 >>
+// 10 (exact below 100).
+inline uint64_t lane_chars(uint64_t v)
+{
+    uint64_t x = v & 0xFFFFFFFF;
+    x = (x | x << 16) & 0x0000FFFF0000FFFFULL;
+    x = (x | x << 8) & 0x00FF00FF00FF00FFULL;
+    const uint64_t tens = ((x * 103) >> 10) & 0x000F000F000F000FULL;
+    return (tens | (x - tens * 10) << 8) + 0x3030303030303030ULL;
+}
+
+// The 32 digit characters of the 16 pair bytes at pairs (each 0..99):
+// four pairs at a time, each in a 16-bit lane, split into tens and ones
+// with x / 10 = x * 103 >> 10 (exact below 100).
+void pair_chars(const unsigned char *pairs, char *out)
+{
+    for (int k = 0; k < 4; ++k) {
+        const uint64_t x = uint64_t{pairs[4 * k]} | uint64_t{pairs[4 * k + 1]} << 16 |
+                           uint64_t{pairs[4 * k + 2]} << 32 | uint64_t{pairs[4 * k + 3]} << 48;
+        const uint64_t tens = ((x * 103) >> 10) & 0x000F000F000F000FULL;
+        const uint64_t chars = (tens | (x - tens * 10) << 8) + 0x3030303030303030ULL;
+        std::memcpy(out + 8 * k, &chars, 8); // little-endian: tens first
+    }
+}
+
+// dectoasc of a non-zero record in normal form with the places it needs
+// (places_needed): every digit is shown, so nothing rounds and the sign
+// shows for a negative value. Writes the text and the blanks after it and
+// returns true, or returns false (buf untouched) when the record is not
+// in that form or the text does not fit, for the general path to decide.
+bool needed_places_text(const decvalue *dec, char *buf, int len, const numfmt &f)
+{
+    const int n = dec->ndigits, e = dec->exponent;
+    if (n < 1 || n > DEC_NPAIRS || dec->digits[0] == 0)
+        return false;
+    unsigned char pairs[DEC_NPAIRS] = {};
+    bool over = false; // a pair byte above 99
+    for (int i = 0; i < n; ++i) {
+        pairs[i] = dec->digits[i];
+        over |= pairs[i] > 99;
+    }
+    if (over)
+        return false;
+    const bool negative = dec->sign == 0;
+    const int first = pairs[0] < 10 ? 1 : 0; // its leading zero is not shown
+    const int places = places_needed(dec);
+    const int need = (negative ? 1 : 0) + (e > 0 ? 2 * e - first : 1) + f.decimal_point_len + places;
+    if (need > len)
+        return false;
+    if (n <= 8 && e >= 0 && e <= 8 && f.decimal_point_len == 1 && len - need >= 16) {
+        // Room for whole 16-byte stores past the text, which the blanks
+        // then overwrite: the digits of up to 8 pairs in a register, cut
+        // and stored twice, the integer digits and the places.
+        uint64_t v;
+        std::memcpy(&v, pairs, 8);
+        const u128 text = (static_cast<u128>(lane_chars(v >> 32)) << 64) | lane_chars(v);
+        char *out = buf;
+        if (negative)
+            *out++ = '-';
+        const u128 whole = text >> (8 * first);
+        std::memcpy(out, &whole, 16);
+        out += e > 0 ? 2 * e - first : 0;
+        if (e == 0)
+            *out++ = '0';
+        *out++ = f.decimal_point[0];
+        if (n <= e) {
+            *out++ = '0'; // an integer: its one place
+        } else {
+            const u128 fraction = text >> (16 * e); // e below 8 here
+            std::memcpy(out, &fraction, 16);
+            out += places;
+        }
+        std::memset(out, ' ', static_cast<size_t>(buf + len - out));
+        return true;
+    }
+    char digits[4 * DEC_NPAIRS]; // the pairs' digits and zeros after them
+    pair_chars(pairs, digits);
+    std::memset(digits + 2 * DEC_NPAIRS, '0', 2 * DEC_NPAIRS);
+    char *out = buf;
+    if (negative)
+        *out++ = '-';
+    if (e >= 0 && e <= DEC_NPAIRS && f.decimal_point_len == 1 && len - need >= 2 * DEC_NPAIRS) {
+        // Room for whole 32-byte copies past the text, which the blanks
+        // then overwrite: the integer digits, the point, the places.
+        if (e == 0)
+            *out++ = '0';
+        std::memcpy(out, digits + first, 2 * DEC_NPAIRS);
+        out += e > 0 ? 2 * e - first : 0;
+        *out++ = f.decimal_point[0];
+        std::memcpy(out, digits + 2 * e, 2 * DEC_NPAIRS);
+        out += places;
+        std::memset(out, ' ', static_cast<size_t>(buf + len - out));
+        return true;
+    }
+    // Digit i of the value (0 the first of pair 0); zeros outside the pairs.
+    auto digit = [&digits, n](int i) { return i >= 0 && i < 2 * n ? digits[i] : '0'; };
+    if (e <= 0)
+        *out++ = '0';
+    for (int i = first; i < 2 * e; ++i)
+        *out++ = digit(i);
+    if (f.decimal_point_len == 1)
+        *out++ = f.decimal_point[0];
+    else
+        for (int i = 0; i < f.decimal_point_len; ++i)
+            *out++ = f.decimal_point[i];
+    for (int k = 0; k < places; ++k)
+        *out++ = digit(2 * e + k);
+    // The blanks after the text, a word at a time.
+    const char *stop = buf + len;
+    constexpr uint64_t kBlanks = 0x2020202020202020ULL;
+    for (; stop - out >= 8; out += 8)
+        std::memcpy(out, &kBlanks, 8);
+    while (out < stop)
+        *out++ = ' ';
+    return true;
+}
+
 int to_text(const decvalue *dec, char *buf, int len, int places, SignStyle style, const numfmt &f)
 {
     if (buf == nullptr || len < 0)
@@ -480,12 +695,12 @@ int deccvasc(const char *text, int len, decvalue *dec)
         decconv::set_zero(dec);
         return kNotNumber;
     }
+    // The text ends at len or at a terminator before it.
     const char *p = text;
-    const char *nul = static_cast<const char *>(std::memchr(text, '\0', static_cast<size_t>(len)));
-    const char *end = nul != nullptr ? nul : text + len;
-    while (p < end && *p == ' ')
+    const char *limit = text + len;
+    while (p < limit && *p == ' ')
         ++p;
-    if (p == end) {
+    if (p == limit || *p == '\0') {
         decconv::set_null(dec);
         return 0;
     }
@@ -495,7 +710,10 @@ int deccvasc(const char *text, int len, decvalue *dec)
         decconv::set_zero(dec);
         return status;
     }
-    status = convert_text(p, end, *f, dec);
+    if (!plain_text(p, limit, *f, dec, status)) {
+        const char *nul = static_cast<const char *>(std::memchr(p, '\0', static_cast<size_t>(limit - p)));
+        status = convert_text(p, nul != nullptr ? nul : limit, *f, dec);
+    }
     if (status != 0)
         decconv::set_zero(dec);
     return status;
@@ -504,6 +722,8 @@ int deccvasc(const char *text, int len, decvalue *dec)
 int dectoasc(const decvalue *dec, char *buf, int len, int places)
 {
     const numfmt *f = dec != nullptr && dec->sign != -1 ? gls_numfmt(nullptr) : &decconv::format_as_is();
+    if (places < 0 && buf != nullptr && dec != nullptr && dec->sign != -1 && needed_places_text(dec, buf, len, *f))
+        return 0;
     return to_text(dec, buf, len, places, SignStyle::kMinusUnlessZero, *f);
 }
 

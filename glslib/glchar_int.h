@@ -11,6 +11,19 @@
 #include "gl_char.h"
 #include "glcommon.h"
 
+// Whole-run walks of the character trie (glmulti.cpp). The first decodes
+// the characters from s (counted to end, or up to the terminator when end
+// is null; at most max, max < 0 no limit), writing their packed bytes to
+// wcs when not null; it stops before a character the trie does not take,
+// *stop receiving where. The second encodes up to count wide characters
+// into out (null: only measures; at most size bytes, size < 0 no limit),
+// stopping before one the trie lacks or that does not fit; *written gets
+// the bytes. Each returns the characters done.
+extern "C" int _trw_gl_multi_walk_string(const gl_multi *t, const unsigned char *s, const unsigned char *end,
+                                         int max, uint32_t *wcs, const unsigned char **stop);
+extern "C" int _trw_gl_multi_walk_wide(const gl_multi *t, const uint32_t *wcs, int count, unsigned char *out,
+                                       int size, int *written);
+
 namespace gls::ch {
 
 // The locale's error number, or the process-wide one for a null locale.
@@ -65,6 +78,13 @@ inline bool decode(gl_locale *loc, const unsigned char *s, int limit, Char &out)
     std::memcpy(&mask, e, sizeof mask);
     out = {len, pack(s, len), mask};
     return true;
+}
+
+// True when the locale's characters are read from its trie (not from the
+// class map of a single-byte code set).
+inline bool reads_trie(const gl_locale *loc)
+{
+    return has_ctype(loc) && !(loc->single_byte && loc->class_map != nullptr);
 }
 
 // Number of bytes the wide value wc takes in loc.

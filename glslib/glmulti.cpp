@@ -1169,3 +1169,104 @@ extern "C" int _gl_multi_write_bytes(FILE *stream, const void *element, int size
             return -1;
     return 0;
 }
+
+// ---- string walks ----
+// The string functions of a multibyte locale walk every character of a
+// string through the trie; these walks do a whole run in one loop, with the
+// same outcome per character as _gl_retrieve_text_multi_limit (multibyte to
+// wide) and _gl_retrieve_wchar_multi_nl (wide to multibyte). Each stops
+// before the first character it cannot take, so that the caller handles
+// that one (and its error number) the general way.
+
+extern "C" int _trw_gl_multi_walk_string(const gl_multi *t, const unsigned char *s, const unsigned char *end,
+                                         int max, uint32_t *wcs, const unsigned char **stop)
+{
+    int count = 0;
+    const unsigned char *p = s;
+    const gl_multi_node *root = t != nullptr ? t->root : nullptr;
+    const unsigned char *root_flags = root != nullptr ? root->flags : nullptr;
+    while (root != nullptr && count != max && (end == nullptr || p < end)) {
+        // A run of bytes 1..7F that are characters by themselves, in a
+        // loop of its own: most text is such runs.
+        if (root_flags != nullptr) {
+            const int room = max < 0 ? INT_MAX : max - count;
+            const int stop_at = end != nullptr && end - p < room ? static_cast<int>(end - p) : room;
+            int k = 0;
+            for (; k < stop_at; ++k) {
+                const unsigned b = p[k];
+                if (b - 1 >= 0x7F || root_flags[b] != GL_MULTI_END)
+                    break;
+                if (wcs != nullptr)
+                    wcs[count + k] = b;
+            }
+            count += k;
+            p += k;
+            if (count == max || (end != nullptr && p >= end))
+                break;
+        }
+        const gl_multi_node *n = root;
+        uint32_t wc = 0;
+        int i = 0;
+        for (;; ++i) {
+            if (end != nullptr && p + i >= end)
+                goto done; // cut character
+            const int b = p[i];
+            const int flag = n->flags != nullptr ? n->flags[b] : 0;
+            wc = (wc << 8) | static_cast<uint32_t>(b);
+            if (flag == GL_MULTI_END)
+                break;
+            if (flag != GL_MULTI_CONTINUE)
+                goto done;
+            n = n->children[n->offsets[b]];
+        }
+        if (end == nullptr && wc == 0)
+            break; // the terminator
+        if (wcs != nullptr)
+            wcs[count] = wc;
+        ++count;
+        p += i + 1;
+    }
+done:
+    *stop = p;
+    return count;
+}
+
+extern "C" int _trw_gl_multi_walk_wide(const gl_multi *t, const uint32_t *wcs, int count, unsigned char *out,
+                                       int size, int *written)
+{
+    int done = 0, at = 0;
+    const int min_length = t != nullptr ? t->min_length : 0;
+    const unsigned char *root_flags = t != nullptr && t->root != nullptr ? t->root->flags : nullptr;
+    for (; t != nullptr && done < count; ++done) {
+        const uint32_t wc = wcs[done];
+        // Characters 1..7F of one byte, the common case, without the walk.
+        if (min_length == 1 && root_flags != nullptr && wc - 1 < 0x7F && root_flags[wc] == GL_MULTI_END) {
+            if (size >= 0 && at + 1 > size)
+                break;
+            if (out != nullptr)
+                out[at] = static_cast<unsigned char>(wc);
+            ++at;
+            continue;
+        }
+        int n = min_length;
+        if (wc > 0xFFFFFF)
+            n = 4;
+        else if (wc > 0xFFFF && n < 3)
+            n = 3;
+        else if (wc > 0xFF && n < 2)
+            n = 2;
+        if (n < 1 || n > GL_MULTI_MAX_KEY || (size >= 0 && at + n > size))
+            break;
+        unsigned char bytes[GL_MULTI_MAX_KEY];
+        for (int i = 0; i < n; ++i)
+            bytes[i] = static_cast<unsigned char>(wc >> (8 * (n - 1 - i)));
+        const WalkResult r = walk(t, bytes, n);
+        if (r.element == nullptr || r.length != n)
+            break;
+        for (int i = 0; out != nullptr && i < n; ++i)
+            out[at + i] = bytes[i];
+        at += n;
+    }
+    *written = at;
+    return done;
+}

@@ -7,3 +7,6 @@ trw_add_gtest(decimal_oracle_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/decimal_orac
 if(TRW_SANITIZE)
   target_compile_definitions(decimal_oracle_test PRIVATE DEC_ORACLE_CASES=20000)
 endif()
+# The shortcuts of the DECIMAL conversions and products against the general
+# paths, on random values around their limits.
+trw_add_gtest(decfast_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/decfast_test.cpp)
