@@ -71,3 +71,19 @@ examples: deps
 
 clean:
 	rm -rf build
+
+# The fuzzing campaign: every target in turn on one core for MINUTES each
+# (default 2; TARGETS= picks some), corpora merged and minimised back into
+# fuzz/corpus/, reproducers of findings in fuzz/findings/, one table.
+.PHONY: fuzz-campaign fuzz-coverage
+fuzz-campaign: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	@tools/fuzz-campaign build/fuzz/fuzz $(or $(MINUTES),2) $(TARGETS)
+
+# Replays the corpora through a coverage build and reports the lines and
+# branches each parser file reaches.
+fuzz-coverage: deps
+	cmake --preset fuzz-coverage
+	cmake --build --preset fuzz-coverage -j $(JOBS)
+	@tools/fuzz-coverage build/fuzz-coverage

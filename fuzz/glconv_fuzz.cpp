@@ -2,7 +2,8 @@
 // of several generated conversions (the first byte chooses it and the
 // output size) into an output buffer of exactly that size; the result must
 // equal converting the same bytes in two pieces, and pointers and counts
-// must describe exactly what was converted. The conversions come from the
+// must describe exactly what was converted, and text converted between
+// 8859-1 and UTF-8 must convert back unchanged. The conversions come from the
 // data tree the build lays out.
 #include <cstdint>
 #include <cstdlib>
@@ -42,16 +43,17 @@ gl_cvdesc *descriptor(int i)
 struct Run {
     int rc, error, consumed;
     std::string out;
+    bool substituted;
 };
 
 Run run(gl_cvdesc *cd, const char *in, int n, int room)
 {
     std::vector<char> out(static_cast<size_t>(room));
     char *ip = const_cast<char *>(in), *op = out.data();
-    int il = n, ol = room;
-    int rc = gl_miconv(cd, &ip, &il, &op, &ol, nullptr);
+    int il = n, ol = room, substituted = 0;
+    int rc = gl_miconv(cd, &ip, &il, &op, &ol, &substituted);
     check(ip - in == n - il && il >= 0 && op - out.data() == room - ol && ol >= 0);
-    Run r{rc, rc != 0 ? cd->error : 0, n - il, std::string(out.data(), op)};
+    Run r{rc, rc != 0 ? cd->error : 0, n - il, std::string(out.data(), op), substituted != 0};
     if (rc != 0)
         check(r.error == GL_EILSEQ || r.error == GL_EINVAL || r.error == GL_E2BIG);
     else
@@ -87,5 +89,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int len = gl_mconvlen(cd, nullptr, &ip, &il, nullptr);
     Run unlimited = run(cd, in.data(), n, 4 * n + 4);
     check(len == (unlimited.rc == 0 ? static_cast<int>(unlimited.out.size()) : -1));
+    // 8859-1 and UTF-8 are each other's inverse: what converts one way
+    // converts back to the bytes it came from, unless a stand-in replaced a
+    // character.
+    const int pair = data[0] % kCount;
+    if ((pair == 0 || pair == 1) && unlimited.rc == 0 && !unlimited.substituted) {
+        Run back = run(descriptor(1 - pair), unlimited.out.data(), static_cast<int>(unlimited.out.size()), n + 4);
+        check(back.rc == 0 && back.out == std::string(in.data(), in.size()));
+    }
     return 0;
 }

@@ -3,7 +3,8 @@
 // every single byte, every two-byte sequence with a few leads, and the input
 // itself (counted, terminated, into small exact buffers, with a shift
 // state). No input may crash, overrun or allocate without bound; every
-// failure is a static descriptor or an error number.
+// failure is a static descriptor or an error number; counting the output
+// gives what converting writes.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -78,10 +79,20 @@ void exercise(gl_cvdesc *cd, const uint8_t *data, size_t size)
     for (int room : {0, 1, 2, 5, 64})
         convert(cd, &state, data, size, room);
     convert_terminated(cd, data, size);
+    // Counting gives the length of the unlimited output, or -1 where that
+    // fails.
     int il = static_cast<int>(size);
     std::vector<char> in(data, data + size);
     char *ip = in.data();
-    gl_mconvlen(cd, nullptr, &ip, &il, nullptr);
+    const int len = gl_mconvlen(cd, nullptr, &ip, &il, nullptr);
+    std::vector<char> out(8 * size + 16);
+    ip = in.data();
+    il = static_cast<int>(size);
+    char *op = out.data();
+    int ol = static_cast<int>(out.size());
+    const int rc = gl_cv_mconv(cd, nullptr, &ip, &il, &op, &ol, nullptr);
+    if (rc == 0 || cd->error != GL_E2BIG)
+        check(len == (rc == 0 ? static_cast<int>(op - out.data()) : -1));
     check(gl_cv_outbuflen(cd, 10) >= 0);
 }
 

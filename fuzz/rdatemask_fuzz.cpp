@@ -2,8 +2,9 @@
 // first newline into a mask (or format) and a text. rfmtdate and dtofmtasc
 // write into heap buffers of exactly their documented size, so that any
 // write beyond is caught; rdefmtdate and dcvfmtasc read the text. Every
-// status must be one of the DATE family's and a failed parse must leave the
-// output alone.
+// status must be one of the DATE family's, a failed parse must leave the
+// output alone, and a parsed date writes by the mask to a text that reads
+// back as the same date.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,31 @@
 
 #include "rdate.h"
 #include "rdate_fuzz.h"
+
+namespace {
+
+// True when the mask has a year and every year in it is "yyyy": a shorter
+// year writes only the last digits of a year read in full.
+bool full_years(const std::string &mask)
+{
+    bool any = false;
+    for (size_t i = 0; i < mask.size();) {
+        if (mask[i] != 'y' && mask[i] != 'Y') {
+            ++i;
+            continue;
+        }
+        size_t j = i;
+        while (j < mask.size() && (mask[j] == 'y' || mask[j] == 'Y'))
+            ++j;
+        if (j - i != 4)
+            return false;
+        any = true;
+        i = j;
+    }
+    return any;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
@@ -43,6 +69,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     status = rdefmtdate(&parsed, mask.c_str(), text.c_str());
     if (!rdate_status_known(status) || (status != 0 && parsed != 777))
         std::abort();
+    // A date read by the mask, written by it and read again, is the same
+    // date (when the mask writes whole years).
+    if (status == 0 && parsed != TRW_DATE_NULL && full_years(mask)) {
+        std::unique_ptr<char[]> again(new char[TRW_DATE_TEXT_MAX]);
+        int32_t reread = 777;
+        if (rfmtdate(parsed, mask.c_str(), again.get()) == 0 &&
+            rdefmtdate(&reread, mask.c_str(), again.get()) == 0 && reread != parsed)
+            std::abort();
+    }
 
     const int small = size > 1 ? data[1] % 40 + 1 : 8;
     std::unique_ptr<char[]> sized(new char[static_cast<size_t>(small)]);

@@ -56,13 +56,19 @@ Grouping monetary_grouping(const gl_locale *loc)
 int separators_for(const Grouping &g, int n)
 {
     int seps = 0;
-    for (int i = 0;; ++i) {
-        const int s = g.size(i);
+    for (int i = 0; i < g.count; ++i) {
+        const int s = g.sizes[i];
         if (s <= 0 || n <= s)
             return seps;
         n -= s;
         ++seps;
     }
+    // Past the listed sizes the last one repeats (when it does): one
+    // separator for each further group the n >= 1 digits left fill. Counted,
+    // not walked, since a width or left precision may ask for a billion
+    // digits.
+    const int s = g.repeat && g.count > 0 ? g.sizes[g.count - 1] : 0;
+    return s > 0 ? seps + (n - 1) / s : seps;
 }
 
 Conventions numeric_conventions(const gl_locale *loc)

@@ -256,7 +256,10 @@ Lookup lookup_in_file(FILE *stream, const char *name, int *number)
             return Lookup::Malformed;
         if (std::strcmp(entry, name) == 0)
             return reader.number(number) ? Lookup::Found : Lookup::Malformed;
-        if (!reader.skip_line())
+        // Another entry: its number too (it may stand on a later line), then
+        // the rest of that line, as the cache reads the file.
+        int skipped;
+        if (!reader.number(&skipped) || !reader.skip_line())
             return Lookup::Malformed;
     }
 }

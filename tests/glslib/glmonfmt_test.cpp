@@ -10,6 +10,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "gl_monfmt.h"
 #include "glslib/numfmt_locale.h"
@@ -183,6 +184,30 @@ TEST(MoneyFormat, LeftPrecisionLinesUpBothSigns)
             EXPECT_NE(gl_mbspmon(t.loc, n.c_str(), format, &back), nullptr) << format << " " << n;
             EXPECT_EQ(back, -1234.5) << format << " " << n;
         }
+    }
+}
+
+// A left precision pads the digits to the columns that many digits and
+// their separators take: 1 lines up with an amount of exactly that many
+// digits, for every grouping rule (repeating, stopping, listed sizes). A
+// left precision of a billion digits is refused at once (its separators
+// were once counted one group at a time, for a minute and more).
+TEST(MoneyFormat, LeftPrecisionOfAnyLengthWithGrouping)
+{
+    const std::vector<std::vector<int>> groupings = {{3, 3}, {3, 2}, {1, 2, 3}, {2, 0}, {4, -1}, {3}};
+    for (const std::vector<int> &grouping : groupings) {
+        MonetarySection m = dollars();
+        m.grouping = grouping;
+        TestLocale t(NumericSection{}, m);
+        for (int k = 1; k <= 40; ++k) {
+            const std::string format = "%#" + std::to_string(k) + "n";
+            const std::string one = fmon(t.loc, format.c_str(), 1.0);
+            const std::string full = fmon(t.loc, format.c_str(), std::pow(10.0, k - 1));
+            EXPECT_EQ(one.size(), full.size()) << group_list(grouping) << " " << format << " [" << one << "] ["
+                                               << full << "]";
+        }
+        EXPECT_EQ(fmon(t.loc, "%#999999999n", 1.0), "error 14") << group_list(grouping);
+        EXPECT_EQ(fmon(t.loc, "%=*#1073741823n", 1.0), "error 14") << group_list(grouping);
     }
 }
 

@@ -121,6 +121,26 @@ TEST(GlRegistry, CommentsBlanksAndTheRestOfTheLine)
     EXPECT_EQ(lookup(f, "gamma", &error), 30u);
 }
 
+// An entry whose number stands on a later line ends there, the rest of that
+// line ignored; the sequential lookup once skipped only the name's line and
+// read the number's line as an entry of its own, so the file's names meant
+// other numbers with the cache than without.
+TEST(GlRegistry, SequentialLookupReadsEntriesAsTheCacheDoes)
+{
+    RegistryFile f("first\n8859-6 1089\nafter 5\n");
+    int error;
+    EXPECT_EQ(lookup(f, "first", &error), 8859u);
+    EXPECT_EQ(lookup(f, "8859-6", &error), GL_CS_INVALID);
+    EXPECT_EQ(error, GL_EINVAL);
+    EXPECT_EQ(lookup(f, "after", &error), 5u);
+    Context ctx{0};
+    ASSERT_EQ(gl_cache_registry(&ctx, f.path.c_str()), 0);
+    EXPECT_EQ(gl_cs_name2cs_num(&ctx, "first", nullptr), 8859u);
+    EXPECT_EQ(gl_cs_name2cs_num(&ctx, "8859-6", nullptr), GL_CS_INVALID);
+    EXPECT_EQ(gl_cs_name2cs_num(&ctx, "after", nullptr), 5u);
+    gl_free_registry_cache();
+}
+
 TEST(GlRegistry, LastLineWithoutLineEnd)
 {
     RegistryFile f("one 1\ntwo 2");
