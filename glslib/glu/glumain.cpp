@@ -96,6 +96,13 @@ int split(char *line, char **fields, int max)
     }
 }
 
+bool is_comment(const char *line)
+{
+    while (*line == ' ' || *line == '\t')
+        ++line;
+    return *line == '#';
+}
+
 bool copy_field(char *out, std::size_t size, const char *field)
 {
     std::size_t n = std::strlen(field);
@@ -246,8 +253,10 @@ int16_t read_map(FILE *f, Map *map)
     char *fields[5];
     bool header = false, ended = false;
     while (!ended && reader.next(line)) {
+        if (is_comment(line))
+            continue;
         int n = split(line, fields, 5);
-        if (n == 0 || (n > 0 && fields[0][0] == '#'))
+        if (n == 0)
             continue;
         Parsed r = Parsed::Damaged;
         if (!header)
@@ -293,8 +302,10 @@ int16_t read_icu_data(FILE *f)
     int state = 0; // lines seen in order
     int major = -1;
     while (state < 4 && reader.next(line)) {
+        if (is_comment(line))
+            continue;
         int n = split(line, fields, 3);
-        if (n == 0 || fields[0][0] == '#')
+        if (n == 0)
             continue;
         bool ok = false;
         if (state == 0)
