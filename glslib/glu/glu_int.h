@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include <unicode/ucnv.h>
 #include <unicode/ucol.h>
@@ -100,6 +101,10 @@ struct Locale {
     int min_len, max_len;
     bool utf8;
 };
+
+// Serialises the use of service locales' converters, which ICU does not
+// share between threads (collators are used read-only and need no lock).
+std::mutex &converter_lock();
 
 // Text of a service locale as UTF-16, in a local buffer or a hook block.
 class Utf16 {

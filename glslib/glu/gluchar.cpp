@@ -20,8 +20,6 @@ namespace glu {
 
 namespace {
 
-std::mutex codec_lock;
-
 Locale *locale_of(void *service_locale) { return static_cast<Locale *>(service_locale); }
 
 // One character at s (at most limit bytes): its length (0 at a terminator
@@ -53,7 +51,7 @@ int decode(Locale *loc, const char *s, int limit, UChar32 &c, int16_t *err)
         }
         return i;
     }
-    std::lock_guard<std::mutex> hold(codec_lock);
+    std::lock_guard<std::mutex> hold(converter_lock());
     UErrorCode status = U_ZERO_ERROR;
     ucnv_resetToUnicode(loc->converter);
     const char *p = s;
@@ -80,7 +78,7 @@ int encode(Locale *loc, UChar32 c, char *out, int size, int16_t *err)
         UChar units[2];
         int32_t k = 0;
         U16_APPEND_UNSAFE(units, k, c);
-        std::lock_guard<std::mutex> hold(codec_lock);
+        std::lock_guard<std::mutex> hold(converter_lock());
         UErrorCode status = U_ZERO_ERROR;
         ucnv_resetFromUnicode(loc->converter);
         n = ucnv_fromUChars(loc->converter, local, sizeof local, units, k, &status);

@@ -25,10 +25,6 @@ namespace {
 
 constexpr unsigned kUtf8Number = 57372; // the registry's utf8
 
-// Serialises the use of a non-UTF-8 locale's converter, which ICU does not
-// share between threads; collators are used read-only.
-std::mutex converter_lock;
-
 unsigned spec_codeset(const char *spec)
 {
     const char *dot = spec != nullptr ? std::strchr(spec, '.') : nullptr;
@@ -64,6 +60,12 @@ int key_of(const Locale *loc, const UChar *text, int32_t length, unsigned char *
 }
 
 } // namespace
+
+std::mutex &converter_lock()
+{
+    static std::mutex lock;
+    return lock;
+}
 
 Utf16::~Utf16()
 {
@@ -125,7 +127,7 @@ int16_t Utf16::assign(Locale *loc, const char *text, int n)
         if (loc->utf8) {
             u_strFromUTF8(data_, capacity_, &size_, text, text_length(text, n), &status);
         } else {
-            std::lock_guard<std::mutex> hold(converter_lock);
+            std::lock_guard<std::mutex> hold(converter_lock());
             ucnv_resetToUnicode(loc->converter);
             size_ = ucnv_toUChars(loc->converter, data_, capacity_, text, text_length(text, n), &status);
         }

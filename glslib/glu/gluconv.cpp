@@ -11,6 +11,8 @@
 // characters written, and the error is 14 (output full) - the locale
 // library's own conversion rules.
 #include <cstring>
+#include <mutex>
+#include <new>
 
 #include "glu_int.h"
 
@@ -18,11 +20,14 @@ namespace glu {
 
 namespace {
 
+// One conversion; a descriptor may be shared by threads, so its calls are
+// serialised (the converters keep state during a call).
 struct Conversion {
-    UConverter *source;
-    UConverter *target;
-    int substitutions;
-    double expansion;
+    UConverter *source = nullptr;
+    UConverter *target = nullptr;
+    int substitutions = 0;
+    double expansion = 1;
+    std::mutex lock;
 };
 
 // Substitutes what the target lacks and counts it; anything else stops.
@@ -103,6 +108,7 @@ void close_conversion(Conversion *cv)
         ucnv_close(cv->source);
     if (cv->target != nullptr)
         ucnv_close(cv->target);
+    cv->~Conversion();
     release(cv);
 }
 
@@ -121,11 +127,12 @@ GLU_EXPORT void *glu_cv_open(void *map, unsigned source, unsigned target, int16_
         *err = kEinval;
         return nullptr;
     }
-    auto *cv = static_cast<Conversion *>(hooks.calloc(1, sizeof(Conversion)));
-    if (cv == nullptr) {
+    void *block = allocate(sizeof(Conversion));
+    if (block == nullptr) {
         *err = kEnomem;
         return nullptr;
     }
+    auto *cv = new (block) Conversion;
     UErrorCode status = U_ZERO_ERROR;
     cv->source = ucnv_open(from->icu_name, &status);
     cv->target = ucnv_open(to->icu_name, &status);
@@ -175,6 +182,7 @@ GLU_EXPORT int glu_cv_conv(void *conversion, const char **in, int *inlen, char *
         *err = kEinval;
         return -1;
     }
+    std::lock_guard<std::mutex> hold(cv->lock);
     const int32_t length = *inlen;
     const std::size_t capacity = 2 * static_cast<std::size_t>(length) + 2;
     Scratch<UChar, 512> units(capacity);

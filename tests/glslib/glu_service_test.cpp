@@ -314,8 +314,9 @@ TEST(GluService, ServedConversionErrorsAreTheKits)
         int r = gl_cv_mconv(wide, nullptr, &ip, &il, &op, &ol, nullptr);
         int fits = room >= 6 ? 4 : room >= 5 ? 3 : room >= 3 ? 2 : room >= 1 ? 1 : 0;
         EXPECT_EQ(r, room >= 6 ? 0 : -1) << room;
-        if (room < 6)
+        if (room < 6) {
             EXPECT_EQ(wide->error, GL_E2BIG) << room;
+        }
         EXPECT_EQ(ip - text.data(), fits) << room;
         for (int i = static_cast<int>(op - buf); i < 8; ++i)
             EXPECT_EQ(buf[i], '\x7f') << room;
@@ -635,6 +636,47 @@ TEST(GluService, UnloadLoadAgainAndFork)
     EXPECT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0);
     gl_cv_unload(cd);
     EXPECT_EQ(gl_unload_glu(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// A locmap that claims a Latin-1 locale's COLLATE: text goes through the
+// code set's ICU converter.
+TEST(GluService, AClaimedLatinOneLocaleCollatesAsIcu)
+{
+    Tree t;
+    t.copy_etc();
+    t.write_etc("locmap", "TRWGLU-LOCMAP 1\n"
+                          "locale de_DE.819 COLLATE de_DE\n"
+                          "converter 819 8859-1 ISO-8859-1\n"
+                          "end\n");
+    use_service();
+    gl_locale *loc = nullptr;
+    ASSERT_EQ(gl_lc_load(&loc, "de_DE.8859-1", nullptr, nullptr), 0) << loc->error;
+    ASSERT_EQ(loc->coll_kind, GL_COLL_UNICODE);
+    UErrorCode status = U_ZERO_ERROR;
+    UCollator *icu = ucol_open("de_DE", &status);
+    std::vector<std::string> abc;
+    for (int b = 0x20; b < 0x100; ++b)
+        if (b < 0x7F || b >= 0xA0)
+            abc.emplace_back(1, static_cast<char>(b));
+    std::mt19937 rng(5);
+    std::vector<std::string> w = words(abc, rng, 600);
+    int disagreements = 0;
+    for (size_t i = 0; i + 1 < w.size(); ++i) {
+        std::string a = icu_convert("UTF-8", "ISO-8859-1", w[i]), b = icu_convert("UTF-8", "ISO-8859-1", w[i + 1]);
+        int expected = sign(ucol_strcollUTF8(icu, a.data(), static_cast<int32_t>(a.size()), b.data(),
+                                              static_cast<int32_t>(b.size()), &status));
+        int ours = sign(loc->coll_compare(loc, reinterpret_cast<const unsigned char *>(w[i].c_str()),
+                                          reinterpret_cast<const unsigned char *>(w[i + 1].c_str())));
+        int keys = sign(std::strcmp(key_of(loc, w[i]).c_str(), key_of(loc, w[i + 1]).c_str()));
+        disagreements += ours != expected || keys != expected;
+    }
+    EXPECT_EQ(disagreements, 0);
+    ucol_close(icu);
+    gl_lc_unload(loc);
 }
 
 } // namespace
