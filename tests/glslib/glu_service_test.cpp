@@ -332,6 +332,11 @@ TEST(GluService, ServedConversionErrorsAreTheKits)
     EXPECT_EQ(out[6], '\0');
     gl_cv_unload(cd);
     gl_cv_unload(wide);
+    // gl_cv_open consults the service by the code-set numbers too.
+    gl_cvdesc *named = nullptr;
+    ASSERT_EQ(gl_cv_open(&named, "ja_JP.sjis", "de_DE.8859-1"), 1);
+    EXPECT_EQ(named->glu_served, 1);
+    gl_cv_unload(named);
     // A pair the kit ships stays with its file.
     gl_cvdesc *kit = nullptr;
     ASSERT_EQ(gl_cv_load(&kit, "ja_JP.utf8", "de_DE.8859-1", nullptr, nullptr), 1);
