@@ -186,7 +186,7 @@ Conversion &conversion(bool to_sjis)
         x.icu_to = to_sjis ? "Shift_JIS" : "ISO-8859-1";
         std::string latin;
         while (latin.size() < 16384)
-            latin += "Preis -12345,67 EUR \xb0\xb1 Menge 1.000 St\xfc" "ck ";
+            latin += "Preis -12345,67 EUR \xb0\xb1 Menge 1.000 St\xb4" "ck \xa7 12 ";
         if (to_sjis) {
             x.text = latin;
         } else {

@@ -7,15 +7,20 @@
 // A service locale collates with ICU's collator for its ICU locale ID, at
 // that language's default strength and with its tailoring. Text is turned
 // into UTF-16 (ICU's UTF-8 routine, or the code set's converter) and
-// compared with ucol_strcoll; a sort key is ucol_getSortKey of the same
-// UTF-16, so that key order (strcmp) and compare agree. Keys follow the
+// compared with ucol_strcoll (UTF-8 text, once checked well-formed, with
+// ucol_strcollUTF8, which orders as ucol_strcoll of its UTF-16); a sort key
+// is ucol_getSortKey of the UTF-16, so that key order (strcmp) and compare
+// agree. Keys follow the
 // locale library's rules: bytes only below the size, the whole length
 // returned (without the final 0), a final 0 when room remains.
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 
 #include <unicode/ustring.h>
+#include <unicode/utf8.h>
 
 #include "glu_int.h"
 
@@ -33,9 +38,54 @@ unsigned spec_codeset(const char *spec)
 
 int sign(int v) { return (v > 0) - (v < 0); }
 
-// A key of a UTF-16 text, copied out by the locale library's rules.
+// The byte length of UTF-8 text (n bytes, or up to its terminator), or -1
+// when it is not well-formed. ASCII runs are checked eight bytes at a time.
+int32_t valid_utf8(const unsigned char *s, int n)
+{
+    const int32_t length = n >= 0 ? n : static_cast<int32_t>(std::strlen(reinterpret_cast<const char *>(s)));
+    int32_t i = 0;
+    while (i < length) {
+        if (i + 8 <= length) {
+            uint64_t word;
+            std::memcpy(&word, s + i, sizeof word);
+            if ((word & 0x8080808080808080ull) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        const unsigned char b = s[i];
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        // The lead byte gives the sequence's length and the range of its
+        // second byte (no overlong forms, surrogates or values past
+        // U+10FFFF); the other bytes are 80..BF.
+        int32_t len = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+        if (len == 0 || i + len > length)
+            return -1;
+        const unsigned char second = s[i + 1];
+        const unsigned char low = b == 0xE0 ? 0xA0 : b == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = b == 0xED ? 0x9F : b == 0xF4 ? 0x8F : 0xBF;
+        if (second < low || second > high)
+            return -1;
+        for (int32_t k = 2; k < len; ++k)
+            if ((s[i + k] & 0xC0) != 0x80)
+                return -1;
+        i += len;
+    }
+    return length;
+}
+
+// A key of a UTF-16 text, written by the locale library's rules: straight
+// into dst when it fits, else through a buffer cut at the size.
 int key_of(const Locale *loc, const UChar *text, int32_t length, unsigned char *dst, int size, int16_t *err)
 {
+    if (dst != nullptr && size > 0) {
+        int32_t need = ucol_getSortKey(loc->collator, text, length, dst, size);
+        if (need <= size)
+            return need > 0 ? need - 1 : 0; // ICU counts its final 0 and wrote it
+    }
     uint8_t local[512];
     uint8_t *buf = local;
     int32_t need = ucol_getSortKey(loc->collator, text, length, buf, sizeof local);
@@ -241,6 +291,14 @@ GLU_EXPORT int glu_mbscoll(void *service_locale, const unsigned char *s1, int n1
                            int16_t *err)
 {
     auto *loc = static_cast<Locale *>(service_locale);
+    if (loc != nullptr && loc->utf8 && s1 != nullptr && s2 != nullptr) { // ICU reads UTF-8 itself
+        int32_t l1 = valid_utf8(s1, n1), l2 = l1 >= 0 ? valid_utf8(s2, n2) : -1;
+        *err = l2 >= 0 ? 0 : kEilseq;
+        UErrorCode status = U_ZERO_ERROR;
+        return l2 < 0 ? 0
+                      : sign(ucol_strcollUTF8(loc->collator, reinterpret_cast<const char *>(s1), l1,
+                                              reinterpret_cast<const char *>(s2), l2, &status));
+    }
     Utf16 a, b;
     *err = loc == nullptr ? kEinval : a.assign(loc, reinterpret_cast<const char *>(s1), n1);
     if (*err == 0)
