@@ -198,9 +198,22 @@ TEST(GluService, ServedKeysKeepTheKitsRules)
     loc->error = 0;
     EXPECT_EQ(loc->coll_transform(loc, nullptr, reinterpret_cast<const unsigned char *>("a\xff"), 0), 0);
     EXPECT_EQ(loc->error, GL_EILSEQ);
-    loc->error = 0;
-    loc->coll_compare(loc, reinterpret_cast<const unsigned char *>("a\xc3"), reinterpret_cast<const unsigned char *>("a"));
-    EXPECT_NE(loc->error, 0);
+    // Compare and key agree on what is well-formed UTF-8.
+    const char *texts[] = {"a\xc3",         "\xc0\xaf",          "\xe0\x9f\xbf",     "\xed\xa0\x80",
+                           "\xf4\x90\x80\x80", "\xf8\x88\x80\x80\x80", "\xe3\x81",          "\xe3\x81\x82x",
+                           "\xf0\x9f\x98\x80", "\xed\x9f\xbf",      "\xef\xbf\xbf",      "\x80"};
+    for (const char *t : texts) {
+        auto u = reinterpret_cast<const unsigned char *>(t);
+        loc->error = 0;
+        loc->coll_transform(loc, nullptr, u, 0);
+        int key_error = loc->error;
+        loc->error = 0;
+        loc->coll_compare(loc, u, reinterpret_cast<const unsigned char *>("a"));
+        EXPECT_EQ(loc->error, key_error) << t;
+        loc->error = 0;
+        loc->coll_ncompare(loc, reinterpret_cast<const unsigned char *>("a"), 1, u, static_cast<int>(std::strlen(t)));
+        EXPECT_EQ(loc->error, key_error) << t;
+    }
     gl_lc_unload(loc);
 }
 
