@@ -186,35 +186,50 @@ GLU_EXPORT int glu_cv_conv(void *conversion, const char **in, int *inlen, char *
     const int32_t length = *inlen;
     const std::size_t capacity = 2 * static_cast<std::size_t>(length) + 2;
     Scratch<UChar, 512> units(capacity);
-    Scratch<int32_t, 512> unit_offsets(capacity);
-    if (units.get() == nullptr || unit_offsets.get() == nullptr) {
+    if (units.get() == nullptr) {
         *err = kEnomem;
         return -1;
     }
-    Decoded d = decode(cv, *in, length, units.get(), unit_offsets.get(), static_cast<int32_t>(capacity));
+    Decoded d = decode(cv, *in, length, units.get(), nullptr, static_cast<int32_t>(capacity));
     const std::size_t bound = static_cast<std::size_t>(UCNV_GET_MAX_BYTES_FOR_STRING(d.units, ucnv_getMaxCharSize(cv->target)));
-    Scratch<char, 1024> bytes(bound + 1);
-    Scratch<int32_t, 1024> byte_offsets(bound + 1);
-    if (bytes.get() == nullptr || byte_offsets.get() == nullptr) {
+    const bool writing = out != nullptr && *out != nullptr;
+    // When the output holds the worst case, ICU writes into it directly;
+    // otherwise into a buffer with the offsets that find whole characters.
+    const bool direct = writing && (outlen == nullptr || static_cast<std::size_t>(*outlen) >= bound);
+    Scratch<char, 1024> bytes(direct ? 0 : bound + 1);
+    Scratch<int32_t, 1024> byte_offsets(direct ? 0 : bound + 1);
+    if (!direct && (bytes.get() == nullptr || byte_offsets.get() == nullptr)) {
         *err = kEnomem;
         return -1;
     }
     cv->substitutions = 0;
     UErrorCode status = U_ZERO_ERROR;
     ucnv_resetFromUnicode(cv->target);
-    char *t = bytes.get();
+    char *const start = direct ? *out : bytes.get();
+    char *t = start;
     const UChar *s = units.get();
-    ucnv_fromUnicode(cv->target, &t, bytes.get() + bound, &s, units.get() + d.units, byte_offsets.get(), true, &status);
+    ucnv_fromUnicode(cv->target, &t, start + bound, &s, units.get() + d.units, direct ? nullptr : byte_offsets.get(),
+                     true, &status);
     if (U_FAILURE(status)) {
         *err = error_of(status) == kEnomem ? kEnomem : kEilseq;
         return -1;
     }
-    const auto produced = static_cast<int32_t>(t - bytes.get());
+    const auto produced = static_cast<int32_t>(t - start);
     const int32_t room = outlen != nullptr ? *outlen : produced;
-    const int32_t kept = whole_characters(byte_offsets.get(), produced, room);
-    const int32_t consumed = kept < produced ? unit_offsets.get()[byte_offsets.get()[kept]] : d.stop;
-    if (out != nullptr && *out != nullptr) {
-        std::memcpy(*out, bytes.get(), static_cast<std::size_t>(kept));
+    const int32_t kept = direct ? produced : whole_characters(byte_offsets.get(), produced, room);
+    int32_t consumed = d.stop;
+    if (kept < produced) { // decode again for the source offset of the first character left out
+        Scratch<int32_t, 512> unit_offsets(capacity);
+        if (unit_offsets.get() == nullptr) {
+            *err = kEnomem;
+            return -1;
+        }
+        decode(cv, *in, length, units.get(), unit_offsets.get(), static_cast<int32_t>(capacity));
+        consumed = unit_offsets.get()[byte_offsets.get()[kept]];
+    }
+    if (writing) {
+        if (!direct)
+            std::memcpy(*out, bytes.get(), static_cast<std::size_t>(kept));
         *out += kept;
     }
     if (outlen != nullptr)
