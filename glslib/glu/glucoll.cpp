@@ -42,10 +42,14 @@ int sign(int v) { return (v > 0) - (v < 0); }
 // when it is not well-formed. ASCII runs are checked eight bytes at a time.
 int32_t valid_utf8(const unsigned char *s, int n)
 {
-    const int32_t length = n >= 0 ? n : static_cast<int32_t>(std::strlen(reinterpret_cast<const char *>(s)));
+    // A terminated text is read once: its 0 ends it, and no sequence reads
+    // past the 0 (it is not a continuation byte).
+    const int32_t length = n >= 0 ? n : INT32_MAX;
     int32_t i = 0;
     while (i < length) {
-        if (i + 8 <= length) {
+        if (n < 0 && s[i] == 0)
+            return i;
+        if (n >= 0 && i + 8 <= length) {
             uint64_t word;
             std::memcpy(&word, s + i, sizeof word);
             if ((word & 0x8080808080808080ull) == 0) {
@@ -62,7 +66,7 @@ int32_t valid_utf8(const unsigned char *s, int n)
         // second byte (no overlong forms, surrogates or values past
         // U+10FFFF); the other bytes are 80..BF.
         int32_t len = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
-        if (len == 0 || i + len > length)
+        if (len == 0 || (n >= 0 && i + len > length))
             return -1;
         const unsigned char second = s[i + 1];
         const unsigned char low = b == 0xE0 ? 0xA0 : b == 0xF0 ? 0x90 : 0x80;
@@ -70,7 +74,7 @@ int32_t valid_utf8(const unsigned char *s, int n)
         if (second < low || second > high)
             return -1;
         for (int32_t k = 2; k < len; ++k)
-            if ((s[i + k] & 0xC0) != 0x80)
+            if ((s[i + k] & 0xC0) != 0x80) // a 0 stops here
                 return -1;
         i += len;
     }
