@@ -7,6 +7,7 @@
 // unloading, reloading and forking.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <iconv.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -695,6 +696,59 @@ TEST(GluService, AClaimedLatinOneLocaleCollatesAsIcu)
     EXPECT_EQ(disagreements, 0);
     ucol_close(icu);
     gl_lc_unload(loc);
+}
+
+} // namespace
+
+namespace {
+
+// The service's character routines, reached by name (the locale library
+// forwards only collation and conversion to it today).
+TEST(GluService, CharacterRoutinesOfAServiceLocale)
+{
+    use_service();
+    struct {
+        int error;
+    } ctx{0};
+    ASSERT_EQ(gl_init_glu(&ctx), 0);
+    void *lib = dlopen((kData + "/gls/dll/libtrwglu.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(lib, nullptr);
+    auto fn = [&](const char *name) {
+        void *p = dlsym(lib, name);
+        EXPECT_NE(p, nullptr) << name;
+        return p;
+    };
+    using Len = int (*)(void *, const char *, int, int16_t *);
+    using ToUc32 = int (*)(void *, uint32_t *, const char *, int, int16_t *);
+    using FromUc32 = int (*)(void *, char *, int, uint32_t, int16_t *);
+    using MapStr = int (*)(void *, char *, int, const char *, int, int16_t *);
+    using IsType = int (*)(void *, const char *, int, int, int16_t *);
+    void *loc = glx_lc_open(&ctx, "ja_JP.57372", GL_LC_COLLATE);
+    ASSERT_NE(loc, nullptr);
+    int16_t err = 0;
+    const std::string text = "A\xc3\xa9\xe3\x81\x82\xef\xbc\xa1\xf0\x9f\x98\x80"; // A é あ Ａ 😀
+    EXPECT_EQ(reinterpret_cast<Len>(fn("glu_mblen"))(loc, text.c_str() + 1, -1, &err), 2);
+    EXPECT_EQ(reinterpret_cast<Len>(fn("glu_mbslen"))(loc, text.c_str(), -1, &err), 5);
+    EXPECT_EQ(reinterpret_cast<Len>(fn("glu_mbswidth"))(loc, text.c_str(), -1, &err), 1 + 1 + 2 + 2 + 2);
+    uint32_t c = 0;
+    EXPECT_EQ(reinterpret_cast<ToUc32>(fn("glu_mbtouc32"))(loc, &c, text.c_str() + 3, -1, &err), 3);
+    EXPECT_EQ(c, 0x3042u);
+    char out[32];
+    EXPECT_EQ(reinterpret_cast<FromUc32>(fn("glu_uc32tomb"))(loc, out, sizeof out, 0x1F600, &err), 4);
+    EXPECT_EQ(std::string(out, 4), text.substr(9));
+    EXPECT_EQ(reinterpret_cast<MapStr>(fn("glu_mbstoupper"))(loc, out, sizeof out, "stra\xc3\x9f" "e \xc3\xa9", -1, &err),
+              10);
+    EXPECT_STREQ(out, "STRA\xc3\x9f" "E \xc3\x89"); // one character to one: ß stays
+    auto is_type = reinterpret_cast<IsType>(fn("glu_ismctype"));
+    EXPECT_NE(is_type(loc, "\xc3\xa9", -1, GL_CLASS_LOWER | GL_CLASS_ALPHA, &err), 0);
+    EXPECT_EQ(is_type(loc, "\xc3\xa9", -1, GL_CLASS_DIGIT, &err), 0);
+    EXPECT_EQ(reinterpret_cast<Len>(fn("glu_mblen"))(loc, "\xe3\x81", 2, &err), -1);
+    EXPECT_EQ(err, GL_EINVAL);
+    EXPECT_EQ(reinterpret_cast<Len>(fn("glu_mblen"))(loc, "\xff", 1, &err), -1);
+    EXPECT_EQ(err, GL_EILSEQ);
+    EXPECT_EQ(glx_lc_close(&ctx, loc), 0);
+    dlclose(lib);
+    EXPECT_EQ(gl_unload_glu(), 0);
 }
 
 } // namespace
