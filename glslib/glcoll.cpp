@@ -322,7 +322,7 @@ int service_compare(gl_locale *loc, const unsigned char *s1, int n1, const unsig
     int16_t err = 0;
     int r = fn(svc, s1, n1, s2, n2, &err);
     if (err != 0) {
-        set_error(loc, GL_EILSEQ);
+        set_error(loc, err > 0 ? err : GL_EILSEQ);
         return 0;
     }
     return sign(r);
@@ -445,7 +445,7 @@ int _gl_glu_mbsxfrm(gl_locale *loc, unsigned char *dst, const unsigned char *src
     int16_t err = 0;
     int r = fn(svc, dst, n, src, -1, &err);
     if (err != 0 || r < 0) {
-        set_error(loc, GL_EILSEQ);
+        set_error(loc, err > 0 ? err : GL_EILSEQ);
         return 0;
     }
     return r;

@@ -73,5 +73,8 @@ int routine_multibyte(gl_cvdesc *, gl_cv_state *, char **, int *, char **, int *
 int routine_stateful(gl_cvdesc *, gl_cv_state *, char **, int *, char **, int *, int *);
 int routine_le_source(gl_cvdesc *, gl_cv_state *, char **, int *, char **, int *, int *);
 int routine_le_target(gl_cvdesc *, gl_cv_state *, char **, int *, char **, int *, int *);
+// A conversion the Unicode service runs (glu_cv_conv on the descriptor's
+// service handle).
+int routine_service(gl_cvdesc *, gl_cv_state *, char **, int *, char **, int *, int *);
 
 } // namespace gls::cv

@@ -9,6 +9,8 @@
 
 #include "glcommon.h"
 #include "glcv_int.h"
+#include "gl_dl.h"
+#include "glu.h"
 #include "gl_names.h"
 
 namespace gls::cv {
@@ -197,6 +199,27 @@ int routine_le_target(gl_cvdesc *cd, gl_cv_state *state, char **in, int *inlen, 
 }
 
 int run_plain(gl_cvdesc *cd, Job &job) { return run_generic(cd, nullptr, job, Mode{}); }
+
+int routine_service(gl_cvdesc *cd, gl_cv_state *, char **in, int *inlen, char **out, int *outlen, int *substituted)
+{
+    auto conv = reinterpret_cast<glu_cv_conv_fn>(_gl_glu_entry(GLU_cv_conv));
+    if (conv == nullptr) { // the service was unloaded
+        set_error(cd, GL_EINVAL);
+        return -1;
+    }
+    const char *p = *in;
+    int left = inlen != nullptr ? *inlen : static_cast<int>(std::strlen(p)) + 1;
+    int16_t err = 0;
+    int r = conv(cd->glu_handle, &p, &left, out, outlen, substituted, &err);
+    *in = const_cast<char *>(p);
+    if (inlen != nullptr)
+        *inlen = left;
+    if (r != 0) {
+        set_error(cd, err > 0 ? err : GL_EILSEQ);
+        return -1;
+    }
+    return 0;
+}
 
 } // namespace gls::cv
 

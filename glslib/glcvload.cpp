@@ -15,6 +15,7 @@
 #include "glcv_int.h"
 #include "gl_dl.h"
 #include "gl_names.h"
+#include "glu.h"
 
 extern "C" {
 gl_cvdesc cd_enomem = {GL_ENOMEM, nullptr, nullptr, 0, 0, {}, {}, {}, {}, 0, 0, 0, 0, 0, 0, 0, 0.0, {}, nullptr, 0, nullptr};
@@ -169,6 +170,11 @@ int read_body(FILE *f, gl_cvdesc *cd)
 
 void free_descriptor(gl_cvdesc *cd)
 {
+    if (cd->glu_served != 0) {
+        int16_t err = 0;
+        if (auto close = reinterpret_cast<glu_cv_close_fn>(_gl_glu_entry(GLU_cv_close)))
+            close(cd->glu_handle, &err);
+    }
     cv::free_accelerator(cd);
     _gl_free_multi(cd->trie[0]);
     _gl_free_multi(cd->trie[1]);
@@ -271,6 +277,38 @@ int load_by_numbers(gl_cvdesc **out, unsigned source, unsigned target, const cha
     return read_file(f, out);
 }
 
+enum { kNotServed = 2 };
+
+// A conversion the running Unicode service claims, opened by it: 1, -1
+// (cd_fileerr: the service could not open it; cd_enomem), or kNotServed.
+int load_by_service(gl_cvdesc **out, unsigned source, unsigned target)
+{
+    auto claims = reinterpret_cast<glu_useIcuCvtCall_fn>(_gl_glu_entry(GLU_useIcuCvtCall));
+    int16_t err = 0;
+    if (claims == nullptr || claims(glx_gluMap(), source, target, &err) != 1)
+        return kNotServed;
+    void *handle = reinterpret_cast<glu_cv_open_fn>(_gl_glu_entry(GLU_cv_open))(glx_gluMap(), source, target, &err);
+    if (handle == nullptr) {
+        gl_message("Unicode service could not open the conversion");
+        *out = &cd_fileerr;
+        return -1;
+    }
+    auto *cd = static_cast<gl_cvdesc *>(_gl_ext_calloc(1, sizeof(gl_cvdesc)));
+    if (cd == nullptr) {
+        reinterpret_cast<glu_cv_close_fn>(_gl_glu_entry(GLU_cv_close))(handle, &err);
+        *out = &cd_enomem;
+        return -1;
+    }
+    cd->routine = cv::routine_service;
+    cd->glu_handle = handle;
+    cd->glu_served = 1;
+    cd->source_min_len = cd->source_max_len = cd->target_min_len = cd->target_max_len = 1;
+    cd->no_sb_table = 1;
+    cd->expansion = reinterpret_cast<glu_iconv_expansion_fn>(_gl_glu_entry(GLU_iconv_expansion))(handle, &err);
+    *out = cd;
+    return 1;
+}
+
 // The code-set name of a specification: the text after '.' up to '@', a
 // space or the end (at most 21 characters); a text without '.' is a name.
 std::string code_set_name(const char *spec)
@@ -306,6 +344,8 @@ extern "C" int gl_cv_load(gl_cvdesc **out, const char *target_spec, const char *
             *out = nullptr;
             return 0;
         }
+        if (int r = load_by_service(out, source, target); r != kNotServed)
+            return r;
         return load_by_numbers(out, source, target, directory);
     } catch (const std::bad_alloc &) {
         *out = &cd_enomem;
@@ -354,6 +394,15 @@ extern "C" int gl_cv_open(gl_cvdesc **out, const char *target_spec, const char *
         if (strcasecmp(target.c_str(), source.c_str()) == 0 || (numbered && tn == sn)) {
             *out = nullptr;
             return 0;
+        }
+        if (numbered) {
+            Scratch started{};
+            if (gl_init_glu(&started) != 0) {
+                *out = &cd_fileerr;
+                return -1;
+            }
+            if (int r = load_by_service(out, sn, tn); r != kNotServed)
+                return r;
         }
         int r = gl_iconv_open(out, target.c_str(), source.c_str());
         if (r < 0 && *out == &cd_fileerr && numbered)

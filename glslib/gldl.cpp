@@ -161,8 +161,12 @@ LoadResult load_libraries(void *context, int use)
                   "dllregistry");
     FILE *f = _gl_ext_fopen(list.get(), "r");
     if (f == nullptr) {
-        abandon_start(context, GL_EFILEERR, "gl_init_glu_dll: cannot open dllregistry");
-        return LoadResult::Failed;
+        // An installation without the service has no list at all: that is
+        // the service disabled, not a failure. A list that exists but
+        // cannot be read fails the start.
+        bool absent = access(list.get(), F_OK) != 0 && errno == ENOENT;
+        abandon_start(context, absent ? 0 : GL_EFILEERR, "gl_init_glu_dll: cannot open dllregistry");
+        return absent ? LoadResult::Allowed : LoadResult::Failed;
     }
     char line[1024];
     int error = 0;
@@ -205,6 +209,16 @@ void hand_over_hooks()
     entry<glu_setFtellFunc_fn>(GLU_setFtellFunc)(_gl_ext_ftell);
     entry<glu_setStreamFunc_fn>(GLU_setFerrorFunc)(_gl_ext_ferror);
     entry<glu_setStreamFunc_fn>(GLU_setFeofFunc)(_gl_ext_feof);
+    // A service that also reads its files through the open and close hooks
+    // says so by exporting their setters.
+    tarw_dlhandle &last = service.handleglu[static_cast<std::size_t>(service.libraries - 1)];
+    void *set_fopen = nullptr, *set_fclose = nullptr;
+    if (tarw_dlsym(&last, &set_fopen, "glu_setFopenFunc") == 0 && set_fopen != nullptr)
+        reinterpret_cast<void (*)(gl_ext_fopen_fn)>(set_fopen)(_gl_ext_fopen);
+    if (tarw_dlsym(&last, &set_fclose, "glu_setFcloseFunc") == 0 && set_fclose != nullptr)
+        reinterpret_cast<void (*)(gl_ext_stream_fn)>(set_fclose)(_gl_ext_fclose);
+    replace_text(last.errtext, nullptr);
+    last.error = 0;
     entry<glu_setPrintMessageFunc_fn>(GLU_setPrintMessageFunc)(gl_message);
     entry<glu_setMessageLevel_fn>(GLU_setMessageLevel)(0xFFFF);
     entry<glu_setMessageLevel_fn>(GLU_setMessageSubLevel)(1);

@@ -67,4 +67,14 @@ typedef int (*glu_ucs32tombs_fn)(void *service_locale, char *out, int out_size, 
                                  int16_t *err);
 typedef int (*glu_ucs32toucs_fn)(uint16_t *out, int out_size, const uint32_t *in, int in_length, int16_t *err);
 typedef int (*glu_useIcuLocCall_fn)(void *map, const char *spec, int category, int16_t *err); /* 1: claimed */
+/* Conversions between code-set numbers: the claim (1), the conversion's
+ * handle, and a call converting *inlen bytes (out or *out null: counting;
+ * outlen null: no limit), advancing the pointers and counts past what was
+ * converted; 0, or -1 with 1, 7, 14 or 3 in *err. */
+typedef int (*glu_useIcuCvtCall_fn)(void *map, unsigned source, unsigned target, int16_t *err);
+typedef void *(*glu_cv_open_fn)(void *map, unsigned source, unsigned target, int16_t *err);
+typedef int (*glu_cv_close_fn)(void *conversion, int16_t *err);
+typedef int (*glu_cv_conv_fn)(void *conversion, const char **in, int *inlen, char **out, int *outlen,
+                              int *substituted, int16_t *err);
+typedef double (*glu_iconv_expansion_fn)(void *conversion, int16_t *err);
 }

@@ -8,12 +8,15 @@
  * TARNWELLDIR/gls/etc/dllregistry (at most 4, from TARNWELLDIR/gls/dll/),
  * resolves the service's entry points in the last one, hands it the
  * library's memory and stream hooks and loads its data files from gls/etc.
- * The kit ships no service: with GL_USEGLU unset (or not 1 or 2) nothing is
+ * The kit's service, libtrwglu.so, is built on ICU where ICU's development
+ * files are present. With GL_USEGLU unset (or not 1 or 2) nothing is
  * loaded. With GL_USEGLU=1 or 2 in an installation without the service (no
- * gls/etc/dllregistry) the start fails with GL_EFILEERR, and so does every
- * locale load and gl_cv_load, which start it first; the client locale
- * environment then reports -23101. Leave GL_USEGLU unset unless a service
- * is installed.
+ * gls/etc/dllregistry at all) the start behaves as if GL_USEGLU were unset,
+ * after the message "gl_init_glu_dll: cannot open dllregistry". A list that
+ * exists but cannot be read, a listed library that cannot be loaded (mode 2
+ * tolerates it) or lacks an entry point fails the start with GL_EFILEERR,
+ * and so does every locale load and gl_cv_load, which start it first; the
+ * client locale environment then reports -23101.
  * Diagnostics go to gl_message. */
 #ifndef TRW_GL_DL_H
 #define TRW_GL_DL_H
@@ -53,10 +56,10 @@ int tarw_dlclose(tarw_dlhandle *handle);
 void gl_useglu(int capability);
 
 /* Starts the service when enabled; called before every locale or conversion
- * load. 0 (started, already running, or disabled), or -1 with GL_ENOMEM,
- * GL_EFILEERR (a list or data file missing, a library or entry point
- * missing) or the service's own error number in the context. A failed start
- * leaves nothing loaded. */
+ * load. 0 (started, already running, disabled, or no library list
+ * installed), or -1 with GL_ENOMEM, GL_EFILEERR (a list unreadable, a data
+ * file missing, a library or entry point missing) or the service's own
+ * error number in the context. A failed start leaves nothing loaded. */
 int gl_init_glu(void *context);
 
 /* Unloads the service's data and closes its libraries; 0, or -1 when a

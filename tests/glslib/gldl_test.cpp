@@ -120,8 +120,19 @@ TEST(GlDl, MissingListLibraryOrDataFails)
     gl_useglu(2);
     setenv("GL_USEGLU", "1", 1);
     {
+        // No list at all: nothing of the service installed, as if unset.
         ServiceTree service("libglu_service.so\n");
         std::filesystem::remove(service.tree.path("gls/etc/dllregistry"));
+        EXPECT_EQ(gl_init_glu(&ctx), 0);
+        EXPECT_EQ(ctx.error, 0);
+        EXPECT_EQ(_gl_glu_enabled(), 0);
+        EXPECT_FALSE(service_library_loaded());
+    }
+    {
+        // A list that exists but cannot be read fails.
+        ServiceTree service("libglu_service.so\n");
+        std::filesystem::remove(service.tree.path("gls/etc/dllregistry"));
+        std::filesystem::create_directory(service.tree.path("gls/etc/dllregistry"));
         EXPECT_EQ(gl_init_glu(&ctx), -1);
         EXPECT_EQ(ctx.error, GL_EFILEERR);
     }

@@ -312,7 +312,10 @@ TEST(LocaleService, DisabledServiceChangesNothing)
 
 TEST(LocaleService, FailedStartFailsTheLoad)
 {
-    // The data tree has no gls/etc/dllregistry.
+    // A library list naming a library that is not there.
+    trwtest::TempTree tree;
+    tree.write("gls/etc/dllregistry", "libnone.so\n");
+    setenv("TARNWELLDIR", tree.root().c_str(), 1);
     setenv("GL_USEGLU", "1", 1);
     gl_useglu(2);
     Loaded l("en_US.8859-1");

@@ -1,6 +1,7 @@
 // A stand-in for the optional Unicode service library, built by the tests.
 // Built with GLU_STUB_EMPTY it exports none of the entry points (a library
-// listed before the service); otherwise it exports all of them: the ones the
+// listed before the service), with GLU_STUB_OMIT_ONE all but glu_mbsxfrm;
+// otherwise it exports all of them: the ones the
 // start-up uses behave plausibly (data files must exist, the map data comes
 // from the allocator handed over) and so does the locale claim
 // (glu_useIcuLocCall), the rest do nothing.
@@ -103,6 +104,9 @@ void glu_setMessageSubLevel(int) {}
 // The locale claim is real (below); the generated do-nothing one is renamed
 // out of the way (a pasted name is macro-expanded again).
 #define glu_useIcuLocCall glu_useIcuLocCall_unused
+#ifdef GLU_STUB_OMIT_ONE // a service library lacking one entry point
+#define glu_mbsxfrm glu_mbsxfrm_omitted
+#endif
 #define GLU_STUB_ENTRY(name) \
     int glu_##name(void) { return 0; }
 GLU_SERVICE_ENTRY_POINTS(GLU_STUB_ENTRY)
