@@ -15,6 +15,7 @@
 #include "decconvint.h"
 #include "gentcb.h"
 #include "osenv.h"
+#include "valrec.h"
 
 namespace {
 
@@ -418,7 +419,7 @@ int dectodbl(const decvalue *dec, double *value)
     // sign, 32 digits, a point of up to 8 bytes, "E-128"
     char text[1 + 2 * DEC_NPAIRS + 1 + NUMFMT_CHAR_MAX + 8];
     double_text(dec, text, *f);
-    return trw_gl_convert_double(value, text, "%e");
+    return rstod(text, value);
 }
 
 int dectoflt(const decvalue *dec, float *value)

@@ -14,6 +14,7 @@
 
 #include "int8int.h"
 #include "numfmt.h"
+#include "valrec.h"
 
 using namespace int8ops;
 
@@ -132,23 +133,37 @@ struct DecimalText {
     }
 };
 
-// The exponent after "e": an optional sign and at least one digit. Its
-// value is kept exactly up to a bound far past any exponent that can
-// change a result. (It stands where the value layer's string-to-integer
-// routine would read a 32-bit exponent; this reader is a seam that keeps
-// the number the text writes for exponents of any length.)
+// The exponent after "e": an optional sign and at least one digit, read
+// by the value layer's rstol. An exponent beyond the 32-bit range is held
+// at a bound far past any exponent that can change a result.
 const char *read_exponent(const char *p, const char *end, int64_t &exponent)
 {
+    constexpr int64_t kBound = int64_t{1} << 40;
+    char text[16];
+    int n = 0;
     bool negative = false;
-    if (p < end && (*p == '+' || *p == '-'))
-        negative = *p++ == '-';
+    if (p < end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        text[n++] = *p++;
+    }
     if (p == end || !is_digit(*p))
         return nullptr;
-    int64_t value = 0;
-    for (; p < end && is_digit(*p); ++p)
-        if (value < (int64_t{1} << 40))
-            value = value * 10 + (*p - '0');
-    exponent = negative ? -value : value;
+    while (p + 1 < end && *p == '0' && is_digit(p[1]))
+        ++p;
+    const char *digits = p;
+    while (p < end && is_digit(*p))
+        ++p;
+    int32_t value = 0;
+    if (p - digits > 10) {
+        exponent = negative ? -kBound : kBound;
+        return p;
+    }
+    std::memcpy(text + n, digits, static_cast<size_t>(p - digits));
+    text[n + (p - digits)] = '\0';
+    if (rstol(text, &value) != 0)
+        exponent = negative ? -kBound : kBound;
+    else
+        exponent = value;
     return p;
 }
 
