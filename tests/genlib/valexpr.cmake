@@ -25,3 +25,7 @@ trw_add_gtest(valexpr_model_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/valexpr_model
 add_dependencies(valexpr_model_test valexpr_model_vectors trw_locales registry_data)
 target_compile_definitions(valexpr_model_test PRIVATE VALEXPR_MODEL_VECTORS="${valexpr_model_vectors}"
                            VALEXPR_MODEL_MIN_CASES=${valexpr_model_min})
+trw_add_gtest(valexpr_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/valexpr_test.cpp)
+add_dependencies(valexpr_test valexpr_model_vectors trw_locales registry_data)
+target_include_directories(valexpr_test PRIVATE ${PROJECT_SOURCE_DIR}/genlib)
+target_compile_definitions(valexpr_test PRIVATE VALEXPR_DATES="${valexpr_dates}")
