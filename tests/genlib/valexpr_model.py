@@ -22,6 +22,7 @@ hexadecimal float (FLOAT, SMALLFLOAT), a decimal text (DECIMAL, MONEY),
 
 Usage: valexpr_model.py OUTPUT [CASES_PER_PAIR] [SEED]
        valexpr_model.py --dates OUTPUT   (every day of a few years)
+       valexpr_model.py --fits OUTPUT    (DECIMAL host variable fitting)
 """
 import datetime
 import decimal
@@ -583,9 +584,32 @@ def write_dates(path):
                 d += datetime.timedelta(days=1)
 
 
+def write_fits(path, n=400):
+    """DECIMAL values into DECIMAL host variables of a declared (p, s):
+    Python's decimal rounding (half up, away from zero) to the scale, and
+    the integer digits checked against p - s."""
+    random.seed(17)
+    with open(path, 'w') as f:
+        for _ in range(n):
+            s = random.randint(0, 6)
+            p = random.randint(max(s, 1), 16)
+            digits = random.randint(1, 18)
+            scale = random.randint(0, 10)
+            m = random.randint(1, 10**digits - 1) * random.choice([1, -1])
+            v = decimal.Decimal(m).scaleb(-scale)
+            q = v.quantize(decimal.Decimal(1).scaleb(-s), rounding=decimal.ROUND_HALF_UP,
+                           context=decimal.Context(prec=60))
+            intd = len(str(abs(int(q)))) if abs(q) >= 1 else 0
+            status = -1226 if intd > p - s else 0
+            f.write('%s %x %d %s\n' % (format(v, 'f'), (p << 8) | s, status, format(q, 'f') if status == 0 else 'N'))
+
+
 def main():
     if sys.argv[1] == '--dates':
         write_dates(sys.argv[2])
+        return
+    if sys.argv[1] == '--fits':
+        write_fits(sys.argv[2])
         return
     n = int(sys.argv[2]) if len(sys.argv) > 2 else 20
     random.seed(int(sys.argv[3]) if len(sys.argv) > 3 else 22)

@@ -80,7 +80,7 @@ valrec decimal(int64_t scaled, int scale, int prec)
 
 bool is_null(const valrec &v) { return v.vind < 0; }
 
-TEST(Operators, WorkedExamplesOfTypesAndPrecisionWords)
+TEST(ValexprOperators, WorkedExamplesOfTypesAndPrecisionWords)
 {
     valrec a = small(2), b = small(3), r;
     ASSERT_EQ(exadd(&a, &b, &r), 0);
@@ -102,7 +102,7 @@ TEST(Operators, WorkedExamplesOfTypesAndPrecisionWords)
     EXPECT_EQ(a.vtype, TRW_SQL_DECIMAL);
 }
 
-TEST(Operators, EveryComparisonOfTwoTextsIsWorkedAsText)
+TEST(ValexprOperators, EveryComparisonOfTwoTextsIsWorkedAsText)
 {
     valrec a = text("abc"), b = text("abd  "), r;
     const int expected[] = {0, 1, 1, 1, 0, 0}; // = != <= < >= >
@@ -134,7 +134,7 @@ TEST(Operators, EveryComparisonOfTwoTextsIsWorkedAsText)
     EXPECT_EQ(r.vtype, TRW_SQL_SMALLINT);
 }
 
-TEST(Operators, SmallfloatAgainstFloatAndBooleansCompare)
+TEST(ValexprOperators, SmallfloatAgainstFloatAndBooleansCompare)
 {
     valrec f = make(TRW_SQL_FLOAT, VAL_PREC_FLOAT), s = make(TRW_SQL_SMALLFLOAT, VAL_PREC_SMALLFLOAT), r;
     f.vdata.vdouble = 0.1;
@@ -154,7 +154,7 @@ TEST(Operators, SmallfloatAgainstFloatAndBooleansCompare)
     EXPECT_EQ(r.vdata.vshort, 1);
 }
 
-TEST(Operators, FloatDivisionByZeroAndOverflow)
+TEST(ValexprOperators, FloatDivisionByZeroAndOverflow)
 {
     valrec a = make(TRW_SQL_FLOAT, VAL_PREC_FLOAT), b = make(TRW_SQL_FLOAT, VAL_PREC_FLOAT), r;
     a.vdata.vdouble = 5.0;
@@ -173,7 +173,7 @@ TEST(Operators, FloatDivisionByZeroAndOverflow)
     EXPECT_EQ(CheckGenInit()->gt_exdeccalc, 0);
 }
 
-TEST(Operators, DateArithmeticIsCheckedInSixtyFourBits)
+TEST(ValexprOperators, DateArithmeticIsCheckedInSixtyFourBits)
 {
     valrec day = make(TRW_SQL_DATE, VAL_PREC_INTEGER), big = integer(2958464), r;
     day.vdata.vint = 2958464; // 9999-12-31
@@ -209,7 +209,7 @@ TEST(Operators, DateArithmeticIsCheckedInSixtyFourBits)
     EXPECT_EQ(exneg(&dt, &r), -1266);
 }
 
-TEST(Operators, IntervalsOfBothClassesDoNotCompare)
+TEST(ValexprOperators, IntervalsOfBothClassesDoNotCompare)
 {
     valrec ym = make(TRW_SQL_INTERVAL, TU_IENCODE(4, TU_YEAR, TU_MONTH));
     valrec ds = make(TRW_SQL_INTERVAL, INV_DAY9_TO_SECOND), r;
@@ -234,7 +234,7 @@ valrec truth(char t, bool as_text)
 
 char name_of(const valrec &r) { return is_null(r) ? 'N' : r.vdata.vshort ? 'T' : 'F'; }
 
-TEST(Logic, ThreeValuedTruthTables)
+TEST(ValexprLogic, ThreeValuedTruthTables)
 {
     const char values[] = {'T', 'F', 'N'};
     const char *and_table = "TFNFFFNFN", *or_table = "TTTTFNTNN", *not_table = "FTN";
@@ -253,7 +253,7 @@ TEST(Logic, ThreeValuedTruthTables)
         }
 }
 
-TEST(Logic, TruthOfTextAndTypes)
+TEST(ValexprLogic, TruthOfTextAndTypes)
 {
     struct Case {
         const char *s;
@@ -274,7 +274,7 @@ TEST(Logic, TruthOfTextAndTypes)
     EXPECT_EQ(cvtosmint(&blob, &r), -1260);
 }
 
-TEST(Logic, NullTestsAreNeverNull)
+TEST(ValexprLogic, NullTestsAreNeverNull)
 {
     valrec n = null_of(TRW_SQL_DATE), v = integer(0), r;
     ASSERT_EQ(exnull(EXOP_ISNULL, &n, &r), 0);
@@ -295,7 +295,7 @@ int match(int op, const char *t, const char *p)
     return status != 0 ? status : is_null(r) ? -1 : r.vdata.vshort;
 }
 
-TEST(Matching, MatchesAndLikeOnTheDirectMatcher)
+TEST(ValexprMatching, MatchesAndLikeOnTheDirectMatcher)
 {
     EXPECT_EQ(match(EXOP_MATCHES, "abc", "a*"), 1);
     EXPECT_EQ(match(EXOP_NOTMATCHES, "abc", "a*"), 0);
@@ -323,7 +323,7 @@ TEST(Matching, MatchesAndLikeOnTheDirectMatcher)
     gen_setansidb(0);
 }
 
-TEST(Matching, KeptPatternIsKnownByContentNotAddress)
+TEST(ValexprMatching, KeptPatternIsKnownByContentNotAddress)
 {
     setenv("CLIENT_LOCALE", "en_US.utf8", 1); // multibyte: the compiled matcher
     char pattern[8] = "a*";
@@ -375,7 +375,7 @@ std::vector<Day> read_days()
     return days;
 }
 
-TEST(DateFunctions, EveryDayOfSeveralYearsAgreesWithDatetime)
+TEST(ValexprDates, EveryDayOfSeveralYearsAgreesWithDatetime)
 {
     const std::vector<Day> days = read_days();
     ASSERT_GT(days.size(), 2000u);
@@ -414,7 +414,7 @@ TEST(DateFunctions, EveryDayOfSeveralYearsAgreesWithDatetime)
     }
 }
 
-TEST(DateFunctions, NullsUnitsCurrentAndBadInput)
+TEST(ValexprDates, NullsUnitsCurrentAndBadInput)
 {
     valrec n = null_of(TRW_SQL_DATE), r;
     ASSERT_EQ(exxmdy(EXOP_MONTH, &n, &r), 0);
