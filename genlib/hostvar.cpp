@@ -526,7 +526,7 @@ int write_terminated(WriteArgs &a, bool string)
     int end;
     if (n == 0) {
         status = whole_text(a, out);
-        end = static_cast<int>(std::strlen(out));
+        end = status == 0 ? static_cast<int>(std::strlen(out)) : 0;
     } else {
         end = n - 1;
         status = field_text(a, out, end);
@@ -681,6 +681,15 @@ int rvalcvar(valrec *v, void *host, int type, int length, short *indicator)
         if (indicator != nullptr)
             *indicator = -1;
         return 0;
+    }
+    // An empty character value may have no bytes at all; the text writer
+    // is handed an empty text instead of a null pointer.
+    valrec empty;
+    if (kind(v->vtype) == Kind::Char && v->vlen <= 0 && v->vdata.vchar == nullptr) {
+        empty = *v;
+        empty.vdata.vchar = const_cast<char *>("");
+        empty.vlen = 0;
+        v = &empty;
     }
     WriteArgs args{v, host, host_type, length};
     int status = kWriters[host_type - TRW_HOST_FIRST](args);
