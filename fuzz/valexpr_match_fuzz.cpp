@@ -29,7 +29,7 @@ valrec text_of(const std::vector<char> &bytes, int type)
     valrec v;
     std::memset(&v, 0, sizeof v);
     v.vtype = static_cast<int16_t>(type);
-    v.vdata.vchar = const_cast<char *>(bytes.data());
+    v.vdata.vchar = bytes.empty() ? const_cast<char *>("") : const_cast<char *>(bytes.data());
     v.vlen = static_cast<int32_t>(bytes.size());
     return v;
 }

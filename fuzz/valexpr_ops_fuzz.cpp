@@ -29,7 +29,9 @@ void build(valrec *v, int code, int word, bool null, const std::vector<char> &by
     const int k = getkind(code);
     if ((k & (EXK_CHAR | EXK_NCHAR)) || code == TRW_SQL_LVARCHAR || code == TRW_SQL_BOOLEAN ||
         code == TRW_SQL_FIXUDT || code == TRW_SQL_VARUDT) {
-        v->vdata.vchar = const_cast<char *>(bytes.data()) + (avail ? offset : 0);
+        // An empty value still points at a byte (the value layer copies
+        // from the pointer even for no bytes).
+        v->vdata.vchar = avail ? const_cast<char *>(bytes.data()) + offset : const_cast<char *>("");
         v->vlen = static_cast<int32_t>(avail);
     }
     if (null)

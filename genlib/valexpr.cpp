@@ -407,6 +407,8 @@ int exprec(int op, valrec *a, valrec *b)
     const bool operator_with_type = is_comparison(op) || is_arithmetic(op) || op == EXOP_NEG;
     if (!operator_with_type)
         return VAL_PREC_SMALLINT;
+    if (is_comparison(op) && type != TRW_SQL_DATETIME && type != TRW_SQL_INTERVAL)
+        return VAL_PREC_SMALLINT;
     switch (type) {
     case TRW_SQL_DATE:
         return VAL_PREC_INTEGER;
@@ -417,7 +419,7 @@ int exprec(int op, valrec *a, valrec *b)
     case TRW_SQL_INTERVAL:
         return interval_word(op, a, b);
     default:
-        return is_comparison(op) ? VAL_PREC_SMALLINT : numeric_word(op, a, b);
+        return numeric_word(op, a, b);
     }
 }
 
