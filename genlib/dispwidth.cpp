@@ -2,9 +2,11 @@
 // expanded for a sample value whose numeric fields all take their full width
 // (28 December 2000, 23:59:58.123456), and the length of the text is the
 // result. The DATE is written by rdatestr, so the width follows whatever
-// format DATE text uses.
+// format DATE text uses; the DATETIME width is that of the process DATETIME
+// format in use (_dtimedigits).
 #include <cstring>
 
+#include "datetime.h"
 #include "dispwidth.h"
 #include "gl_time.h"
 #include "glsenv.h"
@@ -59,11 +61,8 @@ int date_format_len()
     return static_cast<int>(std::strlen(text));
 }
 
-int datetime_format_len()
-{
-    const GlsEnv *env = CheckGlsEnv();
-    const int n = expanded_len(env->state != nullptr ? env->state->setting[GLS_DBTIME] : nullptr);
-    return n > 0 ? n : 0;
-}
+int datetime_format_len() { return _dtimedigits(); }
+
+int expanded_format_len(const char *format) { return expanded_len(format); }
 
 } // namespace dispwidth

@@ -10,9 +10,13 @@ namespace dispwidth {
 // expanded.
 int date_format_len();
 
-// Length in bytes of the process DATETIME format (DBTIME) expanded for a
-// value with every field present; 0 when there is none or it cannot be
-// expanded.
+// Length in bytes of the process DATETIME format (DBTIME, GL_DATETIME, the
+// locale's or the default one, rewritten for formatting) expanded for a
+// value with every field present; 0 when it cannot be expanded.
 int datetime_format_len();
+
+// Length in bytes of a %-format expanded for that value; -1 when it cannot
+// be expanded.
+int expanded_format_len(const char *format);
 
 } // namespace dispwidth

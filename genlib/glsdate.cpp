@@ -1,7 +1,8 @@
 // The date format of the locale environment: getglsfmt settles it from
 // DBDATE (translated by dbdate_to_gl_date), GL_DATE, or the client locale's
-// TIME category, and rebuilds the lowered month and era name caches the date
-// parser matches names against.
+// TIME category, rebuilds the lowered month and era name caches the date
+// parser matches names against, and the DATETIME display formats by
+// qualifier when DBTIME or GL_DATETIME is set (cache_dtimequals).
 //
 // DBDATE holds three field letters (D day, M month, Y year; the year takes
 // "2", "Y" or "4" for its width, or an era letter E, G or N in front of it),
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "glschar.h"
+#include "dttextint.h"
 #include "glsenvint.h"
 
 namespace {
@@ -295,9 +297,9 @@ int getglsfmt(GlsEnv *env)
         glsenv::free_date_state(state);
         return kNoMemory;
     }
-    // The DATETIME display formats of DBTIME or GL_DATETIME are filled in by
-    // the DATETIME text conversions when they first need them.
-    return 0;
+    // The DATETIME display formats by qualifier, when DBTIME or GL_DATETIME
+    // gives the DATETIME format.
+    return trw::dt::cache_dtimequals(env);
 }
 
 } // extern "C"

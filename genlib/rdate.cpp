@@ -1,6 +1,6 @@
 // DATE day counts and the state around them: the triple conversions
 // (rjulmdy, rmdyjul), the leap-year and weekday rules, today (rtoday,
-// rsettoday, the DBTODAY seam and the quarter-hour cache of the clock), the
+// rsettoday, the DBTODAY evaluation and the quarter-hour cache of the clock), the
 // century rule (getdbcentury, validate_dbcentury, getcentury), the bridge to
 // the locale library's time formatter and parser (dcvfmtasc, dtofmtasc,
 // trw_gl_convert_date, trw_gl_format_date) with its error mapping, and the
@@ -12,6 +12,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "datetime.h"
 #include "daycount.h"
 #include "gentcb.h"
 #include "gl_time.h"
@@ -288,16 +289,45 @@ int parse_by(gl_locale *loc, const char *format, const char *text, int32_t *date
     return 0;
 }
 
+// DBTODAY, read as DATETIME YEAR TO SECOND: its distance from the clock
+// becomes the offset of the current time (DAY(9) TO SECOND, in the DATETIME
+// group of the control block). Absent or unparsable: invalid, the clock
+// alone. While it is being evaluated the current time is the clock's.
+void evaluate_dbtoday(struct gentcb *tcb)
+{
+    tcb->gt_dbtoday_state = GENTCB_DBTODAY_EVALUATING;
+    int state = GENTCB_DBTODAY_INVALID;
+    const char *value = ggetenv("DBTODAY");
+    decvalue when, now;
+    dt_value a, b;
+    inv_value offset;
+    if (value != nullptr && rstrdtime(value, &when, DT_YEAR_TO_SECOND) == 0 && when.sign != -1 &&
+        rdtcurrent(&now) == DT_YEAR_TO_FRAC5) {
+        a.dt_qual = DT_YEAR_TO_SECOND;
+        a.dt_dec = when;
+        b.dt_qual = DT_YEAR_TO_FRAC5;
+        b.dt_dec = now;
+        offset.in_qual = INV_DAY9_TO_SECOND;
+        // The offset keeps whole seconds: the clock's fraction runs on.
+        if (rdtextend(&now, DT_YEAR_TO_FRAC5, &b.dt_dec, DT_YEAR_TO_SECOND) == 0) {
+            b.dt_qual = DT_YEAR_TO_SECOND;
+            if (dtsub(&a, &b, &offset) == 0) {
+                tcb->gt_dbtoday_invqual = INV_DAY9_TO_SECOND;
+                tcb->gt_dbtoday_inv = offset.in_dec;
+                state = GENTCB_DBTODAY_VALID;
+            }
+        }
+    }
+    tcb->gt_dbtoday_state = state;
+}
+
 bool dbtoday_in_force()
 {
     struct gentcb *tcb = CheckGenInit();
     if (tcb == nullptr)
         return false;
-    if (tcb->gt_dbtoday_state == 0) {
-        // The DATETIME text parser reads DBTODAY; until it exists the
-        // setting counts as unset.
-        tcb->gt_dbtoday_state = GENTCB_DBTODAY_UNSET;
-    }
+    if (tcb->gt_dbtoday_state == 0)
+        evaluate_dbtoday(tcb);
     return (tcb->gt_dbtoday_state & GENTCB_DBTODAY_VALID) != 0;
 }
 
@@ -305,7 +335,12 @@ bool dbtoday_date(int32_t *date)
 {
     if (!dbtoday_in_force())
         return false;
-    *date = CheckGenInit()->gt_dbtoday_date;
+    decvalue now;
+    int32_t value;
+    if (rdtcurrent(&now) != DT_YEAR_TO_FRAC5 || rdttodate(&now, DT_YEAR_TO_FRAC5, &value) != 0)
+        return false;
+    CheckGenInit()->gt_dbtoday_date = value;
+    *date = value;
     return true;
 }
 

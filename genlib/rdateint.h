@@ -96,10 +96,12 @@ int compile_mask(const GlsEnv *env, const char *mask, CompiledMask *out);
 int dbdate_to_mask(const char *dbdate, char *out);
 
 // DBTODAY: true when it is in force (evaluated once, the state kept in the
-// control block). Until DATETIME text parsing exists it counts as unset.
+// control block): DBTODAY parsed as DATETIME YEAR TO SECOND, its offset
+// from the clock kept for the current time; unset or unparsable, invalid.
 bool dbtoday_in_force();
 
-// The DATE DBTODAY gives when it is in force (true), else false.
+// The DATE of the current time, which runs on from DBTODAY, when DBTODAY is
+// in force (true), else false.
 bool dbtoday_date(int32_t *date);
 
 // Test seam: the clock rtoday reads (seconds since the epoch) and the local

@@ -242,7 +242,7 @@ int datetime_of(valrec *v, dt_value *out, int qualifier)
         TextCopy copy(v);
         if (copy.text == nullptr)
             return kNoMemory;
-        return seam_dt_from_text(copy.text, out);
+        return dtcvasc(copy.text, out);
     }
     case Kind::Date:
         return rdatedt(v->vdata.vint, &out->dt_dec, qualifier);
@@ -277,7 +277,7 @@ int interval_of(valrec *v, inv_value *out, int qualifier)
         TextCopy copy(v);
         if (copy.text == nullptr)
             return kNoMemory;
-        return seam_inv_from_text(copy.text, out);
+        return incvasc(copy.text, out);
     }
     case Kind::Decimal:
         if (code_of(v->vtype) != TRW_SQL_DECIMAL)
@@ -326,7 +326,7 @@ extern "C" {
 
 int tolong(valrec *v)
 {
-    set_toerrno(0);
+    clear_toerrno();
     int32_t value = TRW_NULL_INTEGER;
     const int status = tolong_checked(v, &value);
     if (status != 0) {
@@ -338,7 +338,7 @@ int tolong(valrec *v)
 
 int toint(valrec *v)
 {
-    set_toerrno(0);
+    clear_toerrno();
     if (is_null(v))
         return TRW_NULL_SMALLINT;
     switch (kind(v->vtype)) {
@@ -378,7 +378,7 @@ int toint(valrec *v)
 
 int todate(valrec *v)
 {
-    set_toerrno(0);
+    clear_toerrno();
     int32_t date = TRW_DATE_NULL;
     const int status = todate_checked(v, &date);
     if (status != 0) {
@@ -390,7 +390,7 @@ int todate(valrec *v)
 
 int toint8(valrec *v, int8value *out)
 {
-    set_toerrno(0);
+    clear_toerrno();
     const int status = int8_of(v, out);
     if (status != 0) {
         int8ops::set_null(out);
@@ -401,7 +401,7 @@ int toint8(valrec *v, int8value *out)
 
 double todblnull(valrec *v, short *isnull)
 {
-    set_toerrno(0);
+    clear_toerrno();
     short flag = 1;
     int status = 0;
     const double value = double_of(v, &flag, &status);
@@ -420,7 +420,7 @@ double todouble(valrec *v)
 
 int todecimal(valrec *v, decvalue *out)
 {
-    set_toerrno(0);
+    clear_toerrno();
     const int status = decimal_of(v, out, false);
     if (status == kBlob || status == kUnsupported)
         null_decimal(out);
@@ -429,7 +429,7 @@ int todecimal(valrec *v, decvalue *out)
 
 int todecimalmon(valrec *v, decvalue *out)
 {
-    set_toerrno(0);
+    clear_toerrno();
     const int status = decimal_of(v, out, true);
     if (status == kBlob || status == kUnsupported)
         null_decimal(out);
@@ -438,21 +438,21 @@ int todecimalmon(valrec *v, decvalue *out)
 
 int todatetime(valrec *v, dt_value *out, int qualifier)
 {
-    set_toerrno(0);
+    clear_toerrno();
     const int status = datetime_of(v, out, qualifier);
     return status != 0 ? fail(status) : 0;
 }
 
 int tointerval(valrec *v, inv_value *out, int qualifier)
 {
-    set_toerrno(0);
+    clear_toerrno();
     const int status = interval_of(v, out, qualifier);
     return status != 0 ? fail(status) : 0;
 }
 
 int tocbool(valrec *v, unsigned char *out)
 {
-    set_toerrno(0);
+    clear_toerrno();
     if (is_null(v)) {
         *out = TRW_NULL_BOOLEAN;
         return 0;
@@ -477,7 +477,7 @@ int tocbool(valrec *v, unsigned char *out)
 
 int exmod(valrec *a, valrec *b, valrec *r)
 {
-    set_toerrno(0);
+    clear_toerrno();
     int8value x, y, remainder;
     int8ops::set_null(&remainder);
     int8ops::set_null(&x);

@@ -1,12 +1,12 @@
 // Internal: what the value-record modules share: the kinds of SQL type
 // codes both dispatchers select on, the NULL forms of the record, the
-// character walk of the client locale, and the calls into the DATETIME and
-// INTERVAL text and the collection code (valseam.cpp).
+// character walk of the client locale, and the collection glue.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 
+#include "gentcb.h"
 #include "valrec.h"
 
 namespace valrec_int {
@@ -76,6 +76,22 @@ inline Kind kind(int type)
 
 inline bool is_null(const valrec *v) { return v->vind < 0; }
 
+// Clears the conversion error (the block is created when it does not
+// exist yet).
+inline void clear_toerrno()
+{
+    if (gentcb != nullptr)
+        gentcb->gt_toerrno = 0;
+    else
+        set_toerrno(0);
+}
+
+// The float type of stored floats, as trwGEN_getFloatType gives it.
+inline int float_type()
+{
+    return gentcb != nullptr ? gentcb->gt_floattype : trwGEN_getFloatType();
+}
+
 inline void null_decimal(decvalue *dec)
 {
     dec->exponent = 0;
@@ -129,20 +145,12 @@ char *terminated_copy(const valrec *v, char *buf, int size, char **heap);
 // a negative status.
 int value_text(valrec *v, char *buf, int width, bool prec16);
 
-// ---- DATETIME and INTERVAL standard text (valseam.cpp) ----
-int seam_dt_from_text(const char *text, dt_value *dt);
-int seam_dt_to_text(const dt_value *dt, char *out);
-int seam_inv_from_text(const char *text, inv_value *inv);
-int seam_inv_to_text(const inv_value *inv, char *out);
-
-// ---- Collections (valseam.cpp) ----
-// Loads the stored collection of type code at data (at most len bytes when
-// len is above 0) into the record area of v; 0 or a status.
-int seam_coll_load(const char *data, int code, int len, valrec *v, int dbver);
-// Checks the collection in v and writes it as code into data (at most len
-// bytes when len is above 0); 0 or a status.
-int seam_coll_store(const valrec *v, char *data, int code, int len, int dbver);
-// Writes the NULL collection of code; 0 or a status.
-int seam_coll_store_null(char *data, int code, int len, int dbver);
+// ---- Collections (valcoll.cpp) ----
+// Loads the stored collection at data (at most len bytes when len is above
+// 0) into v's record; 0 or a status.
+int coll_load(const char *data, int len, valrec *v);
+// Writes the collection in v (NULL: the NULL collection) into data, at
+// most len bytes when len is above 0; 0 or a status.
+int coll_store(valrec *v, char *data, int len, bool null);
 
 } // namespace valrec_int

@@ -66,11 +66,6 @@ int load_int8(const unsigned char *data, int, valrec *v)
     return 0;
 }
 
-int float_type()
-{
-    return trwGEN_getFloatType();
-}
-
 int load_smallfloat(const unsigned char *data, int, valrec *v)
 {
     short ind = 0;
@@ -110,12 +105,9 @@ int load_blob(const unsigned char *data, int, valrec *v)
 int load_collection(const unsigned char *data, int len, valrec *v)
 {
     v->vprec = 0;
-    const int status = seam_coll_load(reinterpret_cast<const char *>(data), code_of(v->vtype), len, v, gget_dbver());
-    if (status == 0) {
-        uint32_t flags = 0;
-        std::memcpy(&flags, v->vdata.vcoll + TRW_COLL_FLAGS_OFFSET, sizeof flags);
-        set_ind(v, (flags & TRW_COLL_ISNULL) != 0);
-    }
+    const int status = coll_load(reinterpret_cast<const char *>(data), len, v);
+    if (status == 0)
+        set_ind(v, (v->vdata.vcoll.cl_flags & COLL_ISNULL) != 0);
     return status;
 }
 

@@ -12,6 +12,7 @@
 #include "glschar.h"
 #include "glsenv.h"
 #include "osutil.h"
+#include "rdate.h"
 #include "valint.h"
 
 using namespace valrec_int;
@@ -212,7 +213,7 @@ int write_smallfloat(valrec *v, unsigned char *out, int, int, bool *null)
         if (!std::isfinite(value) || (mag != 0 && (mag > FLT_MAX || mag < FLT_MIN)))
             return kNoFloat;
     }
-    network_stfltnull(value, out, isnull, trwGEN_getFloatType());
+    network_stfltnull(value, out, isnull, float_type());
     *null = isnull != 0;
     return 0;
 }
@@ -226,7 +227,7 @@ int write_float(valrec *v, unsigned char *out, int, int, bool *null)
         return status;
     if (isnull == 0 && !std::isfinite(value))
         return kNotFinite;
-    network_stdblnull(value, out, isnull, trwGEN_getFloatType());
+    network_stdblnull(value, out, isnull, float_type());
     *null = isnull != 0;
     return 0;
 }
@@ -304,11 +305,11 @@ int write_collection(valrec *v, unsigned char *out, int type, int len, bool *nul
     const int target = code_of(type);
     if (is_null(v) || source == TRW_SQL_NULL) {
         *null = true;
-        return seam_coll_store_null(chars(out), target, len, gget_dbver());
+        return coll_store(v, chars(out), len, true);
     }
     if (!collection_compatible(source, target))
         return kCollections;
-    return seam_coll_store(v, chars(out), target, len, gget_dbver());
+    return coll_store(v, chars(out), len, false);
 }
 
 int write_opaque(valrec *v, unsigned char *out, int type, int len, bool *null)
@@ -320,8 +321,8 @@ int write_opaque(valrec *v, unsigned char *out, int type, int len, bool *null)
         *null = true;
         return 0;
     }
-    // The bytes never go past the length given for them.
-    if (len > 0 && v->vlen > len)
+    // The form never goes past the room given for it.
+    if (len > 0 && v->vlen > len - VAL_OPAQUE_HEAD)
         return kTooLongField;
     const int length = v->vlen > 0 ? v->vlen : 0;
     put_opaque_head(out, false, static_cast<uint32_t>(length));
@@ -432,15 +433,54 @@ char *terminated_copy(const valrec *v, char *buf, int size, char **heap)
 
 } // namespace valrec_int
 
+// A non-NULL value into its own fixed-size type: the value as it stands,
+// with the checks its conversion makes. False when the general path must
+// take it.
+bool store_same(const valrec *v, unsigned char *out, int code, int *status)
+{
+    *status = 0;
+    switch (code) {
+    case TRW_SQL_INTEGER: case TRW_SQL_SERIAL:
+        if (v->vdata.vint == TRW_NULL_INTEGER)
+            return false;
+        stlong(v->vdata.vint, out);
+        return true;
+    case TRW_SQL_DATE:
+        if (v->vdata.vint < TRW_DATE_MIN || v->vdata.vint > TRW_DATE_MAX)
+            return false;
+        stlong(v->vdata.vint, out);
+        return true;
+    case TRW_SQL_SMALLINT:
+        if (v->vdata.vshort == TRW_NULL_SMALLINT)
+            return false;
+        stshort(v->vdata.vshort, out);
+        return true;
+    case TRW_SQL_FLOAT:
+        if (!std::isfinite(v->vdata.vdouble))
+            return false;
+        network_stdbl(v->vdata.vdouble, out, float_type());
+        return true;
+    default:
+        return false;
+    }
+}
+
 extern "C" int rvaldata(valrec *v, char *data, int type, int len)
 {
+    if (!is_null(v) && code_of(v->vtype) == code_of(type) && (v->vtype & ~(VAL_TYPEMASK | VAL_NOTNULL | VAL_KEEPXID)) == 0) {
+        int status = 0;
+        if (store_same(v, reinterpret_cast<unsigned char *>(data), code_of(type), &status)) {
+            clear_toerrno();
+            return status;
+        }
+    }
     const int code = code_of(type);
     const Writer write = code < kTypes ? kWriters.writers[code] : nullptr;
     if (is_null(v) && (type & VAL_NOTNULL) != 0)
         return kNotNull;
     if (!is_null(v) && kind(v->vtype) == Kind::Blob && kind(type) != Kind::Blob)
         return kBlob;
-    set_toerrno(0);
+    clear_toerrno();
     if (write == nullptr)
         return kNoWriter;
     bool null = false;

@@ -152,12 +152,12 @@ int datetime_text(valrec *v, char *buf, bool interval)
         inv_value value;
         value.in_qual = v->vprec;
         value.in_dec = v->vdata.vdec;
-        status = seam_inv_to_text(&value, buf);
+        status = intoasc(&value, buf);
     } else {
         dt_value value;
         value.dt_qual = v->vprec;
         value.dt_dec = v->vdata.vdec;
-        status = seam_dt_to_text(&value, buf);
+        status = dttoasc(&value, buf);
     }
     return status != 0 ? status : static_cast<int>(std::strlen(buf));
 }

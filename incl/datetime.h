@@ -31,7 +31,8 @@
  * the result is not a valid DATETIME; -1268 invalid qualifier; DECIMAL
  * statuses (-1200, -1201, -1202) as the DECIMAL arithmetic gives them. A
  * failed conversion or operation leaves its output NULL. No function here
- * allocates; results may be the same record as an operand. */
+ * allocates, except qualtofmt and getdatetimefmt, whose results the caller
+ * frees; results may be the same record as an operand. */
 #ifndef TRW_DATETIME_H
 #define TRW_DATETIME_H
 
@@ -229,6 +230,136 @@ int invdivdbl(const inv_value *a, double b, inv_value *r);
 /* a / b as a double (the exact ratio of the counts, rounded once). 0,
  * -1202 (b zero), -1266, -1268; a NULL operand gives the NULL double. */
 int invdivinv(const inv_value *a, const inv_value *b, double *r);
+
+
+/* ---- Text ----
+ *
+ * Standard text. DATETIME: the units of the qualifier in order, the first
+ * with its precision in digits (leading zeros kept), every later unit
+ * preceded by the delimiter of the unit before it ("-" after year and
+ * month, " " after day, ":" after hour and minute, "." after second) and
+ * written with 2 digits, the fraction with its n digits: YEAR TO FRACTION(3)
+ * is "1999-12-31 23:59:59.123". INTERVAL: one sign position, then the same
+ * text with the first field's leading zeros shown as blanks (one digit at
+ * least), the "-" of a negative value just before the first digit: DAY(5)
+ * TO HOUR of minus 3 days 4 hours is "    -3 04". A qualifier that starts
+ * at fraction writes ".ddd". NULL is the empty text.
+ *
+ * Parsing standard text: leading white space is skipped (an empty or blank
+ * text gives NULL and 0); an INTERVAL may then have a "-"; the first field
+ * has at most its precision in digits; every later unit may have blanks
+ * before its 1 or 2 digits and must be followed by its delimiter unless it
+ * is the end unit; a fraction reads at most n digits after its "."; trailing
+ * white space is allowed. A DATETIME year of 1 or 2 digits takes its century
+ * by the century rule (DBCENTURY, or the per-call rule of the trw_ forms,
+ * 'R', 'C', 'F' or 'P'). Statuses, checked in this order: -1268 bad
+ * qualifier; -1261 too many digits in the first field; -1262 a character
+ * that is neither a digit nor the expected delimiter (also text that ends
+ * before the end unit, and a unit without digits); -1263 a third digit, or a
+ * value out of range; -1264 text left over; -1271 no point for a qualifier
+ * that starts at fraction. Every failure leaves the value NULL. With
+ * USE_DTENV exactly "1", a DATETIME is parsed by dtcvfmtasc with the
+ * process format limited to its qualifier instead; a failure then leaves the
+ * record as it was.
+ *
+ * Formats. The process DATETIME format is DBTIME if set, else GL_DATETIME,
+ * both through the DBTIME rewriting; else the client locale's date-and-time
+ * format; else "%iY-%m-%d %H:%M:%S". Every explicit DATETIME format is
+ * rewritten too: a trailing "C1" or "J1" (abbreviated era names) or "J2"
+ * (full era names) makes %Y and %y era years; H I M R S T d m y without a
+ * width get the width 02 and Y 04; a precision is dropped for parsing; %F
+ * without a digit gets the digit 2. The locale library's %-format language
+ * (gl_time.h) does the rest. A format's qualifier runs from the first to the
+ * last unit its conversions cover (%a %A %u %D year to day, %R %T hour to
+ * minute / second, %c %x %X %j %r %w year to fraction(2)); a value is
+ * extended to it to be formatted, and a parsed value is extended from it to
+ * the record's qualifier. Weekday and day of year are filled only when the
+ * value has year, month and day.
+ *
+ * INTERVAL formats: %Y years (default width "%.4d"), %y years mod 100, %m
+ * months, %d days, %H hours, %M minutes, %S seconds (each "%.2d"), %I hours
+ * less 12 above 12, %F or %F1 .. %F5 the fraction digits (default 2), %%; a
+ * width or precision after "%" replaces the default. The format's qualifier
+ * runs from its first to its last unit with a first field of 9 digits (2
+ * for a fraction start); the value is converted to it (-1265, -1266). A
+ * negative value has "-" before the first field written. The process
+ * INTERVAL format is DBTIME, else "%Y-%m-%d %H:%M:%S"; when it spans both
+ * INTERVAL classes only its conversions within the value's qualifier are
+ * used.
+ *
+ * Further statuses: -1272 empty text; -1273 output missing or too small;
+ * -1275 bad width, precision or fraction digit; -1276 bad conversion or a
+ * "%" at the end; -1277 text does not match the format; -1211 no memory;
+ * -1236, -1237 eras; -23108 and the statuses of the locale environment;
+ * -5853 foreign token without equivalent, -5854 foreign token unknown or
+ * unterminated literal, -5855 foreign output missing or too small. */
+
+/* Bytes the standard text of any qualifier needs, terminator included; the
+ * GL_DATETIME form of dttoasc and rdtimestr needs DT_GLTEXT_SIZE. */
+#define DT_TEXT_SIZE 26
+#define DT_GLTEXT_SIZE 80
+
+/* Standard text to DATETIME, into the record's qualifier or qualifier. */
+int dtcvasc(const char *text, dt_value *dt);
+int rstrdtime(const char *text, decvalue *dec, int qualifier);
+/* The same with the century rule century for this call ('R', 'C', 'F',
+ * 'P'; anything else the process rule); the process rule is put back. */
+int trw_rstrdtime(const char *text, decvalue *dec, int qualifier, int century);
+int trw_dtcvasc(const char *text, dt_value *dt, int century);
+/* Standard text to INTERVAL. */
+int incvasc(const char *text, inv_value *inv);
+int rstrinv(const char *text, decvalue *dec, int qualifier);
+/* DATETIME to standard text (out: DT_TEXT_SIZE bytes), or, when GL_DATETIME
+ * is set, by the process format into DT_GLTEXT_SIZE bytes. 0, -1263 (not
+ * a valid value), -1268, or a status of the format. */
+int dttoasc(const dt_value *dt, char *out);
+int rdtimestr(const decvalue *dec, int qualifier, char *out);
+/* INTERVAL to standard text (always; out: DT_TEXT_SIZE bytes). */
+int intoasc(const inv_value *inv, char *out);
+int rinvstr(const decvalue *dec, int qualifier, char *out);
+
+/* Text to DATETIME by a %-format (null: the process format) into the
+ * record's qualifier; the record is unchanged on failure. */
+int dtcvfmtasc(const char *text, const char *format, dt_value *dt);
+int trw_dtcvfmtasc(const char *text, const char *format, dt_value *dt, int century);
+/* DATETIME to text by a %-format (null: the process format) into
+ * out[0..size), terminator included; NULL gives "". */
+int dttofmtasc(const dt_value *dt, char *out, int size, const char *format);
+int trw_dttofmtasc(const dt_value *dt, char *out, int size, const char *format, int century);
+/* INTERVAL text by an INTERVAL format (null: the process INTERVAL format).
+ * The parse converts to the record's qualifier; the record is NULL on
+ * failure. */
+int incvfmtasc(const char *text, const char *format, inv_value *inv);
+int intofmtasc(const inv_value *inv, char *out, int size, const char *format);
+
+/* The process DATETIME format rewritten for formatting, into *format
+ * (malloc'd; the caller frees it). 0, -1273 for a null argument, or a
+ * status. */
+int getdatetimefmt(char **format);
+/* A new %-format (malloc'd; the caller frees it) limited to the units of
+ * the DATETIME qualifier: the format (null: the process format) rewritten
+ * for parsing, %D %R %T and the locale's composite formats expanded, the
+ * conversions within the qualifier kept with the literal text just before
+ * each kept one after the first. Null on failure (-1268, -1211, ... as the
+ * last conversion error, get_toerrno). */
+char *qualtofmt(int qualifier, const char *format);
+/* The display width of the process DATETIME format: its length expanded
+ * for a value with every field at full width; 0 on failure. */
+int _dtimedigits(void);
+
+/* The locale library's forms: 0 (the value stored as YEAR TO the format's
+ * end unit), or -1 with the client locale's error number set (22 bad
+ * format, 41 fields that form no value, the parser's own numbers). The
+ * formatter extends the value to YEAR TO the format's end unit and returns
+ * the bytes written, or -1 with the error number set. */
+int trw_gl_convert_datetime(dt_value *out, const char *text, const char *format);
+int trw_gl_format_datetime(char *out, int size, const dt_value *dt, const char *format);
+
+/* A format of another product's TO_CHAR style ("YYYY-MM-DD HH24:MI:SS",
+ * tokens in any case, punctuation and white space copied, "..." literals
+ * with "" for a quote) rewritten as a %-format into out[0..size); a "%"
+ * becomes "%%". 0, -5853, -5854, -5855. */
+int trw_to_gl_datetime(const char *foreign, char *out, int size);
 
 #ifdef __cplusplus
 }

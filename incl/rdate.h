@@ -80,8 +80,9 @@ int rdayofweek(int32_t date);
 
 /* ---- today ---- */
 
-/* Today into *today: the rsettoday override if set, else the DBTODAY
- * setting (not read yet: it counts as unset), else the local date of the
+/* Today into *today: the rsettoday override if set, else, when DBTODAY
+ * holds a valid DATETIME YEAR TO SECOND, the date of the current time
+ * running on from that instant, else the local date of the
  * system clock, converted at most once per quarter hour (NULL when the
  * clock cannot be read). */
 void rtoday(int32_t *today);

@@ -18,8 +18,10 @@
  *                                   bytes of the opaque form); a BOOLEAN's
  *                                   one byte is 1 (true) or 0 (false)
  *   TEXT, BYTE                    vblob, the large-object descriptor
- *   SET, MULTISET, LIST, ROW,     vcoll, room for the collection record
- *   COLLECTION                      (TRW_COLL_RECORD_SIZE bytes, 8-aligned)
+ *   SET, MULTISET, LIST, ROW,     vcoll, the collection record
+ *   COLLECTION                      (collection.h); a collection loaded by
+ *                                   rdataval owns its copies: release it
+ *                                   with trw_coll_free
  * vind is negative for NULL and 0 otherwise.
  *
  * Type words: the low byte the SQL type code; VAL_NOTNULL (0x100) marks a
@@ -46,9 +48,9 @@
  *   LVARCHAR, BOOLEAN,      the opaque form: a NULL byte (1 NULL, 0 a
  *   opaque 40 and 41        value), a 4-byte length (most significant
  *                           first), the bytes
- *   SET, MULTISET, LIST,    the stored collection form of the collection
- *   ROW                     code, written for the connected server's
- *                           identifier length (gget_dbver)
+ *   SET, MULTISET, LIST,    the stored collection form (stcollection,
+ *   ROW                     ldcollection), with the names of the connected
+ *                           server's identifier length (gget_dbver)
  *
  * Statuses: 0; -406 memory; -608 a TEXT or BYTE value where another type is
  * required; -1207 text longer than its field; -1210 DATE out of range;
@@ -69,6 +71,7 @@
 
 #include <stdint.h>
 
+#include "collection.h"
 #include "datetime.h"
 #include "decimal.h"
 #include "int8.h"
@@ -117,8 +120,7 @@ typedef struct valrec {
         int8value vint8;
         char *vchar;
         tblob vblob;
-        unsigned char vcoll[TRW_COLL_RECORD_SIZE];
-        void *valign_;  /* keeps the area 8-aligned */
+        trw_collection vcoll;
     } vdata;
     int32_t vlen;   /* bytes of character and opaque data */
     int16_t vflags; /* VAL_NULLPAD */
@@ -155,7 +157,9 @@ extern int16_t dbsmfltprec;
 int rdataval(const char *data, int type, int len, valrec *v);
 
 /* Stores v into data as type (a type word) of length len (as rdataval; for
- * collections the room in data, 0 for no limit). 0 or a status above. */
+ * collections and opaque types the room in data, 0 for no limit; for
+ * LVARCHAR the most bytes taken, 0 for 2048 or a whole LVARCHAR source).
+ * 0 or a status above. */
 int rvaldata(valrec *v, char *data, int type, int len);
 
 /* Conversions. toint, tolong and todate give their NULL for NULL and for

@@ -35,6 +35,8 @@
 #include "osfile.h"
 #include "oscmpr.h"
 #include "osqlidbg.h"
+#include "collection.h"
+#include "valrec.h"
 #include "hostvar.h"
 #include "valexpr.h"
 
@@ -173,6 +175,58 @@ int main(void)
         check(rstr2type(rt_name) == TRW_SQL_SERIAL8 && strcmp(rt_name, "SERIAL8") == 0, "rstr2type");
     }
     {
+        dt_value tx_stamp;
+        inv_value tx_span;
+        char tx_text[DT_GLTEXT_SIZE];
+        char tx_fmt[16];
+        tx_stamp.dt_qual = DT_YEAR_TO_SECOND;
+        tx_span.in_qual = (int16_t)TU_IENCODE(5, TU_DAY, TU_HOUR);
+        check(dtcvasc("1999-12-31 23:59:58", &tx_stamp) == 0 && dttoasc(&tx_stamp, tx_text) == 0 &&
+                  strcmp(tx_text, "1999-12-31 23:59:58") == 0,
+              "datetime standard text");
+        check(incvasc("-3 04", &tx_span) == 0 && intoasc(&tx_span, tx_text) == 0 &&
+                  strcmp(tx_text, "    -3 04") == 0,
+              "interval standard text");
+        check(trw_to_gl_datetime("yyyy-mm-dd", tx_fmt, (int)sizeof tx_fmt) == 0 && strcmp(tx_fmt, "%iY-%m-%e") == 0,
+              "datetime foreign format");
+    }
+    {
+        /* Collections: the record keeps the host record's size and flags word. */
+        trw_collection cl;
+        trw_coll_typeentry ent[2];
+        trw_coll_typedesc td;
+        char four[8] = {0, 0, 0, 5, (char)0xFF, (char)0xFF, (char)0xFF, (char)0xFF};
+        char text[32];
+        memset(ent, 0, sizeof ent);
+        memset(&td, 0, sizeof td);
+        ent[0].type = TRW_SQL_SET;
+        ent[1].level_no = 1;
+        ent[1].type = TRW_SQL_INTEGER | TRW_COLL_NOTNULL;
+        td.td_count = 2;
+        td.td_entries = ent;
+        check(sizeof(trw_collection) == TRW_COLL_RECORD_SIZE &&
+                  offsetof(trw_collection, cl_flags) == TRW_COLL_FLAGS_OFFSET,
+              "collection record layout");
+        check(trw_coll_init(&cl, &td, 1, four, 4) == 0 && cl.cl_cardinality == 1, "collection init");
+        check(trw_cltypetostr(&cl, text, (int)sizeof text) == 0 && strcmp(text, "set(integer not null)") == 0,
+              "collection type text");
+        check(trw_coll_free(&cl) == 0, "collection free");
+    }
+    {
+        /* Value records: an INTEGER loaded, stored as CHAR and turned into text. */
+        const unsigned char vr_int[4] = {0xFF, 0xFF, 0xFF, 0xD6};
+        char vr_out[8];
+        valrec vr;
+        int vr_small = 0;
+        memset(&vr, 0, sizeof vr);
+        check(offsetof(valrec, vdata) == 16 && offsetof(valrec, vlen) == 136 && sizeof(valrec) == 144,
+              "valrec layout");
+        check(rdataval((const char *)vr_int, TRW_SQL_INTEGER, 0, &vr) == 0 && vr.vdata.vint == -42 &&
+                  vr.vprec == VAL_PREC_INTEGER,
+              "rdataval");
+        check(rvaldata(&vr, vr_out, TRW_SQL_CHAR, 5) == 0 && memcmp(vr_out, "-42  ", 5) == 0, "rvaldata");
+        check(rvalstr(&vr, vr_out, 0, 0) == 0 && strcmp(vr_out, "-42") == 0, "rvalstr");
+        check(rstoi(" 12 ", &vr_small) == 0 && vr_small == 12 && dbfltprec == 16 && dbsmfltprec == -1, "rstoi");
         int32_t hv_int = 2, hv_out[3] = {0x5a5a5a5a, 0, 0x5a5a5a5a};
         short hv_ind = 0;
         valrec hv_a, hv_b, hv_sum;
