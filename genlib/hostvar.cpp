@@ -154,7 +154,7 @@ int read_int8(const ReadArgs &a)
 
 int read_record(const ReadArgs &a)
 {
-    std::memcpy(a.v->vdata.vcoll, a.host, TRW_COLL_RECORD_SIZE);
+    std::memcpy(&a.v->vdata.vcoll, a.host, TRW_COLL_RECORD_SIZE);
     return 0;
 }
 
@@ -257,7 +257,7 @@ void null_record(valrec *v, int host_type, const void *host, int length)
         break;
     case TRW_HOST_COLLECTION: case TRW_HOST_ROW:
         if (host != nullptr)
-            std::memcpy(v->vdata.vcoll, host, TRW_COLL_RECORD_SIZE);
+            std::memcpy(&v->vdata.vcoll, host, TRW_COLL_RECORD_SIZE);
         break;
     case TRW_HOST_DECIMAL: case TRW_HOST_MONEY: case TRW_HOST_DATETIME: case TRW_HOST_INTERVAL:
         valrec_int::null_decimal(&v->vdata.vdec);
@@ -405,7 +405,7 @@ int write_record(WriteArgs &a)
 {
     if (kind(a.v->vtype) != Kind::Collection)
         return kUnsupported;
-    std::memcpy(a.host, a.v->vdata.vcoll, TRW_COLL_RECORD_SIZE);
+    std::memcpy(a.host, &a.v->vdata.vcoll, TRW_COLL_RECORD_SIZE);
     return 0;
 }
 
@@ -620,7 +620,7 @@ constexpr Writer kWriters[TRW_HOST_NTYPES] = {
 void store_null(valrec *v, void *host, int host_type, int length)
 {
     if ((host_type == TRW_HOST_COLLECTION || host_type == TRW_HOST_ROW) && kind(v->vtype) == Kind::Collection)
-        std::memcpy(host, v->vdata.vcoll, TRW_COLL_RECORD_SIZE);
+        std::memcpy(host, &v->vdata.vcoll, TRW_COLL_RECORD_SIZE);
     const bool counted = host_type == TRW_HOST_FIXCHAR || host_type == TRW_HOST_FILE;
     const bool terminated = host_type == TRW_HOST_CHAR || host_type == TRW_HOST_STRING;
     if ((counted && length <= 0) || (terminated && length < 0))

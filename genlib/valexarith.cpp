@@ -297,8 +297,19 @@ void negate_decimal(decvalue *d)
 bool negate(const valrec *a, valrec *out)
 {
     switch (kind(a->vtype)) {
-    case Kind::Small: out->vdata.vshort = static_cast<int16_t>(-a->vdata.vshort); return true;
-    case Kind::Integer: case Kind::Date: out->vdata.vint = -a->vdata.vint; return true;
+    case Kind::Small:
+        // The NULL form in a record not marked NULL stays NULL.
+        if (a->vdata.vshort == TRW_NULL_SMALLINT)
+            *out = null_of(out->vtype, out->vprec);
+        else
+            out->vdata.vshort = static_cast<int16_t>(-a->vdata.vshort);
+        return true;
+    case Kind::Integer: case Kind::Date:
+        if (a->vdata.vint == TRW_NULL_INTEGER)
+            *out = null_of(out->vtype, out->vprec);
+        else
+            out->vdata.vint = -a->vdata.vint;
+        return true;
     case Kind::Float: out->vdata.vdouble = -a->vdata.vdouble; return true;
     case Kind::SmallFloat:
         if (out->vtype == TRW_SQL_FLOAT)
