@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "decconv.h"
 #include "rdate.h"
 #include "valexint.h"
 
@@ -57,14 +58,24 @@ int result_type(const Operation &o) { return o.type == TRW_SQL_DATE ? date_resul
 
 // ---- FLOAT ----
 
+// A FLOAT operand's value as it stands, else the conversion's.
+double double_operand(valrec *v, short *null, int *status)
+{
+    if (kind(v->vtype) == Kind::Float) {
+        *null = 0;
+        return v->vdata.vdouble;
+    }
+    const double x = todblnull(v, null);
+    *status = get_toerrno();
+    return x;
+}
+
 int float_arith(const Operation &o, valrec *result)
 {
     short na = 0, nb = 0;
-    const double x = todblnull(o.a, &na);
-    int status = get_toerrno();
-    const double y = status == 0 ? todblnull(o.b, &nb) : 0;
-    if (status == 0)
-        status = get_toerrno();
+    int status = 0;
+    const double x = double_operand(o.a, &na, &status);
+    const double y = status == 0 ? double_operand(o.b, &nb, &status) : 0;
     if (status != 0)
         return fail(result, o.type, o.prec, status);
     if (na || nb)
@@ -82,38 +93,66 @@ int float_arith(const Operation &o, valrec *result)
     }
     if (!std::isfinite(r))
         return fail(result, o.type, o.prec, kFloatRange);
-    valrec out = value_of(o.type, o.prec);
-    out.vdata.vdouble = r;
-    return finish(result, out, 0);
+    put_header(result, o.type, o.prec);
+    result->vdata.vdouble = r;
+    return 0;
 }
 
 // ---- DECIMAL and MONEY ----
 
+// A DECIMAL or MONEY operand as it stands, integers by their exact
+// conversion, others by the conversion of their type into *room.
+const decvalue *decimal_operand(valrec *v, bool money, decvalue *room, int *status)
+{
+    switch (kind(v->vtype)) {
+    case Kind::Decimal:
+        return &v->vdata.vdec;
+    case Kind::Integer:
+        if (v->vdata.vint != TRW_NULL_INTEGER) {
+            *status = deccvlong(v->vdata.vint, room);
+            return room;
+        }
+        break;
+    case Kind::Small:
+        if (v->vdata.vshort != TRW_NULL_SMALLINT) {
+            *status = deccvint(v->vdata.vshort, room);
+            return room;
+        }
+        break;
+    default:
+        break;
+    }
+    *status = money ? todecimalmon(v, room) : todecimal(v, room);
+    return room;
+}
+
 int decimal_arith(const Operation &o, valrec *result)
 {
     const bool money = o.type == TRW_SQL_MONEY;
-    decvalue x, y;
-    int status = money ? todecimalmon(o.a, &x) : todecimal(o.a, &x);
-    if (status == 0)
-        status = money ? todecimalmon(o.b, &y) : todecimal(o.b, &y);
+    decvalue xr, yr;
+    int status = 0;
+    const decvalue *x = decimal_operand(o.a, money, &xr, &status);
+    const decvalue *y = status == 0 ? decimal_operand(o.b, money, &yr, &status) : nullptr;
     if (status != 0)
         return fail(result, o.type, o.prec, status);
-    valrec out = value_of(o.type, o.prec);
-    decvalue *r = &out.vdata.vdec;
+    decvalue value;
+    decvalue *r = &value;
     switch (o.op) {
-    case EXOP_ADD: status = decadd(&x, &y, r); break;
-    case EXOP_SUB: status = decsub(&x, &y, r); break;
-    case EXOP_MUL: status = decmul(&x, &y, r); break;
-    default: status = decdiv(&x, &y, r); break;
+    case EXOP_ADD: status = decadd(x, y, r); break;
+    case EXOP_SUB: status = decsub(x, y, r); break;
+    case EXOP_MUL: status = decmul(x, y, r); break;
+    default: status = decdiv(x, y, r); break;
     }
     const bool fitted = o.op == EXOP_MUL || o.op == EXOP_DIV;
     if (status == 0 && fitted && r->sign != -1 && chkprec(r, o.prec) != 0)
         status = kDecimalTooLarge;
     if (status != 0)
         return fail(result, o.type, o.prec, status);
-    if (r->sign == -1)
-        out.vind = -1;
-    return finish(result, out, 0);
+    put_header(result, o.type, o.prec);
+    result->vdata.vdec = value;
+    if (value.sign == -1)
+        result->vind = -1;
+    return 0;
 }
 
 // ---- DATE ----
@@ -155,9 +194,9 @@ int date_arith(const Operation &o, valrec *result)
         return fail(result, type, o.prec, kDateRange);
     if (type == TRW_SQL_INTEGER && (r <= INT32_MIN || r > INT32_MAX))
         return fail(result, type, o.prec, kNoInteger);
-    valrec out = value_of(type, o.prec);
-    out.vdata.vint = static_cast<int32_t>(r);
-    return finish(result, out, 0);
+    put_header(result, type, o.prec);
+    result->vdata.vint = static_cast<int32_t>(r);
+    return 0;
 }
 
 // ---- DATETIME and INTERVAL ----
@@ -268,7 +307,8 @@ int arith(int op, valrec *a, valrec *b, valrec *result)
 {
     if (a == nullptr || b == nullptr)
         return kUndefined;
-    Operation o{op, a, b, extype(op, a, b), exprec(op, a, b)};
+    const int working = extype(op, a, b);
+    Operation o{op, a, b, working, exprec_of(op, a, b, working)};
     const int type = result_type(o);
     if (valrec_int::is_null(a) || valrec_int::is_null(b))
         return fail(result, type, o.prec < 0 ? 0 : o.prec, 0);

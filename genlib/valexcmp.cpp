@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "glsenv.h"
+#include "rdate.h"
 #include "oscmpr.h"
 #include "osutil.h"
 #include "rwildmat.h"
@@ -139,8 +140,52 @@ bool both_boolean(const valrec *a, const valrec *b)
 
 unsigned char boolean_byte(const valrec *v) { return v->vlen >= 1 ? static_cast<unsigned char>(v->vdata.vchar[0]) : 0; }
 
+// Operands that already hold the working type are ordered as they stand
+// (values that are the NULL form, or out of the DATE range, go the long
+// way, which reports them). False when no direct order applies.
+bool direct_order(int type, const valrec *a, const valrec *b, Order *o)
+{
+    const Kind ka = kind(a->vtype), kb = kind(b->vtype);
+    if (ka != kb)
+        return false;
+    switch (type) {
+    case TRW_SQL_INTEGER:
+        if (ka != Kind::Integer || a->vdata.vint == TRW_NULL_INTEGER || b->vdata.vint == TRW_NULL_INTEGER)
+            return false;
+        *o = ordered(a->vdata.vint, b->vdata.vint);
+        return true;
+    case TRW_SQL_SMALLINT:
+        if (ka != Kind::Small || a->vdata.vshort == TRW_NULL_SMALLINT || b->vdata.vshort == TRW_NULL_SMALLINT)
+            return false;
+        *o = ordered(a->vdata.vshort, b->vdata.vshort);
+        return true;
+    case TRW_SQL_DATE: {
+        const auto in_range = [](int32_t d) { return d >= TRW_DATE_MIN && d <= TRW_DATE_MAX; };
+        if (ka != Kind::Date || !in_range(a->vdata.vint) || !in_range(b->vdata.vint))
+            return false;
+        *o = ordered(a->vdata.vint, b->vdata.vint);
+        return true;
+    }
+    case TRW_SQL_FLOAT:
+        if (ka != Kind::Float || a->vdata.vdouble != a->vdata.vdouble || b->vdata.vdouble != b->vdata.vdouble)
+            return false;
+        *o = ordered(a->vdata.vdouble, b->vdata.vdouble);
+        return true;
+    case TRW_SQL_DECIMAL: case TRW_SQL_MONEY:
+        if (ka != Kind::Decimal)
+            return false;
+        *o = order_decimals(a->vdata.vdec, b->vdata.vdec);
+        return true;
+    default:
+        return false;
+    }
+}
+
 Order order_by_type(int type, valrec *a, valrec *b)
 {
+    Order direct;
+    if (direct_order(type, a, b, &direct))
+        return direct;
     if (both_boolean(a, b))
         return ordered(boolean_byte(a), boolean_byte(b));
     switch (type) {
@@ -330,7 +375,7 @@ int match(int op, valrec *a, valrec *b, uint32_t escape, valrec *result)
     if (r < 0)
         return finish(result, null_of(TRW_SQL_SMALLINT, VAL_PREC_SMALLINT), r);
     const bool inverted = op == EXOP_NOTMATCHES || op == EXOP_NOTLIKE;
-    return finish(result, smallint_of((r != 0) != inverted ? 1 : 0, VAL_PREC_SMALLINT), 0);
+    return put_smallint(result, (r != 0) != inverted ? 1 : 0, VAL_PREC_SMALLINT);
 }
 
 // The escape character of an escape text: its first character, none for
@@ -370,7 +415,7 @@ int excmp(int op, valrec *a, valrec *b, valrec *result)
     const Order o = order_by_type(extype(op, a, b), a, b);
     if (o.status != 0 || o.null)
         return finish(result, null_of(TRW_SQL_SMALLINT, VAL_PREC_SMALLINT), o.status);
-    return finish(result, smallint_of(holds(op, o.order) ? 1 : 0, VAL_PREC_SMALLINT), 0);
+    return put_smallint(result, holds(op, o.order) ? 1 : 0, VAL_PREC_SMALLINT);
 }
 
 int exmatch(int op, valrec *a, valrec *b, valrec *result) { return match(op, a, b, '\\', result); }

@@ -33,6 +33,26 @@ valrec null_of(int type, int prec);
 // A non-NULL SMALLINT result (precision word prec).
 valrec smallint_of(int value, int prec);
 
+// Writes the header of a non-NULL result (the value area is the caller's).
+inline void put_header(valrec *r, int type, int prec)
+{
+    r->vtype = static_cast<int16_t>(type);
+    r->vind = 0;
+    r->vxid = 0;
+    r->vprec = static_cast<int16_t>(prec);
+    r->vlen = 0;
+    r->vflags = 0;
+    r->valign = 0;
+}
+
+// A SMALLINT result written in place.
+inline int put_smallint(valrec *r, int value, int prec)
+{
+    put_header(r, TRW_SQL_SMALLINT, prec);
+    r->vdata.vshort = static_cast<int16_t>(value);
+    return 0;
+}
+
 // Copies the finished result out; returns status.
 inline int finish(valrec *result, const valrec &r, int status)
 {
@@ -52,6 +72,9 @@ int interval_union(const valrec *a, const valrec *b);
 
 // The INTERVAL qualifier of DATETIME a - DATETIME b.
 int difference_qualifier(const valrec *a, const valrec *b);
+
+// The precision word of op on a and b in the working type type.
+int exprec_of(int op, valrec *a, valrec *b, int type);
 
 // The decimal-calculation switch.
 bool decimal_calc();

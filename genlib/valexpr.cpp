@@ -395,9 +395,12 @@ int extype(int op, valrec *a, valrec *b)
     return working_type(op, kinds_of(a), kinds_of(b), b != nullptr);
 }
 
-int exprec(int op, valrec *a, valrec *b)
+int exprec(int op, valrec *a, valrec *b) { return exprec_of(op, a, b, extype(op, a, b)); }
+
+} // extern "C"
+
+int valexpr_int::exprec_of(int op, valrec *a, valrec *b, int type)
 {
-    const int type = extype(op, a, b);
     if (type < 0)
         return type;
     if (op == EXOP_DAY || op == EXOP_MONTH)
@@ -422,6 +425,8 @@ int exprec(int op, valrec *a, valrec *b)
         return numeric_word(op, a, b);
     }
 }
+
+extern "C" {
 
 int trw_ex_decimal_calc(int on)
 {

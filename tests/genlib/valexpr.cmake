@@ -25,7 +25,9 @@ trw_add_gtest(valexpr_model_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/valexpr_model
 add_dependencies(valexpr_model_test valexpr_model_vectors trw_locales registry_data)
 target_compile_definitions(valexpr_model_test PRIVATE VALEXPR_MODEL_VECTORS="${valexpr_model_vectors}"
                            VALEXPR_MODEL_MIN_CASES=${valexpr_model_min})
-trw_add_gtest(valexpr_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/valexpr_test.cpp)
+trw_add_gtest(valexpr_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/valexpr_test.cpp
+              ${PROJECT_SOURCE_DIR}/tests/support/alloc_fail.cpp)
+target_link_options(valexpr_test PRIVATE -Wl,--wrap=malloc,--wrap=calloc,--wrap=realloc,--wrap=free)
 add_dependencies(valexpr_test valexpr_model_vectors trw_locales registry_data)
 target_include_directories(valexpr_test PRIVATE ${PROJECT_SOURCE_DIR}/genlib)
 target_compile_definitions(valexpr_test PRIVATE VALEXPR_DATES="${valexpr_dates}")

@@ -13,6 +13,8 @@
 
 #include "decconv.h"
 #include "gentcb.h"
+#include "glsenv.h"
+#include "support/alloc_fail.h"
 #include "rwmatch_int.h"
 #include "valexint.h"
 #include "valexpr.h"
@@ -357,6 +359,50 @@ TEST(ValexprMatching, KeptPatternIsKnownByContentNotAddress)
     valrec e = text("\xc3\xa9t\xc3\xa9"), q = text("?t?");
     ASSERT_EQ(exmatch(EXOP_MATCHES, &e, &q, &r), 0);
     EXPECT_EQ(r.vdata.vshort, 1);
+}
+
+TEST(ValexprMatching, PatternWithoutMemoryIsRefusedAndNothingLeaks)
+{
+    setenv("CLIENT_LOCALE", "en_US.utf8", 1);
+    valrec a = text("abc"), b = text("a*"), r;
+    ASSERT_EQ(exmatch(EXOP_MATCHES, &a, &b, &r), 0); // the locale is loaded
+    valrec c = text("b*");
+    trwtest::start_counting_live_blocks();
+    trwtest::fail_allocation_after(0, true);
+    EXPECT_EQ(exmatch(EXOP_MATCHES, &a, &c, &r), -1211);
+    trwtest::allow_allocations();
+    EXPECT_TRUE(is_null(r));
+    valexpr_int::drop_kept_pattern();
+    EXPECT_EQ(trwtest::live_blocks(), 0);
+    // After the failure every later pattern compiles and is kept again.
+    for (long successes = 0; successes < 8; ++successes) {
+        trwtest::fail_allocation_after(successes, true);
+        const int status = exmatch(EXOP_MATCHES, &a, &c, &r);
+        trwtest::allow_allocations();
+        EXPECT_TRUE(status == 0 || status == -1211) << status;
+        valexpr_int::drop_kept_pattern();
+    }
+    ASSERT_EQ(exmatch(EXOP_MATCHES, &a, &c, &r), 0);
+    EXPECT_EQ(r.vdata.vshort, 0);
+}
+
+TEST(ValexprMatching, AnotherClientLocaleDropsTheKeptPattern)
+{
+    setenv("CLIENT_LOCALE", "en_US.utf8", 1);
+    valrec a = text("abc"), b = text("a?c"), r;
+    ASSERT_EQ(exmatch(EXOP_MATCHES, &a, &b, &r), 0);
+    const long first = valexpr_int::kept_pattern_compilations();
+    GlsEnvLocale request{};
+    request.setting[GLS_CLIENT_LOCALE] = "ja_JP.utf8";
+    GlsEnv *other = nullptr;
+    ASSERT_EQ(CreateGlsEnv(&request, &other, 1), 0);
+    GlsEnv *before = SetGlsEnv(other);
+    ASSERT_EQ(exmatch(EXOP_MATCHES, &a, &b, &r), 0);
+    EXPECT_EQ(r.vdata.vshort, 1);
+    EXPECT_EQ(valexpr_int::kept_pattern_compilations(), first + 1);
+    ASSERT_EQ(exmatch(EXOP_MATCHES, &a, &b, &r), 0);
+    EXPECT_EQ(valexpr_int::kept_pattern_compilations(), first + 1); // kept for this locale
+    SetGlsEnv(before);
 }
 
 // ---- date functions, every day of a few years ----
