@@ -348,7 +348,11 @@ int write_double(WriteArgs &a)
 int write_decimal(WriteArgs &a)
 {
     decvalue d;
-    int status = a.host_type == TRW_HOST_MONEY ? todecimalmon(a.v, &d) : todecimal(a.v, &d);
+    int status = 0;
+    if (kind(a.v->vtype) == Kind::Decimal)
+        d = a.v->vdata.vdec; // DECIMAL and MONEY sources as they stand
+    else
+        status = a.host_type == TRW_HOST_MONEY ? todecimalmon(a.v, &d) : todecimal(a.v, &d);
     const bool declared = a.length != 0 && a.length != kRecordSize;
     if (status == 0 && declared && d.sign != -1 && chkprec(&d, a.length) != 0)
         status = kNoPrecision;

@@ -160,6 +160,13 @@ int decimal_arith(const Operation &o, valrec *result)
 // A day count or number of an operand: 0, or a status; *null for NULL.
 int day_operand(valrec *v, int64_t *out, bool *null)
 {
+    const Kind k = kind(v->vtype);
+    const int32_t held = v->vdata.vint;
+    if ((k == Kind::Date && held >= TRW_DATE_MIN && held <= TRW_DATE_MAX) ||
+        (k == Kind::Integer && held != TRW_NULL_INTEGER)) {
+        *out = held; // already a day count or a number
+        return 0;
+    }
     const int32_t value = is_date_like(v) ? todate(v) : tolong(v);
     const int status = get_toerrno();
     if (status != 0)
