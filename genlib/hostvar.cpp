@@ -462,16 +462,21 @@ int write_opaque_host(WriteArgs &a)
     if (room < size) {
         if ((h.vh_flags & TRW_OPAQUE_ALLOC) == 0)
             return kBufferSmall;
-        char *grown = static_cast<char *>(std::realloc(h.vh_data, static_cast<size_t>(size)));
+        // A new buffer, filled before the old one goes: the value may be
+        // the old buffer's own bytes.
+        char *grown = static_cast<char *>(std::malloc(static_cast<size_t>(size)));
         if (grown == nullptr) {
             h.vh_len = 0;
             write_host(a.host, h);
             return kNoRealloc;
         }
+        if (a.v->vlen > 0)
+            std::memcpy(grown, a.v->vdata.vchar, static_cast<size_t>(a.v->vlen));
+        std::free(h.vh_data);
         h.vh_data = grown;
+    } else if (a.v->vlen > 0) {
+        std::memmove(h.vh_data, a.v->vdata.vchar, static_cast<size_t>(a.v->vlen));
     }
-    if (a.v->vlen > 0)
-        std::memcpy(h.vh_data, a.v->vdata.vchar, static_cast<size_t>(a.v->vlen));
     if (lvarchar)
         h.vh_data[a.v->vlen] = '\0';
     h.vh_len = a.v->vlen;

@@ -454,12 +454,19 @@ TEST(HostVariables, OpaqueAndLvarcharBuffersGrowWhenAllowed)
     ASSERT_EQ(rcvarval(&h, TRW_HOST_LVARCHARPTR, &v, 0, nullptr), 0);
     EXPECT_EQ(v.vtype, TRW_SQL_LVARCHAR);
     EXPECT_EQ(v.vlen, 9);
-    h.vh_len = 10; // room for the bytes and the NUL: no reallocation
-    char *before = h.vh_data;
+    // The value read from a record written back into the same record: its
+    // buffer grows by one byte for the NUL while the bytes are its own.
     ASSERT_EQ(rcvarval(&h, TRW_SQL_LVARCHAR, &v, 0, nullptr), 0);
     ASSERT_EQ(rvalcvar(&v, &h, TRW_SQL_LVARCHAR, 0, nullptr), 0);
-    EXPECT_EQ(h.vh_data, before);
+    EXPECT_EQ(h.vh_len, 9);
+    EXPECT_STREQ(h.vh_data, "long text");
     std::free(h.vh_data);
+    // A buffer that is large enough is used as it is.
+    char roomy[32];
+    h = trw_opaque_host{32, roomy, 0};
+    ASSERT_EQ(rvalcvar(&lv, &h, TRW_HOST_LVARCHARPTR, 0, nullptr), 0);
+    EXPECT_EQ(h.vh_data, roomy);
+    EXPECT_STREQ(roomy, "long text");
     // Variable opaque takes opaque values only.
     EXPECT_EQ(rvalcvar(&lv, &h, TRW_HOST_VARBINARY, 0, nullptr), -1260);
     char bytes[3] = {9, 8, 7};
