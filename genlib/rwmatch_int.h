@@ -112,4 +112,12 @@ int normalise(const uint32_t *in, int n, uint32_t *out, int room);
 // Room a normal form of n characters may need: ceil(n + n * r).
 int normal_room(int n);
 
+// Changes whenever the normaliser is built or dropped, so that a kept
+// compiled pattern can tell that its literals' normal forms are stale.
+unsigned normaliser_generation();
+
+// Whether the normaliser holds any sequence (the locale has ignorable or
+// replaced sequences).
+bool normaliser_has_rules();
+
 } // namespace rwm

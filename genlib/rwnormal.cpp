@@ -33,6 +33,7 @@ struct Normaliser {
 };
 
 Normaliser normaliser;
+unsigned generation = 0; // counts builds and drops, for keepers of compiled patterns
 
 unsigned lead_byte(uint32_t wc)
 {
@@ -159,6 +160,7 @@ int visit_row(void *arg, const unsigned char *bytes, int length, const void *ele
 
 void drop_normaliser()
 {
+    ++generation;
     free_nodes(normaliser.first);
     normaliser = Normaliser{};
 }
@@ -236,5 +238,9 @@ int normalise(const uint32_t *in, int n, uint32_t *out, int room)
     }
     return o;
 }
+
+unsigned normaliser_generation() { return generation; }
+
+bool normaliser_has_rules() { return normaliser.first != nullptr; }
 
 } // namespace rwm

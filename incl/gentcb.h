@@ -92,6 +92,10 @@ typedef struct gentcb {
     int32_t gt_today_cached;   /* the DATE computed for gt_today_quarter */
     int32_t gt_dbtoday_state;  /* GENTCB_DBTODAY_* bits */
     int32_t gt_dbtoday_date;   /* the DATE last derived from DBTODAY */
+
+    /* Value expressions (valexpr.h): 1 when FLOAT and SMALLFLOAT operands
+     * of arithmetic are computed in DECIMAL (trw_ex_decimal_calc). */
+    int32_t gt_exdeccalc;
 } gentcb_t;
 
 /* DBTODAY state flags (gt_dbtoday_state). */

@@ -37,6 +37,8 @@
 #include "osqlidbg.h"
 #include "collection.h"
 #include "valrec.h"
+#include "hostvar.h"
+#include "valexpr.h"
 
 #include <stddef.h>
 #include <stdio.h>
@@ -225,6 +227,18 @@ int main(void)
         check(rvaldata(&vr, vr_out, TRW_SQL_CHAR, 5) == 0 && memcmp(vr_out, "-42  ", 5) == 0, "rvaldata");
         check(rvalstr(&vr, vr_out, 0, 0) == 0 && strcmp(vr_out, "-42") == 0, "rvalstr");
         check(rstoi(" 12 ", &vr_small) == 0 && vr_small == 12 && dbfltprec == 16 && dbsmfltprec == -1, "rstoi");
+        int32_t hv_int = 2, hv_out[3] = {0x5a5a5a5a, 0, 0x5a5a5a5a};
+        short hv_ind = 0;
+        valrec hv_a, hv_b, hv_sum;
+        check(rcvarval(&hv_int, TRW_HOST_INT, &hv_a, 0, NULL) == 0 && hv_a.vprec == VAL_PREC_INTEGER &&
+                  rcvarval(&hv_int, TRW_SQL_INTEGER, &hv_b, 0, NULL) == 0,
+              "hostvar rcvarval");
+        check(exadd(&hv_a, &hv_b, &hv_sum) == 0 && hv_sum.vtype == TRW_SQL_DECIMAL && hv_sum.vprec == 0x0B00 &&
+                  rvalcvar(&hv_sum, &hv_out[1], TRW_HOST_INT, 0, &hv_ind) == 0 && hv_out[1] == 4 &&
+                  hv_out[0] == 0x5a5a5a5a && hv_out[2] == 0x5a5a5a5a && hv_ind == 0,
+              "valexpr exadd and rvalcvar");
+        check(getkind(TRW_SQL_SMALLFLOAT) == (EXK_FLOAT | EXK_SMFLOAT) && get_kind_table()[TRW_SQL_NCHAR] == EXK_NCHAR,
+              "valexpr kinds");
     }
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures != 0;

@@ -1,0 +1,71 @@
+// libFuzzer target for MATCHES and LIKE through the value-expression
+// operators: a flag byte (UTF-8 or single-byte client locale, NCHAR
+// operands, the operator, an escape text), then a text and a pattern of
+// arbitrary bytes split at the first 0xFF, in exact-size heap copies. The
+// kept compiled pattern sees every pattern, the locale switching under it.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "glsenv.h"
+#include "valexpr.h"
+
+namespace {
+
+GlsEnv *utf8_env()
+{
+    static GlsEnv *env = [] {
+        GlsEnvLocale request{};
+        request.setting[GLS_CLIENT_LOCALE] = "en_US.utf8";
+        GlsEnv *e = nullptr;
+        return CreateGlsEnv(&request, &e, 1) == 0 ? e : nullptr;
+    }();
+    return env;
+}
+
+valrec text_of(const std::vector<char> &bytes, int type)
+{
+    valrec v;
+    std::memset(&v, 0, sizeof v);
+    v.vtype = static_cast<int16_t>(type);
+    v.vdata.vchar = bytes.empty() ? const_cast<char *>("") : const_cast<char *>(bytes.data());
+    v.vlen = static_cast<int32_t>(bytes.size());
+    return v;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static bool init = [] {
+        setenv("TARNWELLDIR", TRW_FUZZ_DATA_DIR, 0);
+        return true;
+    }();
+    (void)init;
+    if (size < 2)
+        return 0;
+    const uint8_t flags = data[0];
+    SetGlsEnv(flags & 1 ? utf8_env() : nullptr);
+    const uint8_t *rest = data + 1;
+    const size_t n = size - 1;
+    const uint8_t *cut = static_cast<const uint8_t *>(std::memchr(rest, 0xFF, n));
+    const size_t tn = cut ? static_cast<size_t>(cut - rest) : n / 2;
+    const size_t skip = cut ? 1 : 0;
+    std::vector<char> text(rest, rest + tn), pattern(rest + tn + skip, rest + n);
+    valrec a = text_of(text, flags & 2 ? TRW_SQL_NCHAR : TRW_SQL_CHAR);
+    valrec b = text_of(pattern, flags & 4 ? TRW_SQL_NVARCHAR : TRW_SQL_VARCHAR);
+    const int ops[] = {EXOP_MATCHES, EXOP_NOTMATCHES, EXOP_LIKE, EXOP_NOTLIKE};
+    const int op = ops[(flags >> 3) & 3];
+    valrec r;
+    int status = exmatch(op, &a, &b, &r);
+    if (status == 0 && (r.vtype != TRW_SQL_SMALLINT || (r.vind >= 0 && r.vdata.vshort != 0 && r.vdata.vshort != 1)))
+        __builtin_trap();
+    const char escape[2] = {static_cast<char>(flags & 0x20 ? '!' : '\\'), 0};
+    status = ansi_exescmatch(op, &a, &b, flags & 0x40 ? escape : nullptr, &r);
+    if (status == 0 && r.vtype != TRW_SQL_SMALLINT)
+        __builtin_trap();
+    exmatch(op, &a, &b, &r); // the kept pattern again
+    SetGlsEnv(nullptr);
+    return 0;
+}
