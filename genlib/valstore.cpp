@@ -418,7 +418,8 @@ int copy_chars(const char *src, int srclen, char *out, int n, char pad, char cut
 char *terminated_copy(const valrec *v, char *buf, int size, char **heap)
 {
     *heap = nullptr;
-    const int len = v->vlen > 0 ? v->vlen : 0;
+    // An empty value may have no text pointer at all.
+    const int len = v->vlen > 0 && v->vdata.vchar != nullptr ? v->vlen : 0;
     char *text = buf;
     if (len >= size) {
         text = static_cast<char *>(std::malloc(static_cast<size_t>(len) + 1));
@@ -426,7 +427,8 @@ char *terminated_copy(const valrec *v, char *buf, int size, char **heap)
             return nullptr;
         *heap = text;
     }
-    std::memcpy(text, v->vdata.vchar, static_cast<size_t>(len));
+    if (len > 0)
+        std::memcpy(text, v->vdata.vchar, static_cast<size_t>(len));
     text[len] = '\0';
     return text;
 }

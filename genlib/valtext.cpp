@@ -186,15 +186,18 @@ int put_text(const char *text, int len, char *out, int n, int left)
 
 int character_text(const valrec *v, char *out, int n)
 {
-    const int len = v->vlen > 0 ? v->vlen : 0;
+    // An empty value may have no text pointer at all.
+    const int len = v->vlen > 0 && v->vdata.vchar != nullptr ? v->vlen : 0;
     if (n == 0) {
-        std::memcpy(out, v->vdata.vchar, static_cast<size_t>(len));
+        if (len > 0)
+            std::memcpy(out, v->vdata.vchar, static_cast<size_t>(len));
         out[len] = '\0';
         return 0;
     }
     const int take = len < n ? len : n;
-    const int whole = char_boundary(v->vdata.vchar, len, take);
-    std::memcpy(out, v->vdata.vchar, static_cast<size_t>(whole));
+    const int whole = len > 0 ? char_boundary(v->vdata.vchar, len, take) : 0;
+    if (whole > 0)
+        std::memcpy(out, v->vdata.vchar, static_cast<size_t>(whole));
     std::memset(out + whole, ' ', static_cast<size_t>(n - whole));
     return 0;
 }

@@ -840,6 +840,23 @@ TEST(ValrecText, CharacterAlwaysLeft)
     EXPECT_EQ(status, 0);
 }
 
+// An empty character value built by a client may carry no text pointer.
+TEST(ValrecText, EmptyCharacterWithoutTextPointer)
+{
+    int status = 0;
+    valrec v = text_record(TRW_SQL_CHAR, "");
+    v.vdata.vchar = nullptr;
+    v.vlen = 0;
+    EXPECT_EQ(field(v, 3, 0, &status), "   ");
+    EXPECT_EQ(field(v, 0, 0, &status), "");
+    EXPECT_EQ(status, 0);
+    char out[5];
+    std::memset(out, 'x', sizeof out);
+    EXPECT_EQ(rvaldata(&v, out, TRW_SQL_CHAR, 4), 0);
+    EXPECT_EQ(std::string(out, 4), "    ");
+    EXPECT_EQ(out[4], 'x');
+}
+
 TEST(ValrecText, DecimalByScaleAndFloats)
 {
     int status = 0;
