@@ -3,6 +3,8 @@
 // (exunits) and CURRENT (excurrent).
 #include <cstring>
 
+#include "gl_time.h"
+#include "glsenv.h"
 #include "rdate.h"
 #include "valexint.h"
 
@@ -14,6 +16,9 @@ using valrec_int::Kind;
 using valrec_int::kind;
 
 constexpr int kPrecDate = VAL_PREC_INTEGER;
+constexpr int kBadYear = -1204;
+constexpr int kBadMonth = -1205;
+constexpr int kBadDay = -1206;
 
 // The day count of an operand: a DATE, the YEAR TO DAY part of a DATETIME,
 // or what todate reads. 0 or a status; TRW_DATE_NULL for NULL.
@@ -39,8 +44,67 @@ valrec date_of(int32_t date)
     return r;
 }
 
-// Month, day and year by the Gregorian calendar.
-int split_date(int32_t date, int16_t mdy[3]) { return rjulmdy(date, mdy); }
+// The client locale when its calendar is not the Gregorian one (DAY, MONTH,
+// YEAR and MDY then count in that calendar, as the DATE text of the client
+// does), else null.
+gl_locale *local_calendar()
+{
+    if (chkglsinit() != 0)
+        return nullptr;
+    const GlsEnv *env = CheckGlsEnv();
+    gl_locale *loc = env != nullptr ? env->locale : nullptr;
+    if (loc == nullptr || loc->time == nullptr || loc->time->calendar == GL_CAL_GREGORIAN)
+        return nullptr;
+    return loc;
+}
+
+// Month, day and year of a DATE, in the client's calendar.
+int split_date(int32_t date, int16_t mdy[3])
+{
+    if (int status = rjulmdy(date, mdy))
+        return status;
+    gl_locale *loc = local_calendar();
+    if (loc == nullptr)
+        return 0;
+    gl_caltm in{}, out{};
+    in.tm_year = mdy[2] - 1900;
+    in.tm_mon = in.tm_monname = mdy[0] - 1;
+    in.tm_mday = mdy[1];
+    if (gl_cal_gregorian_to_local(loc, &in, &out) != 0)
+        return kDateRange;
+    mdy[0] = static_cast<int16_t>(out.tm_mon + 1);
+    mdy[1] = static_cast<int16_t>(out.tm_mday);
+    mdy[2] = static_cast<int16_t>(out.tm_year + 1900);
+    return 0;
+}
+
+// The DATE of a month, day and year of the client's calendar.
+int join_date(const int16_t mdy[3], int32_t *date)
+{
+    gl_locale *loc = local_calendar();
+    if (loc == nullptr)
+        return rmdyjul(mdy, date);
+    gl_caltm in{}, out{};
+    in.tm_year = mdy[2] - 1900;
+    in.tm_mon = mdy[0] - 1;
+    in.tm_monname = -1;
+    in.tm_mday = mdy[1];
+    if (mdy[0] < 1 || mdy[0] > loc->time->mon_count)
+        return kBadMonth;
+    if (gl_cal_local_to_gregorian(loc, &in, &out) != 0) {
+        // The year is bad when its first day has no Gregorian date either,
+        // the month when its own first day has none (a month the year lacks).
+        gl_caltm first = in;
+        first.tm_mday = 1;
+        if (gl_cal_local_to_gregorian(loc, &first, &out) == 0)
+            return kBadDay;
+        first.tm_mon = 0;
+        return gl_cal_local_to_gregorian(loc, &first, &out) != 0 ? kBadYear : kBadMonth;
+    }
+    const int16_t gregorian[3] = {static_cast<int16_t>(out.tm_mon + 1), static_cast<int16_t>(out.tm_mday),
+                                  static_cast<int16_t>(out.tm_year + 1900)};
+    return rmdyjul(gregorian, date);
+}
 
 int datetime_out(valrec *result, const dt_value &dt, int status)
 {
@@ -109,7 +173,7 @@ int exmdy(valrec *month, valrec *day, valrec *year, valrec *result)
         mdy[i] = static_cast<int16_t>(value);
     }
     int32_t date = TRW_DATE_NULL;
-    const int status = rmdyjul(mdy, &date);
+    const int status = join_date(mdy, &date);
     if (status != 0)
         return finish(result, null_of(TRW_SQL_DATE, kPrecDate), status);
     return finish(result, date == TRW_DATE_NULL ? null_of(TRW_SQL_DATE, kPrecDate) : date_of(date), 0);

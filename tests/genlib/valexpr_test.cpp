@@ -4,6 +4,7 @@
 // and LIKE with the kept compiled pattern (recognised by content, dropped
 // when the normaliser is rebuilt), and the date functions for every day of
 // a few years against Python's datetime (VALEXPR_DATES).
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -14,6 +15,7 @@
 #include "decconv.h"
 #include "gentcb.h"
 #include "glsenv.h"
+#include "rdate.h"
 #include "support/alloc_fail.h"
 #include "rwmatch_int.h"
 #include "valexint.h"
@@ -458,6 +460,40 @@ TEST(ValexprDates, EveryDayOfSeveralYearsAgreesWithDatetime)
         EXPECT_EQ(bytes[0], d.month);
         EXPECT_EQ(bytes[1], d.day);
     }
+}
+
+// A client whose locale counts in the Hebrew calendar: DAY, MONTH and YEAR
+// give the numbers its DATE text shows (DBDATE "DMY4/"), and MDY reads them
+// back.
+TEST(ValexprDates, LocaleCalendarCountsAsTheDateTextDoes)
+{
+    setenv("CLIENT_LOCALE", "he_IL.8859-8", 1);
+    setenv("DBDATE", "DMY4/", 1);
+    for (int32_t date = 44000; date < 47000; date += 7) { // 2020 to 2028
+        char text[32];
+        ASSERT_EQ(rdatestr(date, text), 0);
+        int day = 0, month = 0, year = 0;
+        ASSERT_EQ(std::sscanf(text, "%d/%d/%d", &day, &month, &year), 3) << text;
+        valrec v = make(TRW_SQL_DATE, VAL_PREC_INTEGER), r;
+        v.vdata.vint = date;
+        ASSERT_EQ(exxmdy(EXOP_DAY, &v, &r), 0);
+        EXPECT_EQ(r.vdata.vshort, day) << text;
+        ASSERT_EQ(exxmdy(EXOP_MONTH, &v, &r), 0);
+        EXPECT_EQ(r.vdata.vshort, month) << text;
+        ASSERT_EQ(exxmdy(EXOP_YEAR, &v, &r), 0);
+        EXPECT_EQ(r.vdata.vshort, year) << text;
+        valrec m = small(month), d = small(day), y = integer(year);
+        ASSERT_EQ(exmdy(&m, &d, &y, &r), 0) << text;
+        EXPECT_EQ(r.vdata.vint, date) << text;
+    }
+    valrec m = small(1), d = small(31), y = integer(5785), r;
+    EXPECT_EQ(exmdy(&m, &d, &y, &r), -1206);
+    m = small(14);
+    d = small(1);
+    EXPECT_EQ(exmdy(&m, &d, &y, &r), -1205);
+    m = small(1);
+    y = integer(20000);
+    EXPECT_EQ(exmdy(&m, &d, &y, &r), -1204);
 }
 
 TEST(ValexprDates, NullsUnitsCurrentAndBadInput)
