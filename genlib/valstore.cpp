@@ -95,6 +95,8 @@ int write_varchar(valrec *v, unsigned char *out, int, int len, bool *null)
 // -1279 with ansidb for a longer significant value).
 int write_lvarchar_bytes(const char *src, int srclen, unsigned char *out, int limit)
 {
+    if (src == nullptr || srclen < 0)
+        srclen = 0; // an empty value may have no text pointer
     int length = srclen;
     if (limit >= 0 && srclen > limit) {
         if (ansidb != 0 && trimmed_length(src, srclen) > limit)
@@ -102,7 +104,8 @@ int write_lvarchar_bytes(const char *src, int srclen, unsigned char *out, int li
         length = char_boundary(src, srclen, limit);
     }
     put_opaque_head(out, false, static_cast<uint32_t>(length));
-    std::memcpy(out + VAL_OPAQUE_HEAD, src, static_cast<size_t>(length));
+    if (length > 0)
+        std::memcpy(out + VAL_OPAQUE_HEAD, src, static_cast<size_t>(length));
     return 0;
 }
 
@@ -324,9 +327,10 @@ int write_opaque(valrec *v, unsigned char *out, int type, int len, bool *null)
     // The form never goes past the room given for it.
     if (len > 0 && v->vlen > len - VAL_OPAQUE_HEAD)
         return kTooLongField;
-    const int length = v->vlen > 0 ? v->vlen : 0;
+    const int length = v->vlen > 0 && v->vdata.vchar != nullptr ? v->vlen : 0;
     put_opaque_head(out, false, static_cast<uint32_t>(length));
-    std::memcpy(out + VAL_OPAQUE_HEAD, v->vdata.vchar, static_cast<size_t>(length));
+    if (length > 0)
+        std::memcpy(out + VAL_OPAQUE_HEAD, v->vdata.vchar, static_cast<size_t>(length));
     return 0;
 }
 
@@ -398,16 +402,17 @@ int char_boundary(const char *s, int len, int limit)
 
 int copy_chars(const char *src, int srclen, char *out, int n, char pad, char cutfill, int *copied)
 {
-    if (srclen < 0)
-        srclen = 0;
+    if (src == nullptr || srclen < 0)
+        srclen = 0; // an empty value may have no text pointer
     *copied = 0;
     if (n <= 0)
         return ansidb != 0 && trimmed_length(src, srclen) > 0 ? kTooLong : 0;
     if (srclen > n && ansidb != 0 && trimmed_length(src, srclen) > n)
         return kTooLong;
     const int take = srclen < n ? srclen : n;
-    const int whole = char_boundary(src, srclen, take);
-    std::memcpy(out, src, static_cast<size_t>(whole));
+    const int whole = take > 0 ? char_boundary(src, srclen, take) : 0;
+    if (whole > 0)
+        std::memcpy(out, src, static_cast<size_t>(whole));
     // The bytes of a character the cut falls into become blanks.
     std::memset(out + whole, cutfill, static_cast<size_t>(take - whole));
     std::memset(out + take, pad, static_cast<size_t>(n - take));

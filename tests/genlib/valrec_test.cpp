@@ -855,6 +855,15 @@ TEST(ValrecText, EmptyCharacterWithoutTextPointer)
     EXPECT_EQ(rvaldata(&v, out, TRW_SQL_CHAR, 4), 0);
     EXPECT_EQ(std::string(out, 4), "    ");
     EXPECT_EQ(out[4], 'x');
+    // The same empty value into VARCHAR, LVARCHAR and an opaque target.
+    unsigned char stored[16];
+    std::memset(stored, 'x', sizeof stored);
+    EXPECT_EQ(rvaldata(&v, reinterpret_cast<char *>(stored), TRW_SQL_VARCHAR, 10), 0);
+    EXPECT_EQ(stored[0], 0);
+    std::memset(stored, 'x', sizeof stored);
+    EXPECT_EQ(rvaldata(&v, reinterpret_cast<char *>(stored), TRW_SQL_LVARCHAR, 8), 0);
+    EXPECT_EQ(stored[0], 0); // not NULL
+    EXPECT_EQ(stored[1] | stored[2] | stored[3] | stored[4], 0); // length 0
 }
 
 TEST(ValrecText, DecimalByScaleAndFloats)
