@@ -109,9 +109,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         store(&v, target, tlen, out, &status);
     }
     // Back into its own type: the bytes load and store to themselves (for
-    // declarable types: a DECIMAL or MONEY has a precision of 1 or more).
+    // declarable types: a DECIMAL or MONEY has a precision of 1 or more, a
+    // VARCHAR a maximum of 1 or more; with a maximum of 0 the loader takes
+    // the length byte uncapped while the field holds the length byte alone).
     const int own_len = room_form ? 8192 : len;
-    const bool declarable = !((code == 5 || code == 8) && (len >> 8) == 0);
+    const bool declarable = !((code == 5 || code == 8) && (len >> 8) == 0) &&
+                            !((code == 13 || code == 16) && (len & 0xFF) == 0);
     if (store(&v, code, own_len, out, &status) && declarable) {
         if (code == 13 || code == 16)
             out.resize(static_cast<size_t>(1 + (len & 0xFF)));
