@@ -18,37 +18,12 @@
 #include <gtest/gtest.h>
 
 #include "datetime.h"
+#include "genlib/dt_model_support.h"
 
 namespace {
 
-decvalue parse_dec(const std::string &token)
-{
-    decvalue d{};
-    if (token == "N") {
-        d.sign = -1;
-        return d;
-    }
-    int sign = 0, exponent = 0;
-    std::sscanf(token.c_str(), "%d:%d:", &sign, &exponent);
-    const std::string list = token.substr(token.find(':', token.find(':') + 1) + 1);
-    unsigned char pairs[DEC_NPAIRS] = {};
-    int n = 0;
-    std::stringstream in(list);
-    std::string item;
-    while (std::getline(in, item, ',') && n < DEC_NPAIRS)
-        pairs[n++] = static_cast<unsigned char>(std::stoi(item));
-    decload(&d, sign, exponent, pairs, n);
-    return d;
-}
-
-bool same_dec(const decvalue &a, const decvalue &b)
-{
-    if (a.sign == -1 || b.sign == -1)
-        return a.sign == b.sign;
-    if (a.sign != b.sign || a.exponent != b.exponent || a.ndigits != b.ndigits)
-        return false;
-    return std::memcmp(a.digits, b.digits, static_cast<size_t>(a.ndigits)) == 0;
-}
+using dtmodel::parse_decimal;
+using dtmodel::same_decimal;
 
 std::string show(const decvalue &d)
 {
@@ -82,8 +57,8 @@ std::string replay(const std::vector<std::string> &t)
     const std::string &op = t[0];
     auto result = [](int status, const decvalue &r) { return std::to_string(status) + " " + show(r); };
     auto check = [&](int status, const decvalue &r, size_t at) -> std::string {
-        const decvalue want = parse_dec(t[at + 1]);
-        if (status == std::stoi(t[at]) && (status != 0 || same_dec(r, want)) && (status == 0 || r.sign == -1))
+        const decvalue want = parse_decimal(t[at + 1]);
+        if (status == std::stoi(t[at]) && (status != 0 || same_decimal(r, want)) && (status == 0 || r.sign == -1))
             return "";
         return result(status, r);
     };
@@ -93,28 +68,28 @@ std::string replay(const std::vector<std::string> &t)
         unsigned char bytes[DT_UNPACKED];
         hex_bytes(t[3], bytes);
         const int st = dtpack(&r, qual(t[1]), bytes, std::stoi(t[2]));
-        return st == 0 && same_dec(r, parse_dec(t[4])) ? "" : result(st, r);
+        return st == 0 && same_decimal(r, parse_decimal(t[4])) ? "" : result(st, r);
     }
     if (op == "unpack") {
         unsigned char want[DT_UNPACKED], got[DT_UNPACKED + 2];
         hex_bytes(t[3], want);
         got[DT_UNPACKED] = got[DT_UNPACKED + 1] = 0xA5;
-        const decvalue d = parse_dec(t[2]);
+        const decvalue d = parse_decimal(t[2]);
         const int st = dtunpack(&d, qual(t[1]), got);
         return st == 0 && std::memcmp(got, want, DT_UNPACKED) == 0 && got[DT_UNPACKED] == 0xA5 ? "" : "bytes";
     }
     if (op == "chk") {
-        const decvalue d = parse_dec(t[3]);
+        const decvalue d = parse_decimal(t[3]);
         const int st = chk_dtinv(&d, qual(t[1]), std::stoi(t[2]));
         return st == std::stoi(t[4]) ? "" : std::to_string(st);
     }
     if (op == "ext" || op == "invcopy") {
-        const decvalue d = parse_dec(t[2]);
+        const decvalue d = parse_decimal(t[2]);
         const int st = op == "ext" ? rdtextend(&d, qual(t[1]), &r, qual(t[3])) : rinvcopy(&d, qual(t[1]), &r, qual(t[3]));
         return check(st, r, 4);
     }
     if (op == "todate") {
-        const decvalue d = parse_dec(t[2]);
+        const decvalue d = parse_decimal(t[2]);
         int date = 12345;
         const int st = rdttodate(&d, qual(t[1]), &date);
         return st == std::stoi(t[3]) && date == std::stoi(t[4]) ? "" : std::to_string(st) + " " + std::to_string(date);
@@ -122,16 +97,16 @@ std::string replay(const std::vector<std::string> &t)
     if (op == "fromdate")
         return check(rdatedt(std::stoi(t[1]), &r, qual(t[2])), r, 3);
     if (op == "invtodec") {
-        const decvalue d = parse_dec(t[2]);
+        const decvalue d = parse_decimal(t[2]);
         return check(rinvtodec(&d, qual(t[1]), &r), r, 3);
     }
     if (op == "dectoinv") {
-        const decvalue d = parse_dec(t[1]);
+        const decvalue d = parse_decimal(t[1]);
         return check(rdectoinv(&d, &r, qual(t[2])), r, 3);
     }
     if (op == "add" || op == "subinv") {
-        dt_value a{static_cast<int16_t>(qual(t[1])), parse_dec(t[2])};
-        const inv_value b{static_cast<int16_t>(qual(t[3])), parse_dec(t[4])};
+        dt_value a{static_cast<int16_t>(qual(t[1])), parse_decimal(t[2])};
+        const inv_value b{static_cast<int16_t>(qual(t[3])), parse_decimal(t[4])};
         const inv_value b_before = b;
         std::string bare;
         if (op == "add") {
@@ -146,24 +121,24 @@ std::string replay(const std::vector<std::string> &t)
         return check(st, a.dt_dec, 5);
     }
     if (op == "rsub") {
-        const decvalue a = parse_dec(t[2]), b = parse_dec(t[4]);
+        const decvalue a = parse_decimal(t[2]), b = parse_decimal(t[4]);
         int rq = -5;
         const int st = rdtsub(&a, qual(t[1]), &b, qual(t[3]), &r, &rq);
-        const bool ok = st == std::stoi(t[5]) && rq == qual(t[6]) && (st != 0 || same_dec(r, parse_dec(t[7])));
+        const bool ok = st == std::stoi(t[5]) && rq == qual(t[6]) && (st != 0 || same_decimal(r, parse_decimal(t[7])));
         return ok ? "" : result(st, r) + " q " + std::to_string(rq);
     }
     if (op == "sub") {
-        const dt_value a{static_cast<int16_t>(qual(t[1])), parse_dec(t[2])};
-        const dt_value b{static_cast<int16_t>(qual(t[3])), parse_dec(t[4])};
+        const dt_value a{static_cast<int16_t>(qual(t[1])), parse_decimal(t[2])};
+        const dt_value b{static_cast<int16_t>(qual(t[3])), parse_decimal(t[4])};
         inv_value out{static_cast<int16_t>(qual(t[5])), r};
         return check(dtsub(&a, &b, &out), out.in_dec, 6);
     }
     if (op == "mul" || op == "div" || op == "muld" || op == "divd") {
-        inv_value a{static_cast<int16_t>(qual(t[1])), parse_dec(t[2])};
+        inv_value a{static_cast<int16_t>(qual(t[1])), parse_decimal(t[2])};
         inv_value out{static_cast<int16_t>(qual(t[4])), r};
         int st;
         if (op == "mul" || op == "div") {
-            const decvalue f = parse_dec(t[3]);
+            const decvalue f = parse_decimal(t[3]);
             st = op == "mul" ? invmuldec(&a, &f, &out) : invdivdec(&a, &f, &out);
         } else {
             const double f = std::stod(t[3]);
@@ -172,8 +147,8 @@ std::string replay(const std::vector<std::string> &t)
         return check(st, out.in_dec, 5);
     }
     if (op == "ratio") {
-        const inv_value a{static_cast<int16_t>(qual(t[1])), parse_dec(t[2])};
-        const inv_value b{static_cast<int16_t>(qual(t[3])), parse_dec(t[4])};
+        const inv_value a{static_cast<int16_t>(qual(t[1])), parse_decimal(t[2])};
+        const inv_value b{static_cast<int16_t>(qual(t[3])), parse_decimal(t[4])};
         double got = 0;
         const int st = invdivinv(&a, &b, &got);
         if (st != std::stoi(t[5]))

@@ -18,46 +18,13 @@
 #include <gtest/gtest.h>
 
 #include "datetime.h"
+#include "genlib/dt_model_support.h"
 
 namespace {
 
-decvalue parse_dec(const std::string &token)
-{
-    decvalue d{};
-    if (token == "N") {
-        d.sign = -1;
-        return d;
-    }
-    int sign = 0, exponent = 0;
-    std::sscanf(token.c_str(), "%d:%d:", &sign, &exponent);
-    const std::string list = token.substr(token.find(':', token.find(':') + 1) + 1);
-    unsigned char pairs[DEC_NPAIRS] = {};
-    int n = 0;
-    std::stringstream in(list);
-    std::string item;
-    while (std::getline(in, item, ',') && n < DEC_NPAIRS)
-        pairs[n++] = static_cast<unsigned char>(std::stoi(item));
-    decload(&d, sign, exponent, pairs, n);
-    return d;
-}
-
-bool same_dec(const decvalue &a, const decvalue &b)
-{
-    if (a.sign == -1 || b.sign == -1)
-        return a.sign == b.sign;
-    return a.sign == b.sign && a.exponent == b.exponent && a.ndigits == b.ndigits &&
-           std::memcmp(a.digits, b.digits, static_cast<size_t>(a.ndigits)) == 0;
-}
-
-std::vector<std::string> split(const std::string &line)
-{
-    std::vector<std::string> out;
-    size_t from = 0;
-    for (size_t bar; (bar = line.find('|', from)) != std::string::npos; from = bar + 1)
-        out.push_back(line.substr(from, bar - from));
-    out.push_back(line.substr(from));
-    return out;
-}
+using dtmodel::parse_decimal;
+using dtmodel::same_decimal;
+using dtmodel::split_fields;
 
 std::string hex(const unsigned char *bytes, int n)
 {
@@ -91,12 +58,12 @@ std::string replay(const std::vector<std::string> &t)
     const bool interval = t[1] == "i";
     const int q = static_cast<int>(std::stoul(t[2], nullptr, 16));
     if (t[0] == "T") {
-        const decvalue want = parse_dec(t[3]);
+        const decvalue want = parse_decimal(t[3]);
         const std::string text = print(interval, want, q);
         if (text != t[4])
             return "printed '" + text + "'";
         decvalue back;
-        if (parse(interval, text, q, &back) != 0 || !same_dec(back, want))
+        if (parse(interval, text, q, &back) != 0 || !same_decimal(back, want))
             return "parsed back differently";
         const int n = static_cast<int>(t[5].size() / 2);
         unsigned char stored[DEC_STORED_MAX + 2] = {};
@@ -107,7 +74,7 @@ std::string replay(const std::vector<std::string> &t)
         lddecimal(stored, n, &loaded);
         const std::string again = print(interval, loaded, q);
         decvalue reparsed;
-        if (again != t[4] || parse(interval, again, q, &reparsed) != 0 || !same_dec(reparsed, want))
+        if (again != t[4] || parse(interval, again, q, &reparsed) != 0 || !same_decimal(reparsed, want))
             return "loaded value printed '" + again + "'";
         return "";
     }
@@ -115,7 +82,7 @@ std::string replay(const std::vector<std::string> &t)
     const int status = parse(interval, t[3], q, &got);
     if (status != std::stoi(t[4]))
         return "status " + std::to_string(status);
-    if (!same_dec(got, parse_dec(t[5])))
+    if (!same_decimal(got, parse_decimal(t[5])))
         return "value differs";
     return "";
 }
@@ -144,7 +111,7 @@ TEST(DtTextModel, EveryQualifierThroughTextAndStoredForm)
     while (std::getline(in, line)) {
         if (line.empty())
             continue;
-        const std::vector<std::string> t = split(line);
+        const std::vector<std::string> t = split_fields(line);
         ASSERT_EQ(t.size(), 6u) << line;
         ++lines;
         texts += t[0] == "T";

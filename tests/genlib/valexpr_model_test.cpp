@@ -15,26 +15,13 @@
 
 #include <gtest/gtest.h>
 
+#include "genlib/dt_model_support.h"
+
 #include "valexpr.h"
 
 namespace {
 
-// "sign:exponent:pair,pair,..." as dt_model.py writes DECIMAL normal forms.
-decvalue parse_normal_form(const std::string &token)
-{
-    decvalue d{};
-    int sign = 0, exponent = 0;
-    std::sscanf(token.c_str(), "%d:%d:", &sign, &exponent);
-    const std::string list = token.substr(token.find(':', token.find(':') + 1) + 1);
-    unsigned char pairs[DEC_NPAIRS] = {};
-    int n = 0;
-    std::stringstream in(list);
-    std::string item;
-    while (std::getline(in, item, ',') && n < DEC_NPAIRS)
-        pairs[n++] = static_cast<unsigned char>(std::stoi(item));
-    decload(&d, sign, exponent, pairs, n);
-    return d;
-}
+using dtmodel::parse_decimal;
 
 // Plain decimal text ("-12.5") as a DECIMAL, without the locale.
 decvalue parse_decimal_text(const std::string &text)
@@ -97,7 +84,7 @@ void set_value(valrec *v, int type, const std::string &value, std::string *text)
     case TRW_SQL_FLOAT: v->vdata.vdouble = std::strtod(value.c_str(), nullptr); break;
     case TRW_SQL_SMALLFLOAT: v->vdata.vfloat = static_cast<float>(std::strtod(value.c_str(), nullptr)); break;
     case TRW_SQL_DECIMAL: case TRW_SQL_MONEY: v->vdata.vdec = parse_decimal_text(value); break;
-    case TRW_SQL_DATETIME: case TRW_SQL_INTERVAL: v->vdata.vdec = parse_normal_form(value); break;
+    case TRW_SQL_DATETIME: case TRW_SQL_INTERVAL: v->vdata.vdec = parse_decimal(value); break;
     default:
         *text = unhex(value.substr(1));
         v->vdata.vchar = text->data();
