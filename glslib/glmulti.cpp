@@ -899,19 +899,30 @@ extern "C" const void *_gl_retrieve_text_multi_limit_nl(const unsigned char *byt
     return walk_limited(bytes, table, limit, nullptr, context);
 }
 
+namespace {
+
+// The key bytes of a wide character in a table whose keys are at least
+// min_length bytes: as many as the character's value needs, at least that.
+int wide_key_length(int min_length, uint32_t wc)
+{
+    if (wc > 0xFFFFFF)
+        return 4;
+    if (wc > 0xFFFF && min_length < 3)
+        return 3;
+    if (wc > 0xFF && min_length < 2)
+        return 2;
+    return min_length;
+}
+
+} // namespace
+
 extern "C" const void *_gl_retrieve_wchar_multi_nl(void *context, uint32_t wc, const gl_multi *table)
 {
     if (table == nullptr) {
         gls::set_error(context, GL_EINVAL);
         return nullptr;
     }
-    int n = table->min_length;
-    if (wc > 0xFFFFFF)
-        n = 4;
-    else if (wc > 0xFFFF && n < 3)
-        n = 3;
-    else if (wc > 0xFF && n < 2)
-        n = 2;
+    const int n = wide_key_length(table->min_length, wc);
     if (n < 1 || n > GL_MULTI_MAX_KEY) {
         gls::set_error(context, GL_EILSEQ);
         return nullptr;
@@ -1248,13 +1259,7 @@ extern "C" int _trw_gl_multi_walk_wide(const gl_multi *t, const uint32_t *wcs, i
             ++at;
             continue;
         }
-        int n = min_length;
-        if (wc > 0xFFFFFF)
-            n = 4;
-        else if (wc > 0xFFFF && n < 3)
-            n = 3;
-        else if (wc > 0xFF && n < 2)
-            n = 2;
+        const int n = wide_key_length(min_length, wc);
         if (n < 1 || n > GL_MULTI_MAX_KEY || (size >= 0 && at + n > size))
             break;
         unsigned char bytes[GL_MULTI_MAX_KEY];
