@@ -1,4 +1,4 @@
-// libFuzzer target for opening conversions by name: the input is a target
+// libFuzzer target for opening conversions by name: after a flag byte, a target
 // and a source specification split at the first zero byte (locale names,
 // code-set names or numbers, with or without '.' and '@' parts), opened by
 // gl_cv_open (names), gl_cv_load (code-set numbers through the registry)
@@ -6,7 +6,8 @@
 // each gives one of its results (0 with no descriptor, 1 with one, -1 with
 // a static descriptor or one carrying its error number); a conversion both
 // gl_cv_open and gl_cv_load open converts a text of every byte to the same
-// output and status; and what opens unloads.
+// output and status; and what opens unloads. The first byte runs the
+// Unicode service (GL_USEGLU=1) when it is odd.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "gl_conv.h"
+#include "gl_dl.h"
 #include "gl_errno.h"
 #include "gl_names.h"
 
@@ -59,9 +61,18 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
 {
-    if (size > 160)
+    if (size == 0 || size > 160)
         return 0;
-    const std::string input(reinterpret_cast<const char *>(data), size);
+    // The Unicode service runs for inputs whose first byte is odd.
+    if (data[0] & 1) {
+        gl_useglu(1);
+        setenv("GL_USEGLU", "1", 1);
+    } else {
+        gl_unload_glu();
+        gl_useglu(0);
+        unsetenv("GL_USEGLU");
+    }
+    const std::string input(reinterpret_cast<const char *>(data) + 1, size - 1);
     const std::size_t cut = input.find('\0');
     const std::string target = input.substr(0, cut);
     const std::string source = cut == std::string::npos ? std::string() : input.substr(cut + 1).c_str();
@@ -80,6 +91,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
         const std::string a = convert_all(by_name, &rc_name), b = convert_all(by_number, &rc_number);
         check(a == b && rc_name == rc_number);
     }
+    // No place for the result, no names.
+    gl_cvdesc *none = nullptr;
+    check(gl_cv_load(nullptr, target.c_str(), source.c_str(), nullptr, nullptr) == -1 &&
+          gl_cv_open(nullptr, target.c_str(), source.c_str()) == -1 &&
+          gl_iconv_open(nullptr, target.c_str(), source.c_str()) == -1);
+    check(gl_cv_open(&none, nullptr, source.c_str()) == -1 && none == &cd_einval);
+    check(gl_iconv_open(&none, target.c_str(), nullptr) == -1 && none == &cd_einval);
     check(gl_cv_unload(by_name) == 0 && gl_cv_unload(by_number) == 0 && gl_cv_unload(as_given) == 0);
     return 0;
 }

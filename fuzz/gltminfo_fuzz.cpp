@@ -88,6 +88,8 @@ void check_century(gl_locale *loc, int month, int day, int year, int rule, int t
             std::abort();
         return;
     }
+    if (tday > month_days(tyear, tmonth) && year <= 99 && loc->time->calendar == GL_CAL_GREGORIAN)
+        std::abort(); // no century without a valid today
     if (loc->time->calendar != GL_CAL_GREGORIAN)
         return;
     if (year > 99) {
@@ -125,6 +127,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     gl_locale *loc = trwfuzz::time_locale(data[0]);
     check_lists(loc, data[1] % 10);
+    char **list = nullptr;
+    int count = 0;
+    if (gl_mbstimeinfo(loc, 1, nullptr, &count) != -1 || gl_mbstimeinfo(loc, 1, &list, nullptr) != -1 ||
+        gl_get_era_count(nullptr) != -1 || std::strcmp(gl_get_ltime_fmts(nullptr, 0), "") != 0)
+        std::abort();
     check_formats(loc);
     static const int kRules[] = {'R', 'C', 'F', 'P', 'x'};
     const int rule = kRules[(data[1] / 10) % 5];
@@ -132,7 +139,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int year = (data[4] << 8 | data[5]) % 10050;
     const int tmonth = data[7] % 12 + 1;
     const int tyear = (data[8] << 8 | data[9]) % 9700 + 150;
-    const int tday = data[6] % month_days(tyear, tmonth) + 1;
+    // The day of today past its month now and then: no valid today.
+    const int tday = data[6] < 250 ? data[6] % month_days(tyear, tmonth) + 1 : 29 + data[6] % 3;
     check_century(loc, month, day, year, rule, tday, tmonth, tyear);
     gl_reset_time();
     return 0;

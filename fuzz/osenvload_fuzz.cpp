@@ -3,12 +3,14 @@
 // "1", "2" or empty; LANG; LC_COLLATE empty; LC_CTYPE; user-defined
 // variables; a home directory with or without a per-user file, or one whose
 // name is longer than the loader keeps), the rest is split at bytes 0x01
-// into the system file, the per-user file and ENVIGNORE. The registry is
+// into the system file, the per-user file, ENVIGNORE and a TARNWELLSERVER for
+// the process environment. The registry is
 // freed and loaded from them. Properties: the load ends in one of its
 // statuses; a name ENVIGNORE lists keeps its default (the language names
 // aside, which the old-style mode settles); in the old-style mode every
 // settled category has a value; loading the same files again gives the same
-// status and the same registry.
+// status and the same registry; and the lookups with client locale hooks
+// installed (see check_lookups).
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +24,7 @@
 #include <vector>
 
 #include "../oslib/osenvint.h"
+#include "osclient.h"
 #include "osenv.h"
 
 namespace {
@@ -80,7 +83,77 @@ bool language_name(const std::string &name)
 const os_udenv kUserDefined[] = {{"FUZZ_SETTING", "default"}, {"FUZZ_EMPTY", nullptr}, {nullptr, nullptr}};
 
 const char *const kEnvNames[] = {"DBNLS", "LANG", "LC_COLLATE", "LC_CTYPE", "LC_MONETARY",
-                                 "LC_NUMERIC", "LC_TIME", "ENVIGNORE"};
+                                 "LC_NUMERIC", "LC_TIME", "ENVIGNORE", "TARNWELLSERVER"};
+
+// Client locale hooks of this target: DBDATE and GL_DATE fixed, and values
+// with bytes above 0x7F converted by reversing them (those starting with
+// 0xFF cannot be converted).
+const char *fixed_value(const char *name)
+{
+    return std::strcmp(name, "DBDATE") == 0 ? "Y4MD-" : std::strcmp(name, "GL_DATE") == 0 ? "%Y %m %d" : nullptr;
+}
+
+char *reversed(const char *value)
+{
+    if (static_cast<unsigned char>(value[0]) == 0xFF)
+        return nullptr;
+    const std::string r(value);
+    char *out = osenv::copy_text(std::string(r.rbegin(), r.rend()).c_str());
+    return out;
+}
+
+const os_client_locale_hooks kHooks = {nullptr, fixed_value, reversed, nullptr, nullptr, nullptr};
+
+bool has_high_byte(const std::string &s)
+{
+    for (char c : s)
+        if (static_cast<unsigned char>(c) > 0x7F)
+            return true;
+    return false;
+}
+
+// The lookups with the hooks installed and TARNWELLSERVER set to value in the
+// process environment: the registry lookups see the value converted (the
+// same text again while it stays), the others the value as set (refused
+// past the maximum), the fixed names their fixed texts in any case.
+void check_lookups(const std::string &value)
+{
+    os_set_client_locale_hooks(&kHooks);
+    setenv("TARNWELLSERVER", value.c_str(), 1);
+    const std::string r(value.rbegin(), value.rend());
+    const bool converts = has_high_byte(value) && static_cast<unsigned char>(value[0]) != 0xFF;
+    const int maxlen = ggetmaxlenbyname("TARNWELLSERVER");
+    const bool too_long = maxlen > 0 && value.size() > static_cast<std::size_t>(maxlen);
+    for (int round = 0; round < 2; ++round) {
+        const char *converted = ggetenv2("TARNWELLSERVER");
+        const char *again = idx_ggetenv2("TARNWELLSERVER", -1);
+        const std::string expected = converts ? r : value;
+        const bool refused = maxlen > 0 && expected.size() > static_cast<std::size_t>(maxlen);
+        if (refused ? converted != nullptr || gerrno != OSENV_ETOOLONG
+                    : converted == nullptr || expected != converted || again != converted)
+            std::abort();
+        const char *raw = ggetenv("TARNWELLSERVER");
+        if (too_long ? raw != nullptr : raw == nullptr || value != raw)
+            std::abort();
+        const char *session = getsesenv("TARNWELLSERVER");
+        const char *oledb = ggetenv_oledb("TARNWELLSERVER");
+        if ((session == nullptr) != (raw == nullptr) || oledb == nullptr || value != oledb)
+            std::abort();
+        setenv("TARNWELLSERVER", (value + "\xe9").c_str(), 1); // a changed value is converted anew
+        const char *changed = ggetenv2("TARNWELLSERVER");
+        const std::string changed_expected = std::string("\xe9") + r;
+        if (changed != nullptr && static_cast<unsigned char>(value[0]) != 0xFF && changed_expected != changed)
+            std::abort();
+        setenv("TARNWELLSERVER", value.c_str(), 1);
+    }
+    const char *fixed = ggetglsenv("dbDate"), *date = ggetenv("DBDATE"), *oledb = ggetenv_oledb("GL_DATE");
+    if (fixed == nullptr || std::strcmp(fixed, "Y4MD-") != 0 || date != fixed || oledb == nullptr ||
+        std::strcmp(oledb, "%Y %m %d") != 0 || ggetglsenv("DBPATH") != nullptr)
+        std::abort();
+    os_set_client_locale_hooks(nullptr);
+    if (ggetglsenv("DBDATE") != nullptr)
+        std::abort();
+}
 
 } // namespace
 
@@ -102,7 +175,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
     const std::string system_file = input.substr(0, cut1);
     const std::string user_file = cut1 == std::string::npos ? "" : input.substr(cut1 + 1, cut2 - cut1 - 1);
     const bool has_ignore = cut2 != std::string::npos;
-    const std::string ignore = has_ignore ? input.substr(cut2 + 1).c_str() : "";
+    const std::size_t cut3 = has_ignore ? input.find('\x01', cut2 + 1) : std::string::npos;
+    const std::string ignore = has_ignore ? input.substr(cut2 + 1, cut3 - cut2 - 1).c_str() : "";
+    const std::string server = cut3 != std::string::npos ? input.substr(cut3 + 1).c_str() : "";
 
     for (const char *name : kEnvNames)
         unsetenv(name);
@@ -166,6 +241,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
         if (value != (v != nullptr ? v : "<null>"))
             std::abort();
     }
+
+    if (!server.empty() && status == 0)
+        check_lookups(server);
+    unsetenv("TARNWELLSERVER");
+    // Names outside the table and the user-defined ones.
+    const char *defval = nullptr;
+    if (gdefenv("FUZZ_SETTING", &defval) != ((flags & 32) ? 0 : -1) ||
+        ggetmaxlenbyname("FUZZ_SETTING") != ((flags & 32) ? 0 : -1) || gdefenv(nullptr, nullptr) != -1 ||
+        ggetmaxlenbyname(nullptr) != -1 || ggetenv2("NO_SUCH_SETTING") != nullptr || gerrno != OSENV_EUNKNOWN ||
+        ginsenv(nullptr, "x") != OSENV_ENONAME || idx_ggetenv2(nullptr, -1) != nullptr || gerrno != OSENV_ENONAME)
+        std::abort();
 
     // The environment a load changed (an empty category it settled) is
     // put back, so that the second load sees the same one.

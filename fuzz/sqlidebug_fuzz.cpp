@@ -244,6 +244,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
         model.files[pid];
     } else if (_sqdbgfile != 2 || (data[0] % 10 != 9 && _sqdbg != SQDBG_OFF)) {
         std::abort(); // a refused file leaves no trace open
+    } else if (data[0] % 10 == 3 && (open_sqdbgfile(nullptr, 0, pid) != -1 || _sqdbg != SQDBG_OFF)) {
+        std::abort(); // no name: no file
     }
 
     std::size_t i = 2;
