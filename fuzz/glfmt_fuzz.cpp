@@ -2,9 +2,13 @@
 // format. The first byte chooses the locale and the language, the second the
 // output size; every value the format announces gets a value of its kind.
 // Nothing may be written beyond the size, a result must be the text's
-// length, and no argument is read that the format does not describe.
+// length, and no argument is read that the format does not describe (too
+// few values or a value of another kind are refused); the wide and the
+// variadic forms write what the array form writes. The integer writers run
+// on the input's first bytes as a number, against the C library's text.
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -41,6 +45,91 @@ void check_output(int result, const char *out, int size)
         std::abort();
 }
 
+size_t wide_length(const gl_wchar_t *w)
+{
+    size_t n = 0;
+    while (w[n] != 0)
+        ++n;
+    return n;
+}
+
+// The format as wide characters when it is all ASCII (the same characters
+// in every locale), else empty.
+std::basic_string<gl_wchar_t> ascii_wide(const std::string &format)
+{
+    std::basic_string<gl_wchar_t> w;
+    for (char c : format) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return {};
+        w.push_back(static_cast<unsigned char>(c));
+    }
+    return w;
+}
+
+// The wide form writes the same characters as the multibyte one where a
+// character is a byte (the single-byte locale, an ASCII format and ASCII
+// output), never beyond its size, its result the characters written before
+// the terminator. (A "%c" of the character 0 is written as one character,
+// which ends the text the multibyte form converts back: no comparison
+// then.)
+void check_wide(int result, const gl_wchar_t *wide, int wide_result, const char *out, int size, bool same_text)
+{
+    if (wide_result >= 0 && (wide_result >= size || wide[wide_result] != 0))
+        std::abort();
+    if (!same_text || result < 0 || wide_result < 0 || wide_length(wide) != static_cast<size_t>(wide_result))
+        return;
+    bool ascii = true;
+    for (int i = 0; i < result; ++i)
+        ascii = ascii && static_cast<unsigned char>(out[i]) < 0x80;
+    if (!ascii)
+        return;
+    if (wide_result != result)
+        std::abort();
+    for (int i = 0; i < result; ++i)
+        if (wide[i] != static_cast<unsigned char>(out[i]))
+            std::abort();
+}
+
+// Integer texts in the bases the input picks: base 10 and 16 without
+// grouping as the C library writes them; the length needed counts the
+// terminator; a base outside 2..36 fails.
+void check_integers(gl_locale *loc, const uint8_t *data, size_t size)
+{
+    uint64_t u = 0;
+    for (size_t i = 0; i < 8 && i + 2 < size; ++i)
+        u = u << 8 | data[i + 2];
+    const int64_t l = static_cast<int64_t>(u);
+    const int base = data[1] % 40;
+    const int grouping = data[0] & 0x20 ? 1 : 0;
+    char out[400], oracle[80];
+    gl_wchar_t wide[400];
+    const int need = gl_ultombs(loc, out, sizeof out, u, base, grouping);
+    const int wneed = gl_ultowcs(loc, wide, 400, u, base, grouping);
+    const int lneed = gl_ltowcs(loc, wide, 400, l, base, grouping);
+    if (base < 2 || base > 36) {
+        if (need != -1 || wneed != -1 || lneed != -1 || out[0] != '\0' || wide[0] != 0)
+            std::abort();
+        return;
+    }
+    if (need < 2 || std::strlen(out) + 1 != static_cast<size_t>(need) || lneed < 2 ||
+        wide_length(wide) + 1 != static_cast<size_t>(lneed))
+        std::abort();
+    if (gl_ultombs(loc, out, need - 1, u, base, grouping) != need || (need > 1 && out[0] != '\0'))
+        std::abort(); // too small: empty
+    if (grouping == 0 && (base == 10 || base == 16)) {
+        std::snprintf(oracle, sizeof oracle, base == 10 ? "%llu" : "%llX", static_cast<unsigned long long>(u));
+        gl_ultombs(loc, out, sizeof out, u, base, 0);
+        if (std::strcmp(out, oracle) != 0)
+            std::abort();
+        if (base == 10) {
+            std::snprintf(oracle, sizeof oracle, "%lld", static_cast<long long>(l));
+            gl_ltombs(loc, out, sizeof out, l, 10, 0);
+            if (std::strcmp(out, oracle) != 0)
+                std::abort();
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -57,10 +146,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (money) {
         const int n = _gl_mbsfmon_count(loc, format.c_str());
         if (n >= 0) {
-            double amounts[GL_FMT_MAX_VALUES];
+            double amounts[GL_FMT_MAX_VALUES] = {};
             for (int i = 0; i < n; ++i)
                 amounts[i] = value_of(GL_FMT_DOUBLE, static_cast<unsigned>(i) * 7 + data[0]).v.d;
-            check_output(_gl_mbsfmon_values(loc, out, out_size, format.c_str(), amounts, n), out, out_size);
+            const int result = _gl_mbsfmon_values(loc, out, out_size, format.c_str(), amounts, n);
+            check_output(result, out, out_size);
+            if (n > 0 && _gl_mbsfmon_values(loc, out, out_size, format.c_str(), amounts, n - 1) != -1)
+                std::abort(); // fewer amounts than the format takes
+            if (n <= 3) {
+                char *again = static_cast<char *>(std::malloc(out_size > 0 ? out_size : 1));
+                const int variadic = gl_mbsfmon(loc, again, out_size, format.c_str(), amounts[0], amounts[1], amounts[2]);
+                if (variadic != result || (result >= 0 && std::strcmp(again, out) != 0))
+                    std::abort(); // the variadic form reads the same amounts
+                std::free(again);
+            }
+            const std::basic_string<gl_wchar_t> wide_format = ascii_wide(format);
+            if (!wide_format.empty()) {
+                std::basic_string<gl_wchar_t> wide(static_cast<size_t>(out_size > 0 ? out_size : 1), 0);
+                const int wide_result =
+                    _gl_wcsfmon_values(loc, wide.data(), out_size, wide_format.c_str(), amounts, n);
+                check_wide(result, wide.data(), wide_result, out, out_size, data[0] % 3 == 0);
+                if (n <= 3 && gl_wcsfmon(loc, wide.data(), out_size, wide_format.c_str(), amounts[0], amounts[1],
+                                         amounts[2]) != wide_result)
+                    std::abort();
+            }
         }
     } else {
         int kinds[GL_FMT_MAX_VALUES];
@@ -69,9 +178,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             gl_fmt_value values[GL_FMT_MAX_VALUES];
             for (int i = 0; i < n; ++i)
                 values[i] = value_of(kinds[i], static_cast<unsigned>(i) * 3 + data[0]);
-            check_output(_gl_mbsfnum_values(loc, out, out_size, format.c_str(), values, n), out, out_size);
+            const int result = _gl_mbsfnum_values(loc, out, out_size, format.c_str(), values, n);
+            check_output(result, out, out_size);
+            if (n > 0) {
+                // Values the format does not describe are refused.
+                if (_gl_mbsfnum_values(loc, out, out_size, format.c_str(), values, n - 1) != -1)
+                    std::abort();
+                gl_fmt_value wrong[GL_FMT_MAX_VALUES];
+                std::memcpy(wrong, values, sizeof(gl_fmt_value) * static_cast<size_t>(n));
+                wrong[n - 1].kind = kinds[n - 1] == GL_FMT_DOUBLE ? GL_FMT_INT64 : GL_FMT_DOUBLE;
+                if (_gl_mbsfnum_values(loc, out, out_size, format.c_str(), wrong, n) != -1)
+                    std::abort();
+            }
+            const std::basic_string<gl_wchar_t> wide_format = ascii_wide(format);
+            int wide_kinds[GL_FMT_MAX_VALUES];
+            if (!wide_format.empty()) {
+                if (_gl_wcsfnum_kinds(loc, wide_format.c_str(), wide_kinds, GL_FMT_MAX_VALUES) != n ||
+                    std::memcmp(wide_kinds, kinds, sizeof(int) * static_cast<size_t>(n)) != 0)
+                    std::abort(); // one format, one list of values
+                std::basic_string<gl_wchar_t> wide(static_cast<size_t>(out_size > 0 ? out_size : 1), 0);
+                const int wide_result =
+                    _gl_wcsfnum_values(loc, wide.data(), out_size, wide_format.c_str(), values, n);
+                check_wide(result, wide.data(), wide_result, out, out_size, data[0] % 3 == 0);
+            }
         }
     }
     std::free(out);
+    check_integers(loc, data, size);
     return 0;
 }

@@ -2,8 +2,9 @@
 // helpers. The first byte chooses the locale and the reader; the rest is a
 // format and a text split at the first byte 0x01 (the text alone for the
 // helpers). Every "%s" target is as large as the text can fill. End
-// positions stay inside the text, and accepted numbers convert to text and
-// back to the same value.
+// positions stay inside the text, accepted numbers convert to text and
+// back to the same value, and the wide readers read ASCII text as the
+// multibyte ones do.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -50,6 +51,40 @@ void doubles_round_trip(gl_locale *loc, const std::string &text, int grouping)
     }
 }
 
+// ASCII text as wide characters (the same characters in every locale);
+// false for other text.
+bool ascii_wide(const std::string &text, std::vector<gl_wchar_t> *out)
+{
+    out->clear();
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+        out->push_back(static_cast<unsigned char>(c));
+    }
+    out->push_back(0);
+    return true;
+}
+
+// Integers in other bases, valid or not: a base outside 0 and 2..36 reads
+// nothing.
+void integers_in_base(gl_locale *loc, const std::string &text, int base)
+{
+    char *end = nullptr;
+    gl_mbstol(loc, text.c_str(), &end, base, 0);
+    inside(end, text);
+    const bool bad = base < 0 || base == 1 || base > 36;
+    if (bad && (end != text.c_str() || loc->error == 0))
+        std::abort();
+    std::vector<gl_wchar_t> w;
+    if (ascii_wide(text, &w)) {
+        gl_wchar_t *wend = nullptr;
+        const uint64_t wide = gl_wcstoul(loc, w.data(), &wend, base, 0);
+        const uint64_t narrow = gl_mbstoul(loc, text.c_str(), &end, base, 0);
+        if (wide != narrow || wend - w.data() != end - text.c_str())
+            std::abort(); // the wide reader reads the same number
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -67,12 +102,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         void *p[GL_FMT_MAX_VALUES];
         for (int i = 0; i < GL_FMT_MAX_VALUES; ++i)
             p[i] = buffers[static_cast<size_t>(i)].data();
-        _gl_mbspnum_targets(loc, text.c_str(), format.c_str(), p, GL_FMT_MAX_VALUES);
+        const int n = _gl_mbspnum_targets(loc, text.c_str(), format.c_str(), p, GL_FMT_MAX_VALUES);
+        std::vector<gl_wchar_t> wtext, wformat;
+        if (ascii_wide(text, &wtext) && ascii_wide(format, &wformat)) {
+            for (int i = 0; i < GL_FMT_MAX_VALUES; ++i)
+                p[i] = buffers[static_cast<size_t>(i)].data();
+            if (_gl_wcspnum_targets(loc, wtext.data(), wformat.data(), p, GL_FMT_MAX_VALUES) != n)
+                std::abort(); // as many values read from the wide text
+        }
         break;
     }
-    case 1:
+    case 1: {
         integers_round_trip(loc, text, data[0] & 0x40 ? 1 : 0);
+        static const int kBases[] = {0, 1, 2, 8, 36, 37, -1};
+        integers_in_base(loc, text, kBases[size % 7]);
         break;
+    }
     case 2:
         doubles_round_trip(loc, text, data[0] & 0x40 ? 1 : 0);
         break;
@@ -80,6 +125,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         double amount = 0;
         const char *end = gl_mbspmon(loc, text.c_str(), format.c_str(), &amount);
         inside(end, text);
+        std::vector<gl_wchar_t> wtext, wformat;
+        if (ascii_wide(text, &wtext) && ascii_wide(format, &wformat)) {
+            double wide_amount = 0;
+            const gl_wchar_t *wend = gl_wcspmon(loc, wtext.data(), wformat.data(), &wide_amount);
+            if ((wend == nullptr) != (end == nullptr) ||
+                (end != nullptr && (wend - wtext.data() != end - text.c_str() ||
+                                    std::memcmp(&wide_amount, &amount, sizeof amount) != 0)))
+                std::abort(); // the wide reader reads the same amount
+        }
         break;
     }
     }

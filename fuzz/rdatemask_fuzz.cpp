@@ -89,5 +89,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     status = dcvfmtasc(&parsed, mask.c_str(), text.c_str());
     if (!rdate_status_known(status) || (status != 0 && parsed != 777))
         std::abort();
+
+    // With a century rule of the call: a known status, and a failure leaves
+    // the output alone.
+    static const char kRules[] = {'R', 'C', 'F', 'P'};
+    int32_t ruled = 777;
+    const int ruled_status = trw_defmtdate(&ruled, mask.c_str(), text.c_str(), kRules[size % 4]);
+    if (!rdate_status_known(ruled_status) || (ruled_status != 0 && ruled != 777))
+        std::abort();
     return 0;
 }

@@ -3,13 +3,15 @@
 // scan, 1 a GL_DATE format with names through the locale parser, 2 a DBDATE
 // with an era, GY2MD/), the rest is the text. Every status must be one of
 // the DATE family's; an accepted text must format by the same state and
-// read back as the same DATE. Runs in ja_JP.utf8 so that eras exist.
+// read back as the same DATE. Runs in ja_JP.utf8 so that eras exist; a
+// first byte of 0xF0 or above reads by the general scan in th_TH.thai620.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "rdate_fuzz.h"
+#include "glsenv.h"
 #include "rdateint.h"
 
 namespace {
@@ -19,6 +21,22 @@ struct State {
     bool general;
     trw::date::ScanRequest request;
 };
+// A locale with a calendar of its own (the Thai solar calendar), for the
+// inputs whose first byte is 0xF0 or above: the scan rebuilds its fields
+// for the locale parser.
+const State kThai = {"%d/%m/%iY", true, {{1, 2, 3}, 0, false, false}};
+
+GlsEnv *thai_env()
+{
+    static GlsEnv *env = [] {
+        GlsEnvLocale request{};
+        request.setting[GLS_CLIENT_LOCALE] = "th_TH.thai620";
+        GlsEnv *e = nullptr;
+        return CreateGlsEnv(&request, &e, 1) == 0 ? e : nullptr;
+    }();
+    return env;
+}
+
 const State kStates[] = {
     {"%m/%d/%iY", true, {{2, 1, 3}, 0, false, false}},
     {"%A, %B %d %Y", false, {{2, 1, 3}, 0, false, false}},
@@ -46,7 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     GlsEnv *env;
     if (trw::date::locale_ready(&env) != 0)
         std::abort();
-    const State &s = kStates[data[0] % 3];
+    const bool thai = data[0] >= 0xF0;
+    if (thai && (env = thai_env()) == nullptr)
+        std::abort();
+    const State &s = thai ? kThai : kStates[data[0] % 3];
     const std::string text(reinterpret_cast<const char *>(data) + 1, size - 1);
     int32_t date = 12345;
     const int status = parse(env, s, text.c_str(), &date);
