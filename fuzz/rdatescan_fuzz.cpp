@@ -4,7 +4,7 @@
 // with an era, GY2MD/), the rest is the text. Every status must be one of
 // the DATE family's; an accepted text must format by the same state and
 // read back as the same DATE. Runs in ja_JP.utf8 so that eras exist; a
-// first byte of 0xF0 or above reads by the general scan in th_TH.thai620.
+// first byte of 0xF0 or above reads by the general scan in he_IL.8859-8.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -21,18 +21,20 @@ struct State {
     bool general;
     trw::date::ScanRequest request;
 };
-// A locale with a calendar of its own (the Thai solar calendar), for the
-// inputs whose first byte is 0xF0 or above: the scan rebuilds its fields
-// for the locale parser.
-const State kThai = {"%d/%m/%iY", true, {{1, 2, 3}, 0, false, false}};
+// A locale with a calendar of its own (the Hebrew calendar), for the inputs
+// whose first byte is 0xF0 or above: the scan rebuilds its fields for the
+// locale parser.
+const State kOwnCalendar = {"%d/%m/%iY", true, {{1, 2, 3}, 0, false, false}};
 
-GlsEnv *thai_env()
+GlsEnv *own_calendar_env()
 {
     static GlsEnv *env = [] {
         GlsEnvLocale request{};
-        request.setting[GLS_CLIENT_LOCALE] = "th_TH.thai620";
+        request.setting[GLS_CLIENT_LOCALE] = "he_IL.8859-8";
         GlsEnv *e = nullptr;
-        return CreateGlsEnv(&request, &e, 1) == 0 ? e : nullptr;
+        const int status = CreateGlsEnv(&request, &e, 1);
+        SetGlsEnv(nullptr); // a record made and initialised becomes current: back to the process's
+        return status == 0 ? e : nullptr;
     }();
     return env;
 }
@@ -64,10 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     GlsEnv *env;
     if (trw::date::locale_ready(&env) != 0)
         std::abort();
-    const bool thai = data[0] >= 0xF0;
-    if (thai && (env = thai_env()) == nullptr)
+    const bool own_calendar = data[0] >= 0xF0;
+    if (own_calendar && (env = own_calendar_env()) == nullptr)
         std::abort();
-    const State &s = thai ? kThai : kStates[data[0] % 3];
+    const State &s = own_calendar ? kOwnCalendar : kStates[data[0] % 3];
     const std::string text(reinterpret_cast<const char *>(data) + 1, size - 1);
     int32_t date = 12345;
     const int status = parse(env, s, text.c_str(), &date);
