@@ -3,7 +3,9 @@
 // locale specifications with the registry just read. Properties: when the
 // cache reads the text, the cache and the sequential lookup give every name
 // of the text the same number; a normal form is its own normal form and
-// names the code set of the specification it came from.
+// names the code set of the specification it came from; the categories
+// and the file-name form of a long specification agree with it (see
+// long_forms_agree and pieces_agree).
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -75,6 +77,70 @@ void normal_form_stable(const std::string &spec)
     check(gl_lc_spec2cs_num(&ctx, once, nullptr) == gl_lc_spec2cs_num(&ctx, spec.c_str(), nullptr));
 }
 
+// A long specification's categories, one at a time, and its file-name
+// form read back: every category has the code set of the whole, and a
+// file-name form whose files exist (the data tree's, by the path search, or
+// in a directory) reads back as a specification of the same normal form.
+void long_forms_agree(const std::string &spec)
+{
+    Context ctx{0};
+    char category[GL_OUT_BUFSIZE], fname[GL_OUT_BUFSIZE], back[GL_OUT_BUFSIZE], norm[GL_OUT_BUFSIZE],
+        back_norm[GL_OUT_BUFSIZE];
+    const unsigned whole = gl_lc_spec2cs_num(&ctx, spec.c_str(), nullptr);
+    for (int c = 0; c <= 7; ++c) {
+        const int status = gl_lc_spec2category(&ctx, spec.c_str(), c, category, nullptr);
+        check(status == 0 || status == -1);
+        if (status == 0)
+            check(c >= 1 && c <= 6 && (whole == GL_CS_INVALID || gl_lc_spec2cs_num(&ctx, category, nullptr) == whole));
+    }
+    if (gl_lc_spec2lc_fname(&ctx, spec.c_str(), fname, nullptr, nullptr) != 0)
+        return;
+    for (const char *dir : {static_cast<const char *>(nullptr), TRW_FUZZ_DATA_DIR "/gls/lc11", "/nonexistent"}) {
+        if (gl_lc_fname2lc_spec(&ctx, fname, back, dir) != 0)
+            continue;
+        // (A long specification has a normal form only when every entry
+        // ends in " ; "; the one read back always has.)
+        if (gl_lc_spec2lc_norm(&ctx, spec.c_str(), norm, nullptr) == 0)
+            check(gl_lc_spec2lc_norm(&ctx, back, back_norm, nullptr) == 0 && std::strcmp(norm, back_norm) == 0);
+    }
+}
+
+// A file name taken apart and put together gives a specification whose
+// file name has the same pieces.
+void pieces_agree(const std::string &fname)
+{
+    Context ctx{0};
+    char lang_terr[6], number[6], modifier[5], spec[18], again[GL_OUT_BUFSIZE];
+    char lt2[6], n2[6], m2[5];
+    if (gl_lc_fname2lc_pieces(&ctx, fname.c_str(), lang_terr, number, modifier) != 0)
+        return;
+    if (gl_lc_pieces2lc_spec(&ctx, lang_terr, number, modifier, spec) != 0)
+        return;
+    if (gl_lc_spec2lc_fname(&ctx, spec, again, nullptr, nullptr) != 0)
+        return;
+    check(gl_lc_fname2lc_pieces(&ctx, again, lt2, n2, m2) == 0 && std::strcmp(lang_terr, lt2) == 0 &&
+          std::strcmp(number, n2) == 0);
+}
+
+// No specification or no output: -1 and GL_EINVAL, never a crash.
+void null_arguments()
+{
+    Context ctx{0};
+    char out[GL_OUT_BUFSIZE], piece[6];
+    check(gl_lc_spec2cs_num(&ctx, nullptr, nullptr) == GL_CS_INVALID);
+    check(gl_lc_spec2lc_fname(&ctx, nullptr, out, nullptr, nullptr) == -1);
+    check(gl_lc_spec2msg_dname(&ctx, "en_US.819", nullptr, nullptr, nullptr) == -1);
+    check(gl_cs_nums2cv_fname(&ctx, 0x10000, 1, out, nullptr) == -1);
+    check(gl_lc_fname2lc_pieces(&ctx, nullptr, piece, piece, piece) == -1);
+    check(gl_lc_pieces2lc_spec(&ctx, nullptr, "819", nullptr, out) == -1);
+    check(gl_lc_spec2lc_norm(&ctx, nullptr, out, nullptr) == -1);
+    check(gl_lc_short2lc_long(&ctx, nullptr, out, nullptr) == -1);
+    check(gl_lc_spec2lc_short(&ctx, "en_US.819", nullptr, nullptr) == -1);
+    check(gl_lc_spec2category(&ctx, nullptr, 1, out, nullptr) == -1);
+    check(gl_lc_fname2lc_spec(&ctx, nullptr, out, nullptr) == -1);
+    check(ctx.error != 0);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -111,6 +177,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     gl_is_lc_spec(&ctx, spec.c_str());
     char lang_terr[6], number[6], modifier[5];
     gl_lc_fname2lc_pieces(&ctx, spec.c_str(), lang_terr, number, modifier);
+    long_forms_agree(spec);
+    pieces_agree(spec);
+    static const bool nulls_checked = (null_arguments(), true);
+    (void)nulls_checked;
     gl_free_registry_cache();
     return 0;
 }
