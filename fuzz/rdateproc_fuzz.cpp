@@ -65,6 +65,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     GlsEnv *env;
     if (trw::date::locale_ready(&env) != 0)
         std::abort();
+    // No text, no mask: refused, the date left alone by the mask readers.
+    static const bool refusals = [] {
+        int32_t d = 5, m = 5;
+        char out[TRW_DATE_TEXT_MAX];
+        return rstrdate(nullptr, &d) == -1218 && d == TRW_DATE_NULL && rdefmtdate(&m, nullptr, "1-2-2000") == -1212 &&
+               rdefmtdate(&m, "dd-mm-yyyy", nullptr) == -1218 && m == 5 && rfmtdate(0, nullptr, out) == -1212;
+    }();
+    if (!refusals)
+        std::abort();
     static const char kRules[] = {'R', 'C', 'F', 'P', 'x'};
     const int rule = kRules[data[0] % 5];
     const std::string text(reinterpret_cast<const char *>(data) + 1, size - 1);

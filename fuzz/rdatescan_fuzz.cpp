@@ -12,6 +12,7 @@
 
 #include "rdate_fuzz.h"
 #include "glsenv.h"
+#include "rdate.h"
 #include "rdateint.h"
 
 namespace {
@@ -71,6 +72,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
     const State &s = own_calendar ? kOwnCalendar : kStates[data[0] % 3];
     const std::string text(reinterpret_cast<const char *>(data) + 1, size - 1);
+    if (!own_calendar) {
+        // The process format here is the locale's (no DBDATE), and the text
+        // read as a mask in this multibyte locale: known statuses, NULL
+        // after a failure.
+        int32_t by_process = 12345;
+        const int process_status = rstrdate(text.c_str(), &by_process);
+        if (!rdate_status_known(process_status) || (process_status != 0 && by_process != TRW_DATE_NULL))
+            std::abort();
+        char masked[TRW_DATE_TEXT_MAX];
+        if (!rdate_status_known(rfmtdate(data[0] * 1000, text.c_str(), masked)))
+            std::abort();
+    }
     int32_t date = 12345;
     const int status = parse(env, s, text.c_str(), &date);
     if (!rdate_status_known(status))

@@ -73,6 +73,11 @@ void run(const uint8_t *data, size_t size)
         int c = rrewildmatch(text.data(), static_cast<int>(tn), list, normalise);
         if (c != 0 && c != 1)
             std::abort();
+        // A negative length is the empty text; no text with a length, or no
+        // list, matches nothing.
+        if (rrewildmatch(text.data(), -1, list, normalise) != rrewildmatch("", 0, list, normalise) ||
+            rrewildmatch(nullptr, 3, list, normalise) != 0 || rrewildmatch(text.data(), 0, nullptr, 0) != 0)
+            std::abort();
         rfreerelist(list);
     }
     SetGlsEnv(nullptr);
