@@ -116,6 +116,9 @@ void check_integers(gl_locale *loc, const uint8_t *data, size_t size)
         std::abort();
     if (gl_ultombs(loc, out, need - 1, u, base, grouping) != need || (need > 1 && out[0] != '\0'))
         std::abort(); // too small: empty
+    if (gl_ltowcs(loc, nullptr, 0, l, base, grouping) != lneed || gl_ltowcs(loc, wide, 1, l, base, grouping) != lneed ||
+        wide[0] != 0 || gl_ultombs(loc, nullptr, 0, u, base, grouping) != need)
+        std::abort(); // no room: the length needed, nothing written
     if (grouping == 0 && (base == 10 || base == 16)) {
         std::snprintf(oracle, sizeof oracle, base == 10 ? "%llu" : "%llX", static_cast<unsigned long long>(u));
         gl_ultombs(loc, out, sizeof out, u, base, 0);
