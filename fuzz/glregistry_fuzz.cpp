@@ -93,10 +93,22 @@ void long_forms_agree(const std::string &spec)
         if (status == 0)
             check(c >= 1 && c <= 6 && (whole == GL_CS_INVALID || gl_lc_spec2cs_num(&ctx, category, nullptr) == whole));
     }
+    // A directory prefix longer than 256 bytes is refused.
+    const std::string long_dir(300, 'd');
+    check(gl_lc_spec2lc_fname(&ctx, spec.c_str(), fname, nullptr, long_dir.c_str()) == -1);
+    check(gl_lc_fname2lc_spec(&ctx, spec.c_str(), back, long_dir.c_str()) == -1);
+    char prefixed[GL_OUT_BUFSIZE];
+    const bool with_prefix = gl_lc_spec2lc_fname(&ctx, spec.c_str(), prefixed, nullptr, TRW_FUZZ_DATA_DIR "/gls/lc11") == 0;
     if (gl_lc_spec2lc_fname(&ctx, spec.c_str(), fname, nullptr, nullptr) != 0)
         return;
-    for (const char *dir : {static_cast<const char *>(nullptr), TRW_FUZZ_DATA_DIR "/gls/lc11", "/nonexistent"}) {
-        if (gl_lc_fname2lc_spec(&ctx, fname, back, dir) != 0)
+    for (int round = 0; round < 4; ++round) {
+        // The file names as they are (by the path search, in the data
+        // tree's directory, in a missing one) and with the directory and
+        // the path cookie in front.
+        static const char *const kDirs[] = {nullptr, TRW_FUZZ_DATA_DIR "/gls/lc11", "/nonexistent", nullptr};
+        if (round == 3 && !with_prefix)
+            continue;
+        if (gl_lc_fname2lc_spec(&ctx, round == 3 ? prefixed : fname, back, kDirs[round]) != 0)
             continue;
         // (A long specification has a normal form only when every entry
         // ends in " ; "; the one read back always has.)
@@ -131,6 +143,7 @@ void null_arguments()
     check(gl_lc_spec2lc_fname(&ctx, nullptr, out, nullptr, nullptr) == -1);
     check(gl_lc_spec2msg_dname(&ctx, "en_US.819", nullptr, nullptr, nullptr) == -1);
     check(gl_cs_nums2cv_fname(&ctx, 0x10000, 1, out, nullptr) == -1);
+    check(gl_cs_nums2cv_fname(&ctx, 1, 2, out, std::string(300, 'd').c_str()) == -1);
     check(gl_lc_fname2lc_pieces(&ctx, nullptr, piece, piece, piece) == -1);
     check(gl_lc_pieces2lc_spec(&ctx, nullptr, "819", nullptr, out) == -1);
     check(gl_lc_spec2lc_norm(&ctx, nullptr, out, nullptr) == -1);

@@ -253,6 +253,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
         ginsenv(nullptr, "x") != OSENV_ENONAME || idx_ggetenv2(nullptr, -1) != nullptr || gerrno != OSENV_ENONAME)
         std::abort();
 
+    // Indexed lookups: an index outside the registry finds nothing; one
+    // whose row is not the name's falls back to the name.
+    if (std::getenv("DBPATH") == nullptr && (idx_ggetenv2("DBPATH", 1 << 20) != nullptr || gerrno != OSENV_EUNKNOWN))
+        std::abort();
+    if ((flags & 32) && idx_ggetenv2("FUZZ_SETTING", Num_DVals) != ggetenv2("FUZZ_SETTING"))
+        std::abort();
+    // The warning writers: the name's maximum from the table, "(Unknown)"
+    // for no name, nothing for an empty format.
+    char warning[512] = {};
+    if (std::FILE *stream = fmemopen(warning, sizeof warning - 1, "w")) {
+        trw_log_envvar_error_fp(stream, nullptr, 1 << 20, 0, "fuzz.rc", 3, OSENV_ETOOLONG);
+        trw_log_error(stream, "");
+        std::fclose(stream);
+        if (std::strstr(warning, "(Unknown)") == nullptr || std::strstr(warning, "File: fuzz.rc, line: 3") == nullptr)
+            std::abort();
+    }
+
     // The environment a load changed (an empty category it settled) is
     // put back, so that the second load sees the same one.
     if (flags & 8)
