@@ -13,6 +13,7 @@
 #include <cstring>
 #include <string>
 
+#include "gl_errno.h"
 #include "gl_monfmt.h"
 #include "gl_numfmt.h"
 #include "glfmt_locales.h"
@@ -133,6 +134,75 @@ void check_integers(gl_locale *loc, const uint8_t *data, size_t size)
     }
 }
 
+// The variadic number formatters with the values of a format of at most
+// one value: what the array form writes.
+int variadic_mbs(gl_locale *loc, char *out, int size, const char *format, const gl_fmt_value *v, int n)
+{
+    if (n == 0)
+        return gl_mbsfnum(loc, out, size, format);
+    switch (v[0].kind) {
+    case GL_FMT_INT64: return gl_mbsfnum(loc, out, size, format, v[0].v.l);
+    case GL_FMT_DOUBLE: return gl_mbsfnum(loc, out, size, format, v[0].v.d);
+    case GL_FMT_MBS: return gl_mbsfnum(loc, out, size, format, v[0].v.mbs);
+    case GL_FMT_WCS: return gl_mbsfnum(loc, out, size, format, v[0].v.wcs);
+    default: return gl_mbsfnum(loc, out, size, format, v[0].v.i);
+    }
+}
+
+int variadic_wcs(gl_locale *loc, gl_wchar_t *out, int size, const gl_wchar_t *format, const gl_fmt_value *v, int n)
+{
+    if (n == 0)
+        return gl_wcsfnum(loc, out, size, format);
+    switch (v[0].kind) {
+    case GL_FMT_INT64: return gl_wcsfnum(loc, out, size, format, v[0].v.l);
+    case GL_FMT_DOUBLE: return gl_wcsfnum(loc, out, size, format, v[0].v.d);
+    case GL_FMT_MBS: return gl_wcsfnum(loc, out, size, format, v[0].v.mbs);
+    case GL_FMT_WCS: return gl_wcsfnum(loc, out, size, format, v[0].v.wcs);
+    default: return gl_wcsfnum(loc, out, size, format, v[0].v.i);
+    }
+}
+
+// Missing arguments: -1 (error 2, a null argument) from every formatter,
+// also for a null string value.
+void null_arguments(gl_locale *loc)
+{
+    char out[64];
+    gl_wchar_t wout[64];
+    static const gl_wchar_t wformat[] = {'%', 'd', 0};
+    int kinds[4];
+    gl_fmt_value none{};
+    none.kind = GL_FMT_MBS;
+    none.v.mbs = nullptr;
+    const double amount = 1.5;
+    const bool checks[] = {
+        _gl_mbsfnum_kinds(loc, nullptr, kinds, 4) == -1,
+        _gl_wcsfnum_kinds(loc, nullptr, kinds, 4) == -1,
+        _gl_mbsfnum_values(loc, nullptr, 64, "%d", &none, 1) == -1,
+        _gl_wcsfnum_values(loc, wout, 64, nullptr, &none, 1) == -1,
+        gl_wcsfnum(loc, nullptr, 64, wformat, 1) == -1,
+        _gl_mbsfnum_values(loc, out, sizeof out, "%s", &none, 1) == -1,
+        loc->error == GL_ENULLARG,
+        _gl_mbsfmon_count(loc, nullptr) == -1,
+        _gl_mbsfmon_values(loc, nullptr, 64, "%n", &amount, 1) == -1,
+        _gl_wcsfmon_values(loc, wout, 64, nullptr, &amount, 1) == -1,
+        gl_wcsfmon(loc, nullptr, 64, wformat, 1.0) == -1,
+        gl_mbsfmon(loc, out, 64, nullptr, 1.0) == -1,
+        gl_localeconv(nullptr) == nullptr,
+    };
+    bool refused = true;
+    for (std::size_t i = 0; i < sizeof checks / sizeof checks[0]; ++i)
+        if (!checks[i]) {
+            std::fprintf(stderr, "null argument check %zu failed\n", i);
+            refused = false;
+        }
+    _gl_mbsfnum_kinds(loc, "%ls", kinds, 4);
+    gl_fmt_value no_wide{};
+    no_wide.kind = GL_FMT_WCS;
+    no_wide.v.wcs = nullptr;
+    if (!refused || (kinds[0] == GL_FMT_WCS && _gl_mbsfnum_values(loc, out, sizeof out, "%ls", &no_wide, 1) != -1))
+        std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -140,6 +210,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 2)
         return 0;
     gl_locale *loc = fuzz_locale(data[0]);
+    static const bool nulls_checked = (null_arguments(loc), true);
+    (void)nulls_checked;
     const bool money = (data[0] & 0x80) != 0;
     const int out_size = data[1] < 200 ? data[1] : 4000;
     const std::string format(reinterpret_cast<const char *>(data) + 2, size - 2);
@@ -193,6 +265,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 if (_gl_mbsfnum_values(loc, out, out_size, format.c_str(), wrong, n) != -1)
                     std::abort();
             }
+            if (n <= 1) {
+                char *again = static_cast<char *>(std::malloc(out_size > 0 ? out_size : 1));
+                const int variadic = variadic_mbs(loc, again, out_size, format.c_str(), values, n);
+                if (variadic != result || (result >= 0 && std::strcmp(again, out) != 0))
+                    std::abort(); // the variadic form reads the same values
+                std::free(again);
+            }
             const std::basic_string<gl_wchar_t> wide_format = ascii_wide(format);
             int wide_kinds[GL_FMT_MAX_VALUES];
             if (!wide_format.empty()) {
@@ -203,6 +282,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 const int wide_result =
                     _gl_wcsfnum_values(loc, wide.data(), out_size, wide_format.c_str(), values, n);
                 check_wide(result, wide.data(), wide_result, out, out_size, data[0] % 3 == 0);
+                if (n <= 1 && variadic_wcs(loc, wide.data(), out_size, wide_format.c_str(), values, n) != wide_result)
+                    std::abort();
             }
         }
     }

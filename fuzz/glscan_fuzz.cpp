@@ -5,13 +5,16 @@
 // positions stay inside the text, accepted numbers convert to text and
 // back to the same value, and the wide readers read ASCII text as the
 // multibyte ones do.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "gl_errno.h"
 #include "gl_monfmt.h"
 #include "gl_numfmt.h"
 #include "glfmt_locales.h"
@@ -85,6 +88,58 @@ void integers_in_base(gl_locale *loc, const std::string &text, int base)
     }
 }
 
+// Missing texts and formats: nothing read (error 2, a null argument).
+void null_arguments(gl_locale *loc)
+{
+    char *end = nullptr;
+    gl_wchar_t *wend = nullptr;
+    static const gl_wchar_t wformat[] = {'%', 'd', 0};
+    int target = 0;
+    void *targets[1] = {&target};
+    double amount = 0;
+    const bool checks[] = {
+        gl_mbstol(loc, nullptr, &end, 10, 0) == 0,
+        end == nullptr,
+        gl_wcstol(loc, nullptr, &wend, 10, 0) == 0,
+        gl_mbstoul(loc, nullptr, &end, 10, 0) == 0,
+        gl_wcstoul(loc, nullptr, &wend, 10, 0) == 0,
+        gl_mbstod(loc, nullptr, &end, 0) == 2147483647.0,
+        gl_wcstod(loc, nullptr, &wend, 0) == 2147483647.0,
+        _gl_mbspnum_targets(loc, nullptr, "%d", targets, 1) == -1,
+        _gl_wcspnum_targets(loc, nullptr, wformat, targets, 1) == -1,
+        gl_mbspnum(loc, "1", nullptr, &target) == -1,
+        gl_wcspnum(loc, nullptr, wformat, &target) == -1,
+        gl_mbspmon(loc, nullptr, "%n", &amount) == nullptr,
+        gl_wcspmon(loc, wformat, nullptr, &amount) == nullptr,
+        loc->error == GL_ENULLARG,
+    };
+    bool refused = true;
+    for (std::size_t i = 0; i < sizeof checks / sizeof checks[0]; ++i)
+        if (!checks[i]) {
+            std::fprintf(stderr, "null argument check %zu failed\n", i);
+            refused = false;
+        }
+    if (!refused)
+        std::abort();
+}
+
+// A format of at most four conversions read by the variadic parsers with
+// four targets: the same count as the array form.
+void variadic_agrees(gl_locale *loc, const std::string &text, const std::string &format, int count)
+{
+    if (std::count(format.begin(), format.end(), '%') > 4)
+        return;
+    std::vector<std::vector<char>> buffers(4, std::vector<char>(text.size() * 4 + 16));
+    if (gl_mbspnum(loc, text.c_str(), format.c_str(), buffers[0].data(), buffers[1].data(), buffers[2].data(),
+                   buffers[3].data()) != count)
+        std::abort();
+    std::vector<gl_wchar_t> wtext, wformat;
+    if (ascii_wide(text, &wtext) && ascii_wide(format, &wformat) &&
+        gl_wcspnum(loc, wtext.data(), wformat.data(), buffers[0].data(), buffers[1].data(), buffers[2].data(),
+                   buffers[3].data()) != count)
+        std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -92,6 +147,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 1)
         return 0;
     gl_locale *loc = fuzz_locale(data[0]);
+    static const bool nulls_checked = (null_arguments(loc), true);
+    (void)nulls_checked;
     const std::string input(reinterpret_cast<const char *>(data) + 1, size - 1);
     const size_t split = input.find('\x01');
     const std::string format = split == std::string::npos ? "%n" : input.substr(0, split);
@@ -103,6 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (int i = 0; i < GL_FMT_MAX_VALUES; ++i)
             p[i] = buffers[static_cast<size_t>(i)].data();
         const int n = _gl_mbspnum_targets(loc, text.c_str(), format.c_str(), p, GL_FMT_MAX_VALUES);
+        variadic_agrees(loc, text, format, n);
         std::vector<gl_wchar_t> wtext, wformat;
         if (ascii_wide(text, &wtext) && ascii_wide(format, &wformat)) {
             for (int i = 0; i < GL_FMT_MAX_VALUES; ++i)

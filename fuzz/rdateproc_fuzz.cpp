@@ -50,11 +50,19 @@ void round_trip(GlsEnv *env, int32_t date)
 
 } // namespace
 
+// The process's locale and DBDATE unless TRW_FUZZ_LOCALE and
+// TRW_FUZZ_DBDATE say otherwise (rdateera_fuzz builds this target with
+// others).
+#ifndef RDATEPROC_LOCALE
+#define RDATEPROC_LOCALE "en_US.8859-1"
+#define RDATEPROC_DBDATE "DMY4-"
+#endif
+
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    rdate_fuzz_setup("en_US.8859-1");
+    rdate_fuzz_setup(RDATEPROC_LOCALE);
     const char *dbdate = std::getenv("TRW_FUZZ_DBDATE");
-    setenv("DBDATE", dbdate != nullptr ? dbdate : "DMY4-", 1);
+    setenv("DBDATE", dbdate != nullptr ? dbdate : RDATEPROC_DBDATE, 1);
     return 0;
 }
 
