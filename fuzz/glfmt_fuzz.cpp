@@ -220,6 +220,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     char *out = static_cast<char *>(std::malloc(out_size > 0 ? out_size : 1));
     if (money) {
         const int n = _gl_mbsfmon_count(loc, format.c_str());
+        if (n < 0) {
+            // A format the counter refuses is refused by every writer too.
+            const std::basic_string<gl_wchar_t> wide_format = ascii_wide(format);
+            gl_wchar_t wide[8];
+            if (_gl_mbsfmon_values(loc, out, out_size, format.c_str(), nullptr, 0) != -1 ||
+                gl_mbsfmon(loc, out, out_size, format.c_str()) != -1 ||
+                (!wide_format.empty() && gl_wcsfmon(loc, wide, 8, wide_format.c_str()) != -1))
+                std::abort();
+        }
         if (n >= 0) {
             double amounts[GL_FMT_MAX_VALUES] = {};
             for (int i = 0; i < n; ++i)
@@ -249,6 +258,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } else {
         int kinds[GL_FMT_MAX_VALUES];
         const int n = _gl_mbsfnum_kinds(loc, format.c_str(), kinds, GL_FMT_MAX_VALUES);
+        if (n < 0) {
+            // A format whose values cannot be told is refused by every
+            // writer too.
+            const std::basic_string<gl_wchar_t> wide_format = ascii_wide(format);
+            gl_wchar_t wide[8];
+            if (_gl_mbsfnum_values(loc, out, out_size, format.c_str(), nullptr, 0) != -1 ||
+                gl_mbsfnum(loc, out, out_size, format.c_str()) != -1 ||
+                (!wide_format.empty() && gl_wcsfnum(loc, wide, 8, wide_format.c_str()) != -1))
+                std::abort();
+        }
         if (n >= 0) {
             gl_fmt_value values[GL_FMT_MAX_VALUES];
             for (int i = 0; i < n; ++i)

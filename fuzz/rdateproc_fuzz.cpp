@@ -23,7 +23,9 @@ void round_trip(GlsEnv *env, int32_t date)
 {
     char text[TRW_DATE_TEXT_MAX];
     const int status = rdatestr(date, text);
-    if (!rdate_status_known(status))
+    int16_t fields[3] = {};
+    const int got = rgetglsdate(date, fields);
+    if (!rdate_status_known(status) || !rdate_status_known(got))
         std::abort();
     if (status != 0 || date == TRW_DATE_NULL)
         return;
@@ -38,10 +40,6 @@ void round_trip(GlsEnv *env, int32_t date)
         if (std::strstr(mask, "yyyy") != nullptr && (rdefmtdate(&back, mask, text) != 0 || back != date))
             std::abort();
     }
-    int16_t fields[3] = {};
-    const int got = rgetglsdate(date, fields);
-    if (!rdate_status_known(got))
-        std::abort();
     int16_t mdy[3] = {};
     if (got == 0 && env->state->date_era == 0 && env->state->gregorian &&
         (rjulmdy(date, mdy) != 0 || std::memcmp(mdy, fields, sizeof mdy) != 0))
