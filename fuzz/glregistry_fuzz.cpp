@@ -151,6 +151,8 @@ void null_arguments()
     check(gl_lc_spec2lc_short(&ctx, "en_US.819", nullptr, nullptr) == -1);
     check(gl_lc_spec2category(&ctx, nullptr, 1, out, nullptr) == -1);
     check(gl_lc_fname2lc_spec(&ctx, nullptr, out, nullptr) == -1);
+    check(gl_lc_pieces2lc_spec(&ctx, "en_US", "8x9", nullptr, out) == -1); // not a number
+    check(gl_lc_short2lc_long(&ctx, "en_US", nullptr, nullptr) == 0);      // only checked
     check(ctx.error != 0);
 }
 

@@ -146,6 +146,14 @@ void check_lookups(const std::string &value)
             std::abort();
         setenv("TARNWELLSERVER", value.c_str(), 1);
     }
+    // A second converted name beside the first: each keeps its own text.
+    setenv("DBPATH", "/caf\xe9", 1);
+    const char *path = ggetenv2("DBPATH");
+    const char *server = ggetenv2("TARNWELLSERVER");
+    if (path == nullptr || std::strcmp(path, "\xe9" "fac/") != 0 || ggetenv2("DBPATH") != path ||
+        (server != nullptr && ggetenv2("TARNWELLSERVER") != server))
+        std::abort();
+    unsetenv("DBPATH");
     const char *fixed = ggetglsenv("dbDate"), *date = ggetenv("DBDATE"), *oledb = ggetenv_oledb("GL_DATE");
     if (fixed == nullptr || std::strcmp(fixed, "Y4MD-") != 0 || date != fixed || oledb == nullptr ||
         std::strcmp(oledb, "%Y %m %d") != 0 || ggetglsenv("DBPATH") != nullptr)
