@@ -235,6 +235,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 amounts[i] = value_of(GL_FMT_DOUBLE, static_cast<unsigned>(i) * 7 + data[0]).v.d;
             const int result = _gl_mbsfmon_values(loc, out, out_size, format.c_str(), amounts, n);
             check_output(result, out, out_size);
+            if (n == 1) {
+                // An amount whose rounding carries into a new leading digit
+                // (then the amounts again, for the comparisons below).
+                const double nines = 9999.9999;
+                check_output(_gl_mbsfmon_values(loc, out, out_size, format.c_str(), &nines, 1), out, out_size);
+                check_output(_gl_mbsfmon_values(loc, out, out_size, format.c_str(), amounts, n), out, out_size);
+            }
             if (n > 0 && _gl_mbsfmon_values(loc, out, out_size, format.c_str(), amounts, n - 1) != -1)
                 std::abort(); // fewer amounts than the format takes
             if (n <= 3) {
