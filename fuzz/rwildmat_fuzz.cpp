@@ -89,6 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static bool init = [] {
         setenv("TARNWELLDIR", TRW_FUZZ_DATA_DIR, 0);
+#ifdef RWILDMAT_CLIENT_LOCALE
+        setenv("CLIENT_LOCALE", RWILDMAT_CLIENT_LOCALE, 1);
+#endif
         return true;
     }();
     (void)init;
