@@ -120,9 +120,14 @@ TEST(GlslibAllocSweep, CategoryReloads)
 
     // Reloading TIME (category 6) from another file: on failure the record
     // stays a record that can be freed, with the memory error.
+    struct Context {
+        int error;
+    } ctx{0};
+    char files[GL_OUT_BUFSIZE];
+    ASSERT_EQ(gl_lc_spec2lc_fname(&ctx, "fr_FR.8859-1", files, nullptr, nullptr), 0);
     char *text = nullptr;
     sweep_allocations([&] { ASSERT_EQ(gl_lc_load(&loc, "de_DE.8859-1", nullptr, nullptr), 0); },
-                      [&] { text = gl_setlocale_4(loc, 6, "fr_FR.8859-1"); },
+                      [&] { text = gl_setlocale_4(loc, 6, files); },
                       [&](SweepRun &run) {
                           if (run.failed) {
                               EXPECT_EQ(text, nullptr);
@@ -179,7 +184,9 @@ TEST(GlslibAllocSweep, ConversionLoads)
                               },
                               [&](SweepRun &run) {
                                   ASSERT_NE(cd, nullptr);
-                                  if (run.failed) {
+                                  // A failed code-set lookup by name may still
+                                  // find the conversion file by its name.
+                                  if (run.failed && (run.persistent || status != 1)) {
                                       EXPECT_EQ(status, -1);
                                       EXPECT_EQ(cd->error, GL_ENOMEM);
                                   } else {
