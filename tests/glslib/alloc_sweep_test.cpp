@@ -52,7 +52,8 @@ namespace {
 
 TEST(GlslibAllocSweep, LocaleLoads)
 {
-    for (const char *spec : {"de_DE.8859-1", "ja_JP.ujis", "en_US.utf8", "th_TH.thai620", "ja_JP.sjis"}) {
+    // Single-byte tables, multibyte tables with eras, and Thai collation.
+    for (const char *spec : {"de_DE.8859-1", "ja_JP.ujis", "th_TH.thai620"}) {
         SCOPED_TRACE(spec);
         gl_locale *loc = nullptr;
         int status = 0;
