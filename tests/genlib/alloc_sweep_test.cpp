@@ -17,6 +17,11 @@
 //   dbdate_to_gl_date, getglsfmt          DateFormats (below)
 //   get_locale (whole locale loads)       LocaleLoads (below)
 //   CreateGlsEnv (record and its locale)  CreatedEnvironments (below)
+//   initgls (the default record's first
+//   initialisation, its locale load)      DefaultEnvironment (below)
+//   trw_gl_convert_double (long texts)    NumberTexts (below)
+//   rupshift, rdownshift (case changes
+//   that change the byte length)          CaseShifts (below)
 //   gcv_malloc, gcv_reuse, gcv_inplace    Conversions (below)
 //   rgetmsg, rgetlmsg, rmsgfname          MessageCatalogs (below)
 //   rdecstr (large buffers)               NumberTexts (below)
@@ -299,6 +304,69 @@ TEST(GenlibAllocSweep, CreatedEnvironments)
                       });
 }
 
+// The default record's initialisation, as on the first use of the library:
+// the client locale, its conversions and the date format.
+TEST(GenlibAllocSweep, DefaultEnvironment)
+{
+    clear_settings();
+    setenv("CLIENT_LOCALE", "ja_JP.ujis", 1);
+    setenv("DB_LOCALE", "ja_JP.ujis", 1);
+    ASSERT_NE(CheckGenInit(), nullptr);
+    ASSERT_EQ(initgls(1), 0);
+    char first[16];
+    ASSERT_EQ(rfmtdate(2, "dd/mm/yyyy", first), 0);
+    int status = 0;
+    sweep_allocations([] { FreeAllGlsEnv(); }, [&] { status = initgls(1); },
+                      [&](SweepRun &run) {
+                          // The registry cache may fall back on the built-in
+                          // table when one of its allocations fails.
+                          if (run.failed && (run.persistent || status != 0)) {
+                              EXPECT_TRUE(status == GLS_ENOMEM || status == kNoMemory || status == -1211) << status;
+                              EXPECT_EQ(trw_get_gl_locale_thread(), nullptr);
+                          } else {
+                              EXPECT_EQ(status, 0);
+                              gl_locale *loc = trw_get_gl_locale_thread();
+                              ASSERT_NE(loc, nullptr);
+                              EXPECT_EQ(loc->single_byte, 0);
+                          }
+                          FreeAllGlsEnv();
+                          // Usable after: a later initialisation succeeds.
+                          EXPECT_EQ(initgls(1), 0);
+                          EXPECT_NE(trw_get_gl_locale_thread(), nullptr);
+                          FreeAllGlsEnv();
+                      });
+}
+
+TEST(GenlibAllocSweep, CaseShifts)
+{
+    clear_settings();
+    setenv("CLIENT_LOCALE", "en_US.utf8", 1);
+    ASSERT_EQ(initgls(1), 0);
+    // Long enough that the locale's bound on the converted length differs
+    // from the text's length.
+    const std::string source = std::string(40, 'a') + "\xC3\xA4\xC3\xB6" + std::string(40, 'z');
+    std::string upper = source, lower;
+    rupshift(upper.data());
+    ASSERT_NE(upper, source);
+    lower = upper;
+    rdownshift(lower.data());
+    ASSERT_EQ(lower, source);
+    for (bool up : {true, false}) {
+        SCOPED_TRACE(up ? "rupshift" : "rdownshift");
+        std::string text;
+        const long made = sweep_allocations([&] { text = up ? source : upper; }, [&] { up ? rupshift(text.data()) : rdownshift(text.data()); },
+                          [&](SweepRun &run) {
+                              // Without memory for the conversion the text
+                              // stays as it was.
+                              if (run.failed)
+                                  EXPECT_EQ(text, up ? source : upper);
+                              else
+                                  EXPECT_EQ(text, up ? upper : source);
+                          });
+        EXPECT_GT(made, 0);
+    }
+}
+
 TEST(GenlibAllocSweep, Conversions)
 {
     clear_settings();
@@ -427,8 +495,20 @@ TEST(GenlibAllocSweep, NumberTexts)
     char warm[8] = "1.5";
     ASSERT_EQ(rdecstr(warm, sizeof warm, 1), 0);
     ASSERT_STREQ(warm, "1,5");
-    std::string text(2000, '\0');
+    // A double from a text longer than the stack work area, with the
+    // decimal point DBMONEY gives.
+    const std::string number = "1,5" + std::string(300, '0');
+    double value = 0;
     int status = 0;
+    ASSERT_EQ(trw_gl_convert_double(&value, number.c_str(), nullptr), 0);
+    ASSERT_EQ(value, 1.5);
+    sweep_allocations([&] { value = -1; }, [&] { status = trw_gl_convert_double(&value, number.c_str(), nullptr); },
+                      [&](SweepRun &run) {
+                          EXPECT_EQ(status, run.failed ? kNoMemory : 0);
+                          if (!run.failed)
+                              EXPECT_EQ(value, 1.5);
+                      });
+    std::string text(2000, '\0');
     sweep_allocations([&] { text.assign(2000, '\0'), std::strcpy(text.data(), "12345.678"); },
                       [&] { status = rdecstr(text.data(), 2000, 1); },
                       [&](SweepRun &run) {
