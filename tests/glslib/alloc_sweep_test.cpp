@@ -18,9 +18,12 @@
 //   gl_cv_load, gl_cv_open                ConversionLoads (below)
 //   gl_full_mbsxfrm, the multibyte
 //   compares (_gl_im_mbscoll and kin)     LongCollation (below)
+//   _gl_thaismocoll, _trw_gl_thaismoncoll ThaiCollation (below)
 //   gl_mbcreplace                         CharacterReplacement (below)
 //   _gl_create_multi,
-//   _gl_insert_desc_multi                 MultiLevelTables (below)
+//   _gl_insert_desc_multi,
+//   _gl_compress_multi                    MultiLevelTables (below)
+//   _gl_fscanf_multi                      every locale and conversion load
 //   _gl_cache_mb_string,
 //   _gl_cache_wc_string                   NameCaches (below)
 //   gl_path_search_rpath                  PathSearch (below)
@@ -252,6 +255,39 @@ TEST(GlslibAllocSweep, LongCollation)
     gl_lc_unload(loc);
 }
 
+TEST(GlslibAllocSweep, ThaiCollation)
+{
+    gl_locale *loc = nullptr;
+    ASSERT_EQ(gl_lc_load(&loc, "th_TH.thai620", nullptr, nullptr), 0);
+    // Keys longer than the stack room of the comparison.
+    const std::string a = std::string(600, '\xA1') + "\xA2", b = std::string(600, '\xA1') + "\xA3";
+    const auto *ua = reinterpret_cast<const unsigned char *>(a.c_str());
+    const auto *ub = reinterpret_cast<const unsigned char *>(b.c_str());
+    const int order = _gl_thaismocoll(loc, ua, ub);
+    ASSERT_NE(order, 0);
+    ASSERT_EQ(loc->error, 0);
+    for (bool counted : {false, true}) {
+        SCOPED_TRACE(counted ? "_trw_gl_thaismoncoll" : "_gl_thaismocoll");
+        int result = 2;
+        const long made = sweep_allocations(
+            [&] { loc->error = 0; },
+            [&] {
+                result = counted ? _trw_gl_thaismoncoll(loc, ua, static_cast<int>(a.size()), ub, static_cast<int>(b.size()))
+                                 : _gl_thaismocoll(loc, ua, ub);
+            },
+            [&](SweepRun &run) {
+                if (run.failed) {
+                    EXPECT_EQ(result, 0);
+                    EXPECT_EQ(loc->error, GL_ENOMEM);
+                } else {
+                    EXPECT_EQ(result, order);
+                }
+            });
+        EXPECT_EQ(made, 2);
+    }
+    gl_lc_unload(loc);
+}
+
 TEST(GlslibAllocSweep, CharacterReplacement)
 {
     gl_locale *loc = nullptr;
@@ -319,6 +355,32 @@ TEST(GlslibAllocSweep, MultiLevelTables)
                 const void *now = _gl_retrieve_desc_multi(added.data(), table);
                 ASSERT_NE(now, nullptr);
                 EXPECT_EQ(*static_cast<const uint16_t *>(now), 2);
+            }
+            _gl_free_multi(table);
+        });
+
+    // Compressing shares arrays between nodes; without memory the table
+    // stays as it was and answers every lookup.
+    const auto third = desc({0xB0, 0xA2, 0xC2});
+    sweep_allocations(
+        [&] {
+            table = _gl_create_multi(2, 0, &fallback);
+            ASSERT_EQ(_gl_insert_desc_multi(held.data(), &one, table), 0);
+            ASSERT_EQ(_gl_insert_desc_multi(added.data(), &two, table), 0);
+            ASSERT_EQ(_gl_insert_desc_multi(third.data(), &two, table), 0);
+        },
+        [&] { status = _gl_compress_multi(table); },
+        [&](SweepRun &run) {
+            if (run.failed) {
+                EXPECT_EQ(status, -1);
+                EXPECT_EQ(_gl_multi_err(table), GL_ENOMEM);
+            } else {
+                EXPECT_EQ(status, 0);
+            }
+            for (const auto *key : {&held, &added, &third}) {
+                const void *e = _gl_retrieve_desc_multi(key->data(), table);
+                ASSERT_NE(e, nullptr);
+                EXPECT_EQ(*static_cast<const uint16_t *>(e), key == &held ? 1 : 2);
             }
             _gl_free_multi(table);
         });
