@@ -22,7 +22,10 @@
 //   trw_gl_convert_double (long texts)    NumberTexts (below)
 //   rupshift, rdownshift (case changes
 //   that change the byte length)          CaseShifts (below)
-//   gcv_malloc, gcv_reuse, gcv_inplace    Conversions (below)
+//   gcv_malloc, gcv_reuse, gcv_inplace,
+//   trw_gl_cv_mconv, trw_gl_cv_outbuflen,
+//   trw_gl_cv_sb2sb_table,
+//   trw_gl_conv_needed                    Conversions (below)
 //   rgetmsg, rgetlmsg, rmsgfname          MessageCatalogs (below)
 //   rdecstr (large buffers)               NumberTexts (below)
 //   rwildmatch, rcnvtorelist              Matching (below)
@@ -423,6 +426,42 @@ TEST(GenlibAllocSweep, Conversions)
                           }
                       });
     gl_cv_unload(cd);
+
+    // The calls that load a conversion for one use.
+    char converted[64];
+    sweep_allocations([&] { std::memset(converted, '#', sizeof converted); },
+                      [&] {
+                          n = trw_gl_cv_mconv(nullptr, converted, sizeof converted, "en_US.utf8", latin.c_str(), -1,
+                                              "en_US.8859-1");
+                      },
+                      [&](SweepRun &run) {
+                          if (run.failed && (run.persistent || n < 0)) {
+                              EXPECT_EQ(n, -GL_ENOMEM);
+                          } else {
+                              EXPECT_EQ(n, static_cast<int>(utf8.size()) + 1);
+                              EXPECT_STREQ(converted, utf8.c_str());
+                          }
+                      });
+    const int bound = trw_gl_cv_outbuflen("en_US.utf8", "en_US.8859-1", 10);
+    ASSERT_GT(bound, 10);
+    sweep_allocations([] {}, [&] { n = trw_gl_cv_outbuflen("en_US.utf8", "en_US.8859-1", 10); },
+                      [&](SweepRun &run) { EXPECT_EQ(n, run.failed && (run.persistent || n < 0) ? -1 : bound); });
+    unsigned char table[256], reference[256];
+    ASSERT_EQ(trw_gl_cv_sb2sb_table("en_US.819", "de_DE.850", reference), 0);
+    sweep_allocations([&] { std::memset(table, 0, sizeof table); },
+                      [&] { n = trw_gl_cv_sb2sb_table("en_US.819", "de_DE.850", table); },
+                      [&](SweepRun &run) {
+                          if (run.failed && (run.persistent || n < 0)) {
+                              EXPECT_EQ(n, -1);
+                          } else {
+                              EXPECT_EQ(n, 0);
+                              EXPECT_EQ(std::memcmp(table, reference, sizeof table), 0);
+                          }
+                      });
+    // Only code-set numbers: no memory for the registry search gives the
+    // answer for a name without a number.
+    sweep_allocations([] {}, [&] { n = trw_gl_conv_needed("en_US.utf8", "en_US.8859-1"); },
+                      [&](SweepRun &run) { EXPECT_EQ(n, run.failed && (run.persistent || n < 0) ? -1 : 1); });
 }
 
 TEST(GenlibAllocSweep, MessageCatalogs)
@@ -505,8 +544,9 @@ TEST(GenlibAllocSweep, NumberTexts)
     sweep_allocations([&] { value = -1; }, [&] { status = trw_gl_convert_double(&value, number.c_str(), nullptr); },
                       [&](SweepRun &run) {
                           EXPECT_EQ(status, run.failed ? kNoMemory : 0);
-                          if (!run.failed)
+                          if (!run.failed) {
                               EXPECT_EQ(value, 1.5);
+                          }
                       });
     std::string text(2000, '\0');
     sweep_allocations([&] { text.assign(2000, '\0'), std::strcpy(text.data(), "12345.678"); },
