@@ -15,7 +15,7 @@
 //   gl_createlocale2_4                    WholeLocales (below)
 //   gl_setlocale_4                        CategoryReloads (below)
 //   gl_copy_cat                           CategoryReloads (below)
-//   gl_cv_load, gl_cv_open                ConversionLoads (below)
+//   gl_cv_load, gl_cv_open, gl_iconv_open ConversionLoads (below)
 //   gl_full_mbsxfrm, the multibyte
 //   compares (_gl_im_mbscoll and kin)     LongCollation (below)
 //   _gl_thaismocoll, _trw_gl_thaismoncoll ThaiCollation (below)
@@ -220,6 +220,26 @@ TEST(GlslibAllocSweep, ConversionLoads)
                               });
         }
     }
+}
+
+// A conversion file by its code-set names.
+TEST(GlslibAllocSweep, NamedConversionLoads)
+{
+    gl_cvdesc *cd = nullptr;
+    ASSERT_EQ(gl_iconv_open(&cd, "8859-1", "utf8"), 1);
+    gl_cv_unload(cd);
+    int status = 0;
+    sweep_allocations([&] { cd = nullptr; }, [&] { status = gl_iconv_open(&cd, "8859-1", "utf8"); },
+                      [&](SweepRun &run) {
+                          ASSERT_NE(cd, nullptr);
+                          if (run.failed) {
+                              EXPECT_EQ(status, -1);
+                              EXPECT_EQ(cd->error, GL_ENOMEM);
+                          } else {
+                              EXPECT_EQ(status, 1);
+                          }
+                          gl_cv_unload(cd);
+                      });
 }
 
 TEST(GlslibAllocSweep, LongCollation)
