@@ -308,12 +308,13 @@ TEST(GenlibAllocSweep, CreatedEnvironments)
 }
 
 // The default record's initialisation, as on the first use of the library:
-// the client locale, its conversions and the date format.
+// the client locale, the conversions to and from the database's code set,
+// and the date format.
 TEST(GenlibAllocSweep, DefaultEnvironment)
 {
     clear_settings();
-    setenv("CLIENT_LOCALE", "ja_JP.ujis", 1);
-    setenv("DB_LOCALE", "ja_JP.ujis", 1);
+    setenv("CLIENT_LOCALE", "de_DE.8859-1", 1);
+    setenv("DB_LOCALE", "en_US.1252", 1);
     ASSERT_NE(CheckGenInit(), nullptr);
     ASSERT_EQ(initgls(1), 0);
     char first[16];
@@ -330,7 +331,9 @@ TEST(GenlibAllocSweep, DefaultEnvironment)
                               EXPECT_EQ(status, 0);
                               gl_locale *loc = trw_get_gl_locale_thread();
                               ASSERT_NE(loc, nullptr);
-                              EXPECT_EQ(loc->single_byte, 0);
+                              EXPECT_EQ(loc->error, 0);
+                              EXPECT_NE(CheckGlsEnv()->state->client_to_db, nullptr);
+                              EXPECT_NE(CheckGlsEnv()->state->db_to_client, nullptr);
                           }
                           FreeAllGlsEnv();
                           // Usable after: a later initialisation succeeds.
