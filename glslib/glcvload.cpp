@@ -337,7 +337,7 @@ extern "C" int gl_cv_load(gl_cvdesc **out, const char *target_spec, const char *
         unsigned source = gl_lc_spec2cs_num(&scratch, source_spec, registry);
         unsigned target = gl_lc_spec2cs_num(&scratch, target_spec, registry);
         if (source == GL_CS_INVALID || target == GL_CS_INVALID) {
-            *out = &cd_einval;
+            *out = scratch.error == GL_ENOMEM ? &cd_enomem : &cd_einval;
             return -1;
         }
         if (source == target) {
@@ -370,7 +370,7 @@ extern "C" int gl_iconv_open(gl_cvdesc **out, const char *target_name, const cha
     Scratch scratch{};
     FILE *f = gl_path_search(&scratch, name, "cv", "9");
     if (f == nullptr) {
-        *out = &cd_fileerr;
+        *out = scratch.error == GL_ENOMEM ? &cd_enomem : &cd_fileerr;
         return -1;
     }
     return read_file(f, out);
@@ -407,7 +407,7 @@ extern "C" int gl_cv_open(gl_cvdesc **out, const char *target_spec, const char *
         int r = gl_iconv_open(out, target.c_str(), source.c_str());
         if (r < 0 && *out == &cd_fileerr && numbered)
             r = load_by_numbers(out, sn, tn, nullptr);
-        return r;
+        return r < 0 && *out == &cd_fileerr && scratch.error == GL_ENOMEM ? (*out = &cd_enomem, -1) : r;
     } catch (const std::bad_alloc &) {
         *out = &cd_enomem;
         return -1;

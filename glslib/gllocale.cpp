@@ -128,7 +128,9 @@ bool era_date(const char *&p, int *y, int *m, int *d)
            *m <= 12 && *d >= 1 && *d <= 31;
 }
 
-// The text up to the next ':' (or the end when last), as a new string.
+// The text up to the next ':' (or the end when last), as a new string; p
+// moves past it only when the copy is made, so that a failed copy can be
+// told from a missing ':'.
 char *era_field(const char *&p, bool last)
 {
     const char *end = last ? p + std::strlen(p) : std::strchr(p, ':');
@@ -137,7 +139,7 @@ char *era_field(const char *&p, bool last)
     char *s = static_cast<char *>(_gl_ext_calloc(end - p + 4, 1));
     if (s != nullptr)
         std::memcpy(s, p, end - p);
-    p = *end ? end + 1 : end;
+    p = s == nullptr ? p : *end ? end + 1 : end;
     return s;
 }
 
@@ -179,7 +181,7 @@ int parse_era(gl_locale *loc, const char *p, gl_lc_era &e)
     e.abbreviation = e.name ? era_field(p, false) : nullptr;
     e.format = e.abbreviation ? era_field(p, true) : nullptr;
     if (e.format == nullptr)
-        return GL_EERA;
+        return e.abbreviation == nullptr && std::strchr(p, ':') == nullptr ? GL_EERA : GL_ENOMEM;
     WideJob w{loc};
     w.copy(e.name, &e.w_name);
     w.copy(e.abbreviation, &e.w_abbreviation);
@@ -944,8 +946,8 @@ int gl_createlocale2_4(gl_locale **out, const char *directory)
     if (f == nullptr)
         f = gl_path_search(loc, kDefault, "lc", "11");
     if (f == nullptr) {
+        *out = loc->error == GL_ENOMEM ? &oom_locale : &file_error_locale;
         gl_lc_unload(loc);
-        *out = &file_error_locale;
         return -1;
     }
     OpenFile file;
@@ -985,7 +987,7 @@ int gl_lc_load(gl_locale **out, const char *specification, const char *registry,
     }
     int scratch = 0;
     if (gl_lc_spec2lc_fname(&scratch, specification, names.get(), registry, nullptr) != 0)
-        return load_categories(loc, GL_ALL_CATEGORIES, specification, directory);
+        return scratch == GL_ENOMEM ? (loc->error = GL_ENOMEM, -1) : load_categories(loc, GL_ALL_CATEGORIES, specification, directory);
     return load_categories(loc, GL_ALL_CATEGORIES, names.get(), directory);
 }
 

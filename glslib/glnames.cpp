@@ -148,8 +148,13 @@ void short_fname(const ShortSpec &s, unsigned number, char (&out)[kFnameSize])
                   gls::ascii_lower(s.terr[0]), gls::ascii_lower(s.terr[1]), number, modifier);
 }
 
+// The error of a code set that could not be mapped: GL_ENOMEM when memory
+// ran out while the registry was searched, else GL_EINVAL.
+int mapping_error(void *context) { return gls::error_of(context) == GL_ENOMEM ? GL_ENOMEM : GL_EINVAL; }
+
 // Parses and maps a short specification; GL_CS_INVALID (with GL_EINVAL)
-// when it is malformed or its code set unknown.
+// when it is malformed or its code set unknown, or with GL_ENOMEM kept when
+// memory ran out while the registry was searched.
 unsigned short_number(void *context, string_view text, const char *registry_path, ShortSpec *spec)
 {
     if (!parse_short(text, spec)) {
@@ -158,7 +163,7 @@ unsigned short_number(void *context, string_view text, const char *registry_path
     }
     unsigned number = codeset_number(context, spec->codeset, registry_path);
     if (number == GL_CS_INVALID)
-        gls::set_error(context, GL_EINVAL);
+        gls::set_error(context, mapping_error(context));
     return number;
 }
 
@@ -220,7 +225,7 @@ unsigned long_number(void *context, const LongSpec &spec, const char *registry_p
         ShortSpec s;
         unsigned n = short_number(context, spec.entries[static_cast<std::size_t>(i)].value, registry_path, &s);
         if (n == GL_CS_INVALID || (i > 0 && n != first)) {
-            gls::set_error(context, GL_EINVAL);
+            gls::set_error(context, n == GL_CS_INVALID ? mapping_error(context) : GL_EINVAL);
             return GL_CS_INVALID;
         }
         first = n;
@@ -278,7 +283,7 @@ bool spec_to_fname(void *context, string_view text, Out &out, const char *regist
         const Entry &e = spec.entries[static_cast<std::size_t>(i)];
         unsigned n = short_number(context, e.value, registry_path, &s);
         if (n == GL_CS_INVALID || (i > 0 && n != first))
-            return refuse(context);
+            return refuse(context, n == GL_CS_INVALID ? mapping_error(context) : GL_EINVAL);
         first = n;
         short_fname(s, n, fname);
         out << category_name(e.category) << " = ";
@@ -369,7 +374,7 @@ extern "C" unsigned int gl_lc_spec2cs_num(void *context, const char *spec, const
                                        : gl_cs_name2cs_num(context, name, registry_path);
     }
     if (number == GL_CS_INVALID && context != nullptr)
-        gls::set_error(context, GL_EINVAL);
+        gls::set_error(context, mapping_error(context));
     return number;
 }
 

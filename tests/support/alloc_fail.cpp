@@ -5,6 +5,7 @@
 #include "alloc_fail.h"
 
 #include <cstddef>
+#include <cstdint>
 
 extern "C" {
 void *__real_malloc(std::size_t size);
@@ -20,7 +21,11 @@ bool fail_persistently = false;
 bool failed = false;
 long seen = 0;
 
-constexpr std::size_t kTracked = 8192;
+// Live blocks in an open-addressed table (linear probing, a tombstone for
+// a freed slot) so that long sweeps over thousands of allocations stay fast.
+constexpr std::size_t kTracked = 1 << 16;
+char freed_marker;
+void *const kFreed = &freed_marker;
 void *live[kTracked];
 bool counting = false;
 
@@ -39,13 +44,22 @@ bool next_allocation_fails()
     return true;
 }
 
+std::size_t home_slot(const void *block)
+{
+    auto bits = reinterpret_cast<std::uintptr_t>(block);
+    bits ^= bits >> 17;
+    bits *= 0x9E3779B97F4A7C15u;
+    return static_cast<std::size_t>(bits >> 16) & (kTracked - 1);
+}
+
 void track(void *block)
 {
     if (!counting || block == nullptr)
         return;
-    for (void *&slot : live)
-        if (slot == nullptr) {
-            slot = block;
+    std::size_t slot = home_slot(block);
+    for (std::size_t probes = 0; probes < kTracked; ++probes, slot = (slot + 1) & (kTracked - 1))
+        if (live[slot] == nullptr || live[slot] == kFreed) {
+            live[slot] = block;
             return;
         }
 }
@@ -54,9 +68,11 @@ void untrack(void *block)
 {
     if (!counting || block == nullptr)
         return;
-    for (void *&slot : live)
-        if (slot == block) {
-            slot = nullptr;
+    std::size_t slot = home_slot(block);
+    for (std::size_t probes = 0; probes < kTracked && live[slot] != nullptr;
+         ++probes, slot = (slot + 1) & (kTracked - 1))
+        if (live[slot] == block) {
+            live[slot] = kFreed;
             return;
         }
 }
@@ -129,7 +145,7 @@ long live_blocks()
 {
     long n = 0;
     for (void *slot : live)
-        n += slot != nullptr;
+        n += slot != nullptr && slot != kFreed;
     return n;
 }
 
