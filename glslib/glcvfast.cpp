@@ -371,14 +371,16 @@ int multibyte_loop(gl_cvdesc *cd, Accelerator *a, Job &job)
                 break;
             const FastEntry *e2 = child(arena, *e1, in[1]);
             if (e2->kind == kPlain) {
-                // Two-byte characters of the same lead byte share a node.
-                const unsigned lead = in[0];
-                const FastEntry *node = child(arena, *e1, 0);
+                // A run of two-byte characters (letters of UTF-8 and of
+                // the double-byte code sets), of any lead bytes.
                 do {
                     emit<kWrite>(*e2, 2, in, out, room, true);
-                    if (in >= safe_end || room < 4 || in[0] != lead)
+                    if (in >= safe_end || room < 4)
                         break;
-                    e2 = node + in[1];
+                    e1 = &root->entry[in[0]];
+                    if (e1->kind != kDescend)
+                        break;
+                    e2 = child(arena, *e1, in[1]);
                 } while (e2->kind == kPlain);
                 continue;
             }
