@@ -4,10 +4,14 @@
 // around eight bytes, three-byte characters, characters the target lacks
 // (substituted or refused), invalid and cut sequences, every cut of the
 // text and small output buffers. Output bytes, consumed input, error
-// numbers and the substitution flag must agree.
+// numbers and the substitution flag must agree. The model goes through the
+// same tables, so the text of each pair's repertoire is also checked
+// against glibc's iconv, on every cut.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <iconv.h>
 #include <random>
 #include <string>
 #include <vector>
@@ -169,6 +173,97 @@ void check(const char *to, const char *from, std::string (*text)(std::mt19937 &,
             ASSERT_EQ(got.substituted, want.substituted) << from << ">" << to << " case " << i << " cut " << cut;
         }
     }
+}
+
+// iconv on the whole input: output, consumed bytes and the error (0, or
+// GL_EINVAL for a cut character at the end; anything else: -1).
+Outcome iconv_all(const char *to, const char *from, const std::string &in)
+{
+    Outcome o;
+    iconv_t cd = iconv_open(to, from);
+    EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1)) << from << " > " << to;
+    std::string buf(in.size() * 4 + 8, '\0');
+    char *ip = const_cast<char *>(in.data()), *op = buf.data();
+    size_t il = in.size(), ol = buf.size();
+    if (iconv(cd, &ip, &il, &op, &ol) == static_cast<size_t>(-1))
+        o.error = errno == EINVAL ? GL_EINVAL : -1;
+    iconv_close(cd);
+    o.consumed = static_cast<int>(in.size() - il);
+    o.out = buf.substr(0, buf.size() - ol);
+    return o;
+}
+
+// The characters (given in UTF-8) iconv converts from UTF-8 to the code
+// set, in the code set's bytes when source is not UTF-8.
+std::vector<std::string> repertoire(const char *iconv_name, bool in_target, const std::vector<unsigned> &cps)
+{
+    std::vector<std::string> out;
+    for (unsigned cp : cps) {
+        const Outcome o = iconv_all(iconv_name, "UTF-8", utf8(cp));
+        if (o.error == 0 && !o.out.empty())
+            out.push_back(in_target ? o.out : utf8(cp));
+    }
+    return out;
+}
+
+// Text of a repertoire with ASCII runs of 0 to 17 bytes between.
+std::string text_of(const std::vector<std::string> &chars, std::mt19937 &rng)
+{
+    std::string s;
+    for (int i = 1 + static_cast<int>(rng() % 5); i > 0; --i) {
+        for (int k = static_cast<int>(rng() % 18); k > 0; --k)
+            s += static_cast<char>(0x20 + rng() % 0x5F);
+        for (int k = static_cast<int>(rng() % 14); k > 0; --k)
+            s += chars[rng() % chars.size()];
+    }
+    return s;
+}
+
+void against_iconv(const char *to, const char *from, const char *iconv_to, const char *iconv_from,
+                   const std::vector<std::string> &chars, unsigned seed)
+{
+    ASSERT_GT(chars.size(), 50u) << from << " > " << to;
+    Conversion c(to, from);
+    ASSERT_NE(c.cd, nullptr);
+    std::mt19937 rng(seed);
+    for (int i = 0; i < 200; ++i) {
+        const std::string s = text_of(chars, rng);
+        for (size_t cut = 0; cut <= s.size(); ++cut) {
+            const std::string t = s.substr(0, cut);
+            const Outcome want = iconv_all(iconv_to, iconv_from, t);
+            const Outcome got = whole(c.cd, t, static_cast<int>(4 * t.size() + 8));
+            ASSERT_EQ(got.error, want.error) << from << ">" << to << " case " << i << " cut " << cut;
+            ASSERT_EQ(got.consumed, want.consumed) << from << ">" << to << " case " << i << " cut " << cut;
+            ASSERT_EQ(got.out, want.out) << from << ">" << to << " case " << i << " cut " << cut;
+            ASSERT_EQ(got.substituted, 0) << from << ">" << to << " case " << i << " cut " << cut;
+        }
+    }
+}
+
+std::vector<unsigned> code_points()
+{
+    std::vector<unsigned> cps;
+    for (unsigned cp = 0xA0; cp < 0x500; ++cp)
+        cps.push_back(cp);
+    for (unsigned cp = 0x2000; cp < 0x2700; cp += 3)
+        cps.push_back(cp);
+    for (unsigned cp = 0x3000; cp < 0x3100; ++cp)
+        cps.push_back(cp);
+    for (unsigned cp = 0x4E00; cp < 0x9FA0; cp += 7)
+        cps.push_back(cp);
+    for (unsigned cp = 0xFF61; cp < 0xFFA0; ++cp)
+        cps.push_back(cp);
+    return cps;
+}
+
+TEST(ConversionFastLoops, AgainstIconv)
+{
+    const std::vector<unsigned> cps = code_points();
+    against_iconv("8859-1", "utf8", "ISO-8859-1", "UTF-8", repertoire("ISO-8859-1", false, cps), 31);
+    against_iconv("1252", "utf8", "CP1252", "UTF-8", repertoire("CP1252", false, cps), 32);
+    against_iconv("sjis", "utf8", "SHIFT_JIS", "UTF-8", repertoire("SHIFT_JIS", false, cps), 33);
+    against_iconv("ujis", "utf8", "EUC-JP", "UTF-8", repertoire("EUC-JP", false, cps), 34);
+    against_iconv("utf8", "sjis", "UTF-8", "SHIFT_JIS", repertoire("SHIFT_JIS", true, cps), 35);
 }
 
 TEST(ConversionFastLoops, Utf8ToLatin1) { check("8859-1", "utf8", utf8_text, 1); }
