@@ -280,6 +280,34 @@ general: {
 }
 }
 
+// Whether the key of n bytes of wc (written to bytes) is a whole character
+// of the copy: 1, 0, or -1 when a node it needs cannot be copied. Out of
+// line, so that the loop of the common cases keeps its registers.
+[[gnu::noinline]] int wide_key(Walker *w, const gl_multi *t, uint32_t wc, int n, unsigned char *bytes)
+{
+    for (int i = 0; i < n; ++i)
+        bytes[i] = static_cast<unsigned char>(wc >> (8 * (n - 1 - i)));
+    uint32_t *entry = w->entries + bytes[0];
+    uint32_t e = ld(entry);
+    for (int i = 1;;) {
+        if (e == kEnd || e == kStop)
+            return e == kEnd && i == n ? 1 : 0;
+        if (e == kLazy) {
+            e = descend(w, t, entry, bytes, i);
+            if (e == kLazy)
+                return -1;
+            continue;
+        }
+        if (i == n)
+            return 0; // the key is only the start of a character
+        const unsigned b = bytes[i++];
+        if (e >= kLeaf)
+            return i == n && in_set(w->ends, e, b) ? 1 : 0;
+        entry = w->entries + (static_cast<size_t>(e & kIndexMask) << 8) + b;
+        e = ld(entry);
+    }
+}
+
 // The wide walk in one of its forms: with output, with a size limit, up
 // to the terminator (count < 0) or count characters.
 template <bool kWrite, bool kSized, bool kTerminated>
@@ -341,41 +369,19 @@ int walk_wide(Walker *w, const gl_multi *t, const uint32_t *wcs, int count, unsi
             }
         }
         unsigned char bytes[GL_MULTI_MAX_KEY];
-        for (int i = 0; i < n; ++i)
-            bytes[i] = static_cast<unsigned char>(wc >> (8 * (n - 1 - i)));
-        uint32_t *entry = entries + bytes[0];
-        uint32_t e = ld(entry);
-        bool whole = false;
-        for (int i = 1;;) {
-            if (e == kEnd || e == kStop) {
-                whole = e == kEnd && i == n;
-                break;
-            }
-            if (e == kLazy) {
-                e = descend(w, t, entry, bytes, i);
-                if (e != kLazy)
-                    continue;
-                int rest = 0;
-                int left = count - done;
-                if (kTerminated)
-                    for (left = 0; wcs[done + left] != 0; ++left) {
-                    }
-                const int more = _trw_gl_multi_walk_wide(t, wcs + done, left, kWrite ? out + at : nullptr,
-                                                         kSized ? size - at : -1, &rest);
-                *written = at + rest;
-                return done + more;
-            }
-            if (i == n)
-                break; // the key is only the start of a character
-            const unsigned b = bytes[i++];
-            if (e >= kLeaf) {
-                whole = i == n && in_set(ends, e, b);
-                break;
-            }
-            entry = entries + (static_cast<size_t>(e & kIndexMask) << 8) + b;
-            e = ld(entry);
+        const int whole = wide_key(w, t, wc, n, bytes);
+        if (whole < 0) {
+            int rest = 0;
+            int left = count - done;
+            if (kTerminated)
+                for (left = 0; wcs[done + left] != 0; ++left) {
+                }
+            const int more = _trw_gl_multi_walk_wide(t, wcs + done, left, kWrite ? out + at : nullptr,
+                                                     kSized ? size - at : -1, &rest);
+            *written = at + rest;
+            return done + more;
         }
-        if (!whole)
+        if (whole == 0)
             break;
         if (kWrite)
             for (int i = 0; i < n; ++i)
