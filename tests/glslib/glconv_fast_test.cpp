@@ -120,9 +120,10 @@ std::string utf8_text(std::mt19937 &rng, bool spoil)
         for (int k = static_cast<int>(rng() % 18); k > 0; --k)
             s += static_cast<char>(0x20 + rng() % 0x5F);
         for (int k = static_cast<int>(rng() % 12); k > 0; --k) {
-            const unsigned r = rng() % 10;
-            s += utf8(r < 6 ? 0xA0 + rng() % 0x60 : r < 7 ? 0x100 + rng() % 0x300 : r < 8 ? 0x3041 + rng() % 0x5E
-                                                                               : 0x4E00 + rng() % 0x5000);
+            const auto r = static_cast<unsigned>(rng() % 10);
+            const auto pick = static_cast<unsigned>(rng());
+            s += utf8(r < 6 ? 0xA0 + pick % 0x60 : r < 7 ? 0x100 + pick % 0x300 : r < 8 ? 0x3041 + pick % 0x5E
+                                                                             : 0x4E00 + pick % 0x5000);
         }
         if (spoil && rng() % 3 == 0)
             s += kBad[rng() % 6];
