@@ -24,7 +24,18 @@ extern "C" int _trw_gl_multi_walk_string(const gl_multi *t, const unsigned char 
 extern "C" int _trw_gl_multi_walk_wide(const gl_multi *t, const uint32_t *wcs, int count, unsigned char *out,
                                        int size, int *written);
 
+// The trie walks' flat copy of t (glchfast.cpp), null until made.
+extern "C" void **_trw_gl_multi_walker(const gl_multi *t);
+
 namespace gls::ch {
+
+// The same walks as _trw_gl_multi_walk_string and _trw_gl_multi_walk_wide,
+// with the same results, through a flat copy of the trie's nodes made on
+// first use (glchfast.cpp). The wide walk also takes a terminated string
+// (count < 0) and stops at its terminator.
+int fast_walk_string(const gl_multi *t, const unsigned char *s, const unsigned char *end, int max, uint32_t *wcs,
+                     const unsigned char **stop);
+int fast_walk_wide(const gl_multi *t, const uint32_t *wcs, int count, unsigned char *out, int size, int *written);
 
 // The locale's error number, or the process-wide one for a null locale.
 inline void fail(gl_locale *loc, int number) { set_error(loc, number); }

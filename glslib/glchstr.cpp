@@ -300,7 +300,7 @@ int to_wide(gl_locale *loc, gl_wchar_t *dst, const char *src, int bytes, int max
     // The run the trie takes in one walk; the loop below goes on from
     // where it stopped (the end, the terminator, or a character to fail on).
     if (reads_trie(loc))
-        n = _trw_gl_multi_walk_string(loc->class_trie, p, end, max, dst, &p);
+        n = fast_walk_string(loc->class_trie, p, end, max, dst, &p);
     unsigned char single[256] = {}; // 0 unknown, 1 whole character, 2 longer
     bool terminated = bytes < 0;
     bool one_byte_term = min_len(loc) == 1;
@@ -337,11 +337,14 @@ int to_multibyte(gl_locale *loc, char *dst, const gl_wchar_t *src, int count, in
 {
     if (null_arg(loc, src))
         return -1;
-    int n = wide_length(src, count);
+    int n = count;
     int out = 0, i = 0;
-    // The run the trie takes in one walk; the loop goes on from there.
+    // The run the trie takes in one walk (a terminated string measured on
+    // the way); the loop goes on from there.
     if (reads_trie(loc))
-        i = _trw_gl_multi_walk_wide(loc->class_trie, src, n, reinterpret_cast<unsigned char *>(dst), size, &out);
+        i = fast_walk_wide(loc->class_trie, src, count, reinterpret_cast<unsigned char *>(dst), size, &out);
+    if (n < 0)
+        n = i + wide_length(src + i, -1);
     unsigned char buf[4];
     for (; i < n; ++i) {
         int k = encode(loc, src[i], buf);

@@ -5,7 +5,10 @@
 // or "let the per-character step decide"); the copies are made from trie
 // lookups, the root at load time and deeper nodes on first use, up to a
 // bounded number. Runs of ASCII that map to themselves are copied eight
-// bytes at a time. Anything unusual (invalid or cut input, a substitution,
+// bytes at a time. A source laid out as UTF-8 also gets compact tables of
+// its two- and three-byte characters by code-point bits (the latter in
+// blocks of 64 made on first use), read without the walk of the nodes.
+// Anything unusual (invalid or cut input, a substitution,
 // the terminator, too little room) goes to the per-character step, which
 // decides exactly as without these tables.
 #include <climits>
@@ -46,7 +49,19 @@ constexpr int kMaxExceptions = 3;
 constexpr uint32_t kRoot = 0;
 constexpr uint32_t kSentinel = 1;
 
+// A UTF-8 source's characters by their bits: value = the target bytes in
+// output order | their count << 24, 0 = let the general loop decide.
+constexpr int kThreeNone = 1; // block_of: no character of three bytes here
+struct Utf8Tables {
+    uint32_t two[32 * 64];       // lead C0..DF, then 80..BF
+    uint16_t block_of[16 * 64];  // lead E0..EF, then 80..BF: 0 not made yet,
+                                 // kThreeNone, or k for blocks[k - 2]
+    int block_count;
+    uint32_t blocks[16 * 64][64]; // the third byte 80..BF
+};
+
 struct Accelerator {
+    Utf8Tables *utf8; // null unless the source is laid out as UTF-8
     FastNode *arena; // nodes by index: the root, the sentinel, the rest
     int node_count;
     int capacity;
@@ -202,6 +217,68 @@ void fill_attention(gl_cvdesc *cd, Accelerator *a)
     }
 }
 
+// The value of the character key[0..n) in the Utf8Tables, by the trie.
+uint32_t packed_for(gl_cvdesc *cd, const unsigned char *key, int n)
+{
+    Scratch scratch{};
+    int len = 0;
+    const auto *e =
+        static_cast<const unsigned char *>(_gl_retrieve_text_multi_limit(key, cd->trie[0], n, &len, &scratch));
+    if (e == nullptr || len != n)
+        return 0;
+    const int flag = e[0], k = flag & GL_CV_LENGTH_MASK;
+    if ((flag & GL_CV_VALID) == 0 || (flag & (GL_CV_TERMINATOR | GL_CV_SUBSTITUTION)) != 0 || k < 1 || k > 3 ||
+        k > cd->target_max_len)
+        return 0;
+    uint32_t bytes = 0;
+    std::memcpy(&bytes, e + 1, static_cast<size_t>(k));
+    return bytes | static_cast<uint32_t>(k) << 24;
+}
+
+// A source is laid out as UTF-8 when C3 and E3 81 start longer characters
+// and 80 is none (the tables answer from the trie whatever it holds; this
+// only decides whether they are worth making).
+bool utf8_layout(gl_cvdesc *cd, const Accelerator *a)
+{
+    if (cd->source_max_len < 3 || cd->source_min_len != 1)
+        return false;
+    const FastNode *root = &a->arena[kRoot];
+    if (root->entry[0xC3].kind != kDescend || root->entry[0xE3].kind != kDescend || root->entry[0x80].kind != kSlow)
+        return false;
+    static const unsigned char kKey[2] = {0xE3, 0x81};
+    return entry_for(cd, kKey, 1).kind == kDescend;
+}
+
+bool build_utf8_tables(gl_cvdesc *cd, Accelerator *a)
+{
+    auto *u = static_cast<Utf8Tables *>(_gl_ext_calloc(1, sizeof(Utf8Tables)));
+    if (u == nullptr)
+        return false;
+    for (int i = 0; i < 32 * 64; ++i) {
+        const unsigned char key[2] = {static_cast<unsigned char>(0xC0 + i / 64), static_cast<unsigned char>(0x80 + i % 64)};
+        u->two[i] = packed_for(cd, key, 2);
+    }
+    a->utf8 = u;
+    return true;
+}
+
+// Makes the block of three-byte characters of index (lead E0..EF, second
+// byte 80..BF, as in block_of); its block_of value.
+int make_block(gl_cvdesc *cd, Utf8Tables *u, int index)
+{
+    unsigned char key[3] = {static_cast<unsigned char>(0xE0 + index / 64), static_cast<unsigned char>(0x80 + index % 64),
+                            0};
+    uint32_t *block = u->blocks[u->block_count];
+    uint32_t any = 0;
+    for (int b = 0; b < 64; ++b) {
+        key[2] = static_cast<unsigned char>(0x80 + b);
+        block[b] = packed_for(cd, key, 3);
+        any |= block[b];
+    }
+    u->block_of[index] = static_cast<uint16_t>(any != 0 ? 2 + u->block_count++ : kThreeNone);
+    return u->block_of[index];
+}
+
 } // namespace
 
 bool build_accelerator(gl_cvdesc *cd)
@@ -217,6 +294,8 @@ bool build_accelerator(gl_cvdesc *cd)
     if (!build_first_nodes(cd, a))
         return false;
     find_ascii_runs(a);
+    if (utf8_layout(cd, a) && !build_utf8_tables(cd, a))
+        return false;
     return true;
 }
 
@@ -225,6 +304,7 @@ void free_accelerator(gl_cvdesc *cd)
     auto *a = static_cast<Accelerator *>(cd->accelerator);
     if (a == nullptr)
         return;
+    _gl_ext_free(a->utf8);
     _gl_ext_free(a->arena);
     _gl_ext_free(a);
     cd->accelerator = nullptr;
@@ -332,9 +412,93 @@ inline void emit(const FastEntry &e, int depth, const unsigned char *&in, unsign
     room -= e.len;
 }
 
+// Characters of a UTF-8 source through the Utf8Tables, ASCII through the
+// root (runs of it eight bytes at a time when ascii), while the room holds
+// four bytes; stops before anything else.
+template <bool kWrite>
+void utf8_run(gl_cvdesc *cd, const Accelerator *a, bool ascii, const FastNode *root, const unsigned char *&in,
+              const unsigned char *end, unsigned char *&out, long long &room)
+{
+    Utf8Tables *const u = a->utf8;
+    const bool single = cd->target_max_len == 1;
+    while (room >= 4 && in < end) {
+        const unsigned b0 = in[0];
+        uint32_t v;
+        int n;
+        if (b0 < 0x80) {
+            if (ascii && end - in >= 8 && room >= 8 && ascii_run8(a, in)) {
+                if (kWrite) {
+                    std::memcpy(out, in, 8);
+                    out += 8;
+                }
+                in += 8;
+                room -= 8;
+                continue;
+            }
+            const FastEntry &e = root->entry[b0];
+            if (e.kind != kPlain || e.len != 1)
+                return;
+            v = e.bytes | 1u << 24;
+            n = 1;
+        } else if (b0 < 0xC0 || end - in < 2 || (in[1] & 0xC0) != 0x80) {
+            return;
+        } else if (b0 < 0xE0) {
+            // A run of two-byte characters in a loop of its own: the
+            // letters of most alphabets.
+            const unsigned char *p = in;
+            unsigned char *o = out;
+            long long r = room;
+            unsigned lead = b0;
+            do {
+                v = u->two[(lead - 0xC0) << 6 | (p[1] & 0x3Fu)];
+                if (v == 0)
+                    break;
+                // (Into a single-byte code set every character is one byte.)
+                const uint32_t len = single ? 1 : v >> 24;
+                if (kWrite) {
+                    std::memcpy(o, &v, 4);
+                    o += len;
+                }
+                r -= len;
+                p += 2;
+                if (r < 4 || end - p < 2)
+                    break;
+                lead = p[0];
+            } while (lead - 0xC0 < 0x20 && (p[1] & 0xC0) == 0x80);
+            in = p;
+            out = o;
+            room = r;
+            if (v == 0)
+                return;
+            continue;
+        } else if (b0 < 0xF0 && end - in >= 3 && (in[2] & 0xC0) == 0x80) {
+            const int index = static_cast<int>((b0 & 0x0F) << 6 | (in[1] & 0x3Fu));
+            int block = u->block_of[index];
+            if (block == 0)
+                block = make_block(cd, u, index);
+            if (block == kThreeNone)
+                return;
+            v = u->blocks[block - 2][in[2] & 0x3F];
+            n = 3;
+        } else {
+            return;
+        }
+        if (v == 0)
+            return;
+        const uint32_t len = v >> 24;
+        if (kWrite) {
+            std::memcpy(out, &v, 4); // within the room; the bytes past len are written over next
+            out += len;
+        }
+        room -= len;
+        in += n;
+    }
+}
+
 template <bool kWrite>
 int multibyte_loop(gl_cvdesc *cd, Accelerator *a, Job &job)
 {
+    Utf8Tables *const utf8 = a->utf8;
     const FastNode *arena = a->arena;
     const FastNode *root = &arena[kRoot];
     const unsigned char *end = job.guard;
@@ -345,50 +509,61 @@ int multibyte_loop(gl_cvdesc *cd, Accelerator *a, Job &job)
     long long room;
     sync.load(in, out, room);
     while (in < end) {
-        const unsigned b = in[0];
-        if (b < 0x80 && ascii && end - in >= 8 && room >= 8 && ascii_run8(a, in)) {
-            if (kWrite) {
-                std::memcpy(out, in, 8);
-                out += 8;
-            }
-            in += 8;
-            room -= 8;
-            continue;
+        if (utf8 != nullptr) {
+            utf8_run<kWrite>(cd, a, ascii, root, in, end, out, room);
+            if (in >= end)
+                break;
+            goto one_character;
         }
-        // Characters of one to three bytes whose nodes are built, until
-        // something needs attention, the room or the input gets short, or
-        // two ASCII bytes in a row may start a run.
-        const unsigned char *safe_end = end - 2;
-        while (in < safe_end && room >= 4) {
-            const FastEntry *e1 = &root->entry[in[0]];
-            if (e1->kind == kPlain) {
-                emit<kWrite>(*e1, 1, in, out, room, true);
-                if (ascii && (in[-1] | in[0]) < 0x80)
-                    break;
+        {
+            const unsigned b = in[0];
+            if (b < 0x80 && ascii && end - in >= 8 && room >= 8 && ascii_run8(a, in)) {
+                if (kWrite) {
+                    std::memcpy(out, in, 8);
+                    out += 8;
+                }
+                in += 8;
+                room -= 8;
                 continue;
             }
-            if (e1->kind != kDescend)
-                break;
-            const FastEntry *e2 = child(arena, *e1, in[1]);
-            if (e2->kind == kPlain) {
-                // Two-byte characters of the same lead byte share a node.
-                const unsigned lead = in[0];
-                const FastEntry *node = child(arena, *e1, 0);
-                do {
-                    emit<kWrite>(*e2, 2, in, out, room, true);
-                    if (in >= safe_end || room < 4 || in[0] != lead)
+            // Characters of one to three bytes whose nodes are built, until
+            // something needs attention, the room or the input gets short, or
+            // two ASCII bytes in a row may start a run.
+            const unsigned char *safe_end = end - 2;
+            while (in < safe_end && room >= 4) {
+                const FastEntry *e1 = &root->entry[in[0]];
+                if (e1->kind == kPlain) {
+                    emit<kWrite>(*e1, 1, in, out, room, true);
+                    if (ascii && (in[-1] | in[0]) < 0x80)
                         break;
-                    e2 = node + in[1];
-                } while (e2->kind == kPlain);
-                continue;
+                    continue;
+                }
+                if (e1->kind != kDescend)
+                    break;
+                const FastEntry *e2 = child(arena, *e1, in[1]);
+                if (e2->kind == kPlain) {
+                    // A run of two-byte characters (letters of UTF-8 and of
+                    // the double-byte code sets), of any lead bytes.
+                    do {
+                        emit<kWrite>(*e2, 2, in, out, room, true);
+                        if (in >= safe_end || room < 4)
+                            break;
+                        e1 = &root->entry[in[0]];
+                        if (e1->kind != kDescend)
+                            break;
+                        e2 = child(arena, *e1, in[1]);
+                    } while (e2->kind == kPlain);
+                    continue;
+                }
+                if (e2->kind != kDescend)
+                    break;
+                const FastEntry *e3 = child(arena, *e2, in[2]);
+                if (e3->kind != kPlain)
+                    break;
+                emit<kWrite>(*e3, 3, in, out, room, true);
             }
-            if (e2->kind != kDescend)
-                break;
-            const FastEntry *e3 = child(arena, *e2, in[2]);
-            if (e3->kind != kPlain)
-                break;
-            emit<kWrite>(*e3, 3, in, out, room, true);
         }
+    one_character:
         if (in >= end)
             break;
         const FastEntry *e = &root->entry[in[0]];

@@ -65,6 +65,7 @@ struct gl_multi {
     SharedList flag_list;
     SharedList data_list;
     NodeBlock *pool;
+    void *walker; // flat copy of the nodes for the string walks (glchfast.cpp), made on first use
 };
 
 namespace {
@@ -237,6 +238,8 @@ bool reset_table(gl_multi *t)
     free_pool(t);
     free_list(t->flag_list);
     free_list(t->data_list);
+    _gl_ext_free(t->walker);
+    t->walker = nullptr;
     t->node_count = 0;
     t->root = new_node(t);
     return t->root != nullptr;
@@ -806,6 +809,7 @@ extern "C" void _gl_free_multi(gl_multi *table)
     free_list(table->flag_list);
     free_list(table->data_list);
     _gl_ext_free(table->default_element);
+    _gl_ext_free(table->walker);
     _gl_ext_free(table);
 }
 
@@ -822,6 +826,8 @@ extern "C" int _gl_insert_desc_multi(const unsigned char *key, const void *eleme
         return -1;
     int length = key[0];
     gl_multi_node *n = table->root;
+    _gl_ext_free(table->walker); // a new character makes the flat copy stale
+    table->walker = nullptr;
     table->error = GL_ENOMEM;
     for (int i = 1; i <= length; ++i) {
         int b = key[i];
@@ -1188,6 +1194,11 @@ extern "C" int _gl_multi_write_bytes(FILE *stream, const void *element, int size
 // wide) and _gl_retrieve_wchar_multi_nl (wide to multibyte). Each stops
 // before the first character it cannot take, so that the caller handles
 // that one (and its error number) the general way.
+
+extern "C" void **_trw_gl_multi_walker(const gl_multi *t)
+{
+    return t != nullptr ? &const_cast<gl_multi *>(t)->walker : nullptr;
+}
 
 extern "C" int _trw_gl_multi_walk_string(const gl_multi *t, const unsigned char *s, const unsigned char *end,
                                          int max, uint32_t *wcs, const unsigned char **stop)

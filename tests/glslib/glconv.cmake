@@ -4,3 +4,7 @@ target_compile_definitions(glconv_diff_test PRIVATE TRW_TEST_DATA_DIR="${TRW_DAT
 trw_add_gtest(glconv_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/glconv_test.cpp)
 add_dependencies(glconv_test trw_conversions)
 target_compile_definitions(glconv_test PRIVATE TRW_TEST_DATA_DIR="${TRW_DATA_DIR}")
+# The fast loops of the multibyte conversions against one call per character.
+trw_add_gtest(glconv_fast_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/glconv_fast_test.cpp)
+add_dependencies(glconv_fast_test trw_conversions)
+target_compile_definitions(glconv_fast_test PRIVATE TRW_TEST_DATA_DIR="${TRW_DATA_DIR}")
