@@ -93,6 +93,7 @@ fuzz-coverage: deps
 # after `make test` in CI.
 .PHONY: test-valgrind
 test-valgrind: deps
+	@tools/install-deps valgrind
 	cmake --preset default >/dev/null
 	cmake --build --preset default -j $(JOBS)
 	tools/run-valgrind build/default $(JOBS)
