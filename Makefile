@@ -87,3 +87,13 @@ fuzz-coverage: deps
 	cmake --preset fuzz-coverage
 	cmake --build --preset fuzz-coverage -j $(JOBS)
 	@tools/fuzz-coverage build/fuzz-coverage
+
+# A subset of the default build's tests under Valgrind's memcheck, each test
+# in a process of its own (tools/run-valgrind, tools/valgrind.supp); runs
+# after `make test` in CI.
+.PHONY: test-valgrind
+test-valgrind: deps
+	@tools/install-deps valgrind
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j $(JOBS)
+	tools/run-valgrind build/default $(JOBS)

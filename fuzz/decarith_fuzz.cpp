@@ -1,13 +1,16 @@
 // Fuzzes the DECIMAL arithmetic with records built straight from the input
 // bytes: any sign, exponent and ndigits, digit bytes above 99. Every
 // function must stay inside the records, and every result must be in normal
-// form (or NULL) with a documented status.
+// form (or NULL) with a documented status. On records in normal form,
+// addition and multiplication are commutative: the same status and an equal
+// result either way round.
 #include "decimal.h"
 #include "decimal_invariants.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -33,6 +36,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const binary ops[] = {decadd, decsub, decmul, decdiv};
     binary op = ops[tail[0] % 4];
     check_result(r, op(&a, &b, &r));
+    if (in_normal_form(a) && in_normal_form(b)) {
+        for (binary comm : {decadd, decmul}) {
+            decvalue ab, ba;
+            const int s1 = comm(&a, &b, &ab), s2 = comm(&b, &a, &ba);
+            require(s1 == s2, "commuted operands give another status");
+            if (s1 == 0)
+                require(ab.sign == -1 ? ba.sign == -1 : deccmp(&ab, &ba) == 0, "commuted operands give another result");
+        }
+    }
     int cmp = deccmp(&a, &b);
     require(cmp >= -2 && cmp <= 1);
     if (cmp != -2) require(deccmp(&b, &a) == -cmp);

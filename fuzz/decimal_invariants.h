@@ -2,6 +2,7 @@
 // libFuzzer reports the input.
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "decimal.h"
@@ -10,6 +11,32 @@ inline void require(bool ok)
 {
     if (!ok)
         std::abort();
+}
+
+inline void require(bool ok, const char *what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "property failed: %s\n", what);
+        std::abort();
+    }
+}
+
+// Whether a record is in the normal form below (NULL included).
+inline bool in_normal_form(const decvalue &d)
+{
+    if (d.sign == -1)
+        return d.exponent == 0 && d.ndigits == 0;
+    if ((d.sign != 0 && d.sign != 1) || d.ndigits < 0 || d.ndigits > DEC_NPAIRS || d.exponent < DEC_MINEXP ||
+        d.exponent > DEC_MAXEXP)
+        return false;
+    if (d.ndigits == 0)
+        return d.sign == 1 && d.exponent == DEC_MINEXP;
+    if (d.digits[0] == 0)
+        return false;
+    for (int i = 0; i < d.ndigits; ++i)
+        if (d.digits[i] > 99)
+            return false;
+    return true;
 }
 
 // A record in normal form: NULL, zero, or pairs 0..99 with no leading zero

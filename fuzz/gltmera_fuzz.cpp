@@ -3,7 +3,9 @@
 // input's lines (the last three are the era date, time and date-and-time
 // formats) is loaded whole. A bad definition is error 49; a locale that
 // loads formats and reads its eras without crashing, every failure an error
-// number of the time routines.
+// number of the time routines. Properties: a locale that does not load
+// fails with error 49 (or 3); one that loads holds one era per definition
+// line, and the eras it resolves are well formed.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +16,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "gl_errno.h"
 #include "gl_locale.h"
 #include "gltime_fuzz.h"
 
@@ -67,6 +70,28 @@ const Template &file_template()
     return t;
 }
 
+void require(bool ok, const char *what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "gltmera: %s\n", what);
+        std::abort();
+    }
+}
+
+// The eras resolved for the date arithmetic (built by the formatting above)
+// are well formed: a direction, a start date in range, a name.
+void check_eras(gl_locale *loc)
+{
+    if (loc->era_cache == nullptr)
+        return;
+    for (int i = 0; i < loc->time->era_count; ++i) {
+        const gl_lc_era &e = loc->era_cache[i];
+        require(e.direction == 1 || e.direction == -1, "era direction");
+        require(e.open_end == 0 || e.open_end == 1, "era open end");
+        require(e.name != nullptr && e.abbreviation != nullptr && e.format != nullptr, "era texts");
+    }
+}
+
 std::string scratch_dir()
 {
     static std::string dir = [] {
@@ -102,9 +127,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::fclose(f);
     gl_locale *loc = nullptr;
     if (gl_createlocale2_4(&loc, scratch_dir().c_str()) != 0) {
+        require(loc->error == GL_EERA || loc->error == GL_ENOMEM, "a locale failing on its eras gives another error");
         gl_lc_unload(loc);
         return 0;
     }
+    require(loc->time != nullptr && gl_get_era_count(loc) == static_cast<int>(eras),
+            "the loaded locale holds another number of eras than its file");
     const int years[] = {1, 622, 1873, 1912, 1989, 2019, 2024, 9999};
     for (int y : years) {
         gl_tm rec{};
@@ -124,6 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 abort();
         }
     }
+    check_eras(loc);
     gl_lc_unload(loc);
     return 0;
 }

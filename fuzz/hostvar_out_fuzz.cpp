@@ -3,8 +3,11 @@
 // host type (byte 0, modulo 25 from 100), the length (bytes 1-2, signed,
 // kept to -8..500), the source type (byte 3), then the value's bytes. The
 // host variable lies between guard bytes that must stay untouched; opaque
-// records may grow their buffer, which is freed.
+// records may grow their buffer, which is freed. A CHAR or VARCHAR value
+// written into a fixed character buffer is its bytes, cut or blank-padded to
+// the buffer, with the indicator 0 or, when cut, the value's length.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -17,6 +20,14 @@ constexpr size_t kGuard = 32;
 constexpr unsigned char kGuardByte = 0xC3;
 constexpr int kCharTypes[] = {TRW_SQL_CHAR, TRW_SQL_VARCHAR, TRW_SQL_NCHAR, TRW_SQL_NVARCHAR, TRW_SQL_LVARCHAR,
                               TRW_SQL_FIXUDT, TRW_SQL_VARUDT, TRW_SQL_BOOLEAN};
+
+void require(bool ok, const char *what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "hostvar_out: %s\n", what);
+        std::abort();
+    }
+}
 
 // Bytes a host variable of the type may take at this length.
 size_t room(int host, int length, size_t srclen)
@@ -64,11 +75,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     short indicator = 0;
     const int status = rvalcvar(&v, target, host, length, &indicator);
     for (size_t i = 0; i < kGuard; ++i)
-        if (area[i] != kGuardByte || area[kGuard + n + i] != kGuardByte)
-            __builtin_trap();
+        require(area[i] == kGuardByte && area[kGuard + n + i] == kGuardByte, "guard bytes overwritten");
     // A value that is not NULL never reads as NULL; statuses are errors.
-    if (status > 0 || indicator < 0)
-        __builtin_trap();
+    require(status <= 0 && indicator >= 0, "status or indicator");
+    if (host == TRW_HOST_FIXCHAR && length >= 0 && (source == TRW_SQL_CHAR || source == TRW_SQL_VARCHAR)) {
+        require(status == 0, "a character value does not fit a fixed buffer");
+        const size_t len = static_cast<size_t>(length), have = bytes.size();
+        const size_t kept = have < len ? have : len;
+        require(kept == 0 || std::memcmp(target, bytes.data(), kept) == 0, "fixed buffer does not start with the value");
+        for (size_t i = kept; i < len; ++i)
+            require(target[i] == ' ', "fixed buffer is not blank-padded");
+        const size_t cut_indicator = have < HV_INDICATOR_MAX ? have : HV_INDICATOR_MAX;
+        require(indicator == (have > len ? static_cast<short>(cut_indicator) : 0), "indicator of a fixed buffer");
+    }
     if (host == TRW_HOST_VARBINARY || host == TRW_HOST_LVARCHARPTR) {
         std::memcpy(&h, target, sizeof h);
         std::free(h.vh_data);

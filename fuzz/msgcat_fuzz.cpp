@@ -3,7 +3,8 @@
 // of its first index entries and a few others, with buffer lengths taken
 // from the input, by text and by stream, with and without TRW_FREE_FD.
 // Every lookup must end in a status of the reader with the text terminated
-// within the buffer, and nothing may be read outside the file.
+// within the buffer, and nothing may be read outside the file; a text that
+// reads whole reads cut to any smaller buffer as its beginning.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -32,23 +33,42 @@ bool known_status(int status, int number)
            status == RMSG_EINDEX || status == RMSG_ENOPEN || status == RMSG_ENOMEM || status < -23000;
 }
 
+void require(bool ok, const char *what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "msgcat: %s\n", what);
+        std::abort();
+    }
+}
+
+// The text of number looked up at size, between guard bytes. Where the
+// whole text reads (status 0 into the largest buffer), a lookup at any size
+// gives its first size - 1 bytes, with -1232 exactly when the text is longer.
 void check_text(int number, int16_t size)
 {
+    static char full[32767];
+    int full_length = -1;
+    const int full_status = rgetlmsg(number, full, sizeof full, &full_length);
+    require(known_status(full_status, number), "status of a lookup");
     char area[300];
     std::memset(area, '#', sizeof area);
     char *buf = area + 8;
     int length = -1;
     const int status = rgetlmsg(number, buf, size, &length);
-    if (!known_status(status, number))
-        std::abort();
-    if (size > 0 && std::memchr(buf, '\0', static_cast<std::size_t>(size)) == nullptr)
-        std::abort();
+    require(known_status(status, number), "status of a lookup");
+    if (size > 0)
+        require(std::memchr(buf, '\0', static_cast<std::size_t>(size)) != nullptr, "text not terminated");
     for (int i = 0; i < 8; ++i)
-        if (area[i] != '#')
-            std::abort();
+        require(area[i] == '#', "written before the buffer");
     for (std::size_t i = 8 + static_cast<std::size_t>(size > 0 ? size : 0); i < sizeof area; ++i)
-        if (area[i] != '#')
-            std::abort();
+        require(area[i] == '#', "written past the buffer");
+    if (full_status == 0 && size > 0) {
+        const bool fits = full_length <= size - 1;
+        require(status == (fits ? 0 : RMSG_ETRUNC), "a cut text's status");
+        require(length == full_length, "the length of a cut text");
+        const std::size_t kept = static_cast<std::size_t>(fits ? full_length : size - 1);
+        require(std::memcmp(buf, full, kept) == 0 && buf[kept] == '\0', "a cut text is not the start of the text");
+    }
 }
 
 void check_stream(int number)
