@@ -236,8 +236,9 @@ void check_table(const Table &t, const std::string &alphabet, int (*expected)(gl
     Loaded2 l(t);
     ASSERT_NE(l.loc, nullptr);
     ASSERT_EQ(l.loc->error, 0);
-    if (expected != nullptr)
+    if (expected != nullptr) {
         EXPECT_EQ(l.loc->coll_compare, expected);
+    }
     std::mt19937 rng(4);
     std::vector<std::string> words;
     for (int i = 0; i < 300; ++i) {

@@ -462,7 +462,8 @@ TEST(NumberMultibyte, MultibyteAndWideEntriesAgree)
         const int mn = gl_mbspnum(loc, text.c_str(), "%d", &mi);
         const int wn = gl_wcspnum(loc, wt.data(), wd_format, &wi);
         EXPECT_EQ(mn, wn) << text;
-        if (mn > 0)
+        if (mn > 0) {
             EXPECT_EQ(mi, wi) << text;
+        }
     }
 }

@@ -190,7 +190,7 @@ TEST_F(Trace, SetupValues)
     // creation runs it once, for the first).
     for (const SetupCase &c : cases) {
         setenv("SQLIDEBUG", c.value, 1);
-        ftruncate(2, 0);
+        ASSERT_EQ(ftruncate(2, 0), 0);
         lseek(2, 0, SEEK_SET);
         _sqdbgsetup(CheckOsInit());
         EXPECT_EQ(_sqdbg, c.mode) << c.value;
@@ -350,7 +350,7 @@ TEST_F(Trace, ChildAndGrandchildFilesInBothModes)
             int status = 0;
             waitpid(grandchild, &status, 0);
             const int32_t g = grandchild;
-            write(pipefd[1], &g, sizeof g);
+            (void)!write(pipefd[1], &g, sizeof g);
             _exit(0);
         }
         int status = 0;
@@ -423,7 +423,7 @@ TEST_F(Trace, ChainOfGenerationsGrowsTheTable)
         dump_write_buffer(text.data(), int(text.size()), CheckOsInit(), generation);
         if (generation > 0) {
             const int32_t report[3] = {generation, int32_t(getpid()), sqlidebug.count};
-            write(pipefd[1], report, sizeof report);
+            (void)!write(pipefd[1], report, sizeof report);
         }
         if (generation == kGenerations)
             _exit(0);
@@ -469,7 +469,7 @@ TEST_F(Trace, UnwritablePlacesInBothModes)
     dump_write_buffer("x", 1, CheckOsInit(), 0); // nothing, no crash
 
     setenv("SQLIDEBUG", ("1:" + base).c_str(), 1);
-    ftruncate(2, 0);
+    ASSERT_EQ(ftruncate(2, 0), 0);
     lseek(2, 0, SEEK_SET);
     _sqdbgsetup(CheckOsInit());
     EXPECT_EQ(_sqdbg, SQDBG_TEXT);
@@ -515,7 +515,7 @@ TEST_F(Trace, ExistingFileIsTruncatedButLinksAreRefused)
     std::ofstream(victim) << "keep";
     std::filesystem::remove(name);
     ASSERT_EQ(symlink(victim.c_str(), name.c_str()), 0);
-    ftruncate(2, 0);
+    ASSERT_EQ(ftruncate(2, 0), 0);
     lseek(2, 0, SEEK_SET);
     _sqdbgsetup(CheckOsInit());
     EXPECT_EQ(_sqdbg, SQDBG_OFF);
@@ -525,7 +525,7 @@ TEST_F(Trace, ExistingFileIsTruncatedButLinksAreRefused)
     // A hard link at the name: refused too.
     std::filesystem::remove(name);
     ASSERT_EQ(link(victim.c_str(), name.c_str()), 0);
-    ftruncate(2, 0);
+    ASSERT_EQ(ftruncate(2, 0), 0);
     lseek(2, 0, SEEK_SET);
     _sqdbgsetup(CheckOsInit());
     EXPECT_EQ(_sqdbg, SQDBG_OFF);
