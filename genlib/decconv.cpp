@@ -7,6 +7,7 @@
 // Text is scanned in place within its length; nothing is copied. Digits are
 // gathered as 0.d1 d2 ... times 10^E (E the decimal exponent) and packed
 // into base-100 pairs so that the point falls between pairs.
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -278,6 +279,129 @@ int pack_digits(decvalue *dec, bool negative, const unsigned char *digits, int c
     return 0;
 }
 
+// ---- plain text of at most 16 bytes, a word at a time ----
+
+constexpr uint64_t kByteOnes = 0x0101010101010101ULL;
+constexpr uint64_t kByteHigh = 0x8080808080808080ULL;
+
+inline uint64_t load_word(const char *p)
+{
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
+}
+
+inline uint64_t load_half(const char *p)
+{
+    uint32_t w;
+    std::memcpy(&w, p, 4);
+    return w;
+}
+
+// The n bytes at p (1..15) as a little-endian 128-bit word, the bytes after
+// them 0, reading nothing outside the n bytes: shorter texts are put
+// together from loads that overlap.
+inline u128 load_text(const char *p, long n)
+{
+    if (n >= 8) {
+        const uint64_t lo = load_word(p);
+        const uint64_t hi = n > 8 ? load_word(p + n - 8) >> ((128 - 8 * n) & 63) : 0;
+        return static_cast<u128>(hi) << 64 | lo;
+    }
+    if (n >= 4)
+        return load_half(p) | load_half(p + n - 4) << (8 * (n - 4));
+    return uint64_t{static_cast<unsigned char>(p[0])} | uint64_t{static_cast<unsigned char>(p[n / 2])} << (8 * (n / 2)) |
+           uint64_t{static_cast<unsigned char>(p[n - 1])} << (8 * (n - 1));
+}
+
+// The top bit of every byte of w that is 0 (exact: no byte borrows).
+inline uint64_t zero_bytes(uint64_t w)
+{
+    return ~(((w & ~kByteHigh) + ~kByteHigh) | w) & kByteHigh;
+}
+
+inline uint64_t bytes_equal(uint64_t w, unsigned char c) { return zero_bytes(w ^ (c * kByteOnes)); }
+
+// The top bit of every byte of w that is a digit '0'..'9'.
+inline uint64_t digit_bytes(uint64_t w)
+{
+    const uint64_t low = w & ~kByteHigh;
+    const uint64_t from_0 = low + (0x80 - '0') * kByteOnes;  // top bit: low >= '0'
+    const uint64_t past_9 = low + (0x80 - '9' - 1) * kByteOnes; // top bit: low > '9'
+    return from_0 & ~past_9 & ~w & kByteHigh;
+}
+
+// The 16-byte word of two halves (bit masks of the bytes: each byte's top bit).
+inline u128 join_bits(uint64_t lo, uint64_t hi) { return static_cast<u128>(hi) << 64 | lo; }
+
+// The first non-zero byte of a 16-byte word (16 for none).
+inline int first_byte(u128 bits)
+{
+    const int low = std::countr_zero(static_cast<uint64_t>(bits));
+    return (low + (low == 64 ? std::countr_zero(static_cast<uint64_t>(bits >> 64)) : 0)) >> 3;
+}
+
+inline u128 low_bytes(int k) { return k >= 16 ? ~u128{0} : (u128{1} << (8 * k)) - 1; }
+
+// Pairs from digit values, one per byte, the first in the low byte: every
+// two bytes become one, eight pairs from sixteen digits.
+inline uint64_t digit_pairs(uint64_t d)
+{
+    constexpr uint64_t m8 = 0x00FF00FF00FF00FFULL;
+    uint64_t p = (d & m8) * 10 + ((d >> 8) & m8);
+    p = (p | p >> 8) & 0x0000FFFF0000FFFFULL;
+    return (p | p >> 16) & 0xFFFFFFFFULL;
+}
+
+// plain_text for the n bytes after the sign when n is 1..15: the text read
+// as one word, its bytes classified side by side. The same shape is
+// accepted: digits with at most one point, at least one digit, then blanks,
+// then the end, a newline or a terminator. Returns false for anything else.
+bool short_plain_text(const char *p, long n, char point, bool negative, decvalue *dec)
+{
+    const u128 text = load_text(p, n);
+    const uint64_t lo = static_cast<uint64_t>(text), hi = static_cast<uint64_t>(text >> 64);
+    const u128 digits = join_bits(digit_bytes(lo), digit_bytes(hi));
+    const u128 points = join_bits(bytes_equal(lo, static_cast<unsigned char>(point)),
+                                  bytes_equal(hi, static_cast<unsigned char>(point)));
+    const int stop = first_byte(~(digits | points) & join_bits(kByteHigh, kByteHigh));
+    const u128 head = low_bytes(stop);
+    const u128 head_points = points & head;
+    if ((head_points & (head_points - 1)) != 0)
+        return false; // two points
+    const u128 blanks = join_bits(bytes_equal(lo, ' '), bytes_equal(hi, ' '));
+    const int after = first_byte(~(blanks | head) & join_bits(kByteHigh, kByteHigh));
+    if (after < 16) {
+        const auto c = static_cast<unsigned char>(text >> (8 * after));
+        if (c != '\0' && c != '\n')
+            return false; // the text goes on
+    }
+    const bool has_point = head_points != 0;
+    const int at = has_point ? first_byte(head_points) : stop;
+    const int count_all = stop - (has_point ? 1 : 0);
+    if (count_all == 0)
+        return false; // no digit
+    // The digits without the point, as values 0..9 (bytes after them 0).
+    const u128 keep = low_bytes(at);
+    const u128 joined = (text & keep) | ((text >> 8) & ~keep);
+    constexpr u128 kZeros = static_cast<u128>(0x3030303030303030ULL) << 64 | 0x3030303030303030ULL;
+    const u128 values = (joined - kZeros) & low_bytes(count_all);
+    if (values == 0) {
+        decconv::set_zero(dec);
+        return true;
+    }
+    const int zeros = first_byte(values); // leading zeros: the first non-zero byte
+    const int exp10 = at - zeros;
+    const int lead = exp10 & 1; // a zero in front when the point falls inside a pair
+    const u128 run = (values << 8) >> (8 * (zeros - lead + 1)); // at most 15 digits: no byte lost
+    const uint64_t pairs = digit_pairs(static_cast<uint64_t>(run)) | digit_pairs(static_cast<uint64_t>(run >> 64)) << 32;
+    std::memcpy(dec->digits, &pairs, 8);
+    dec->ndigits = static_cast<int16_t>(8 - (__builtin_clzll(pairs) >> 3));
+    dec->exponent = static_cast<int16_t>(exp10 >= -1 ? (exp10 + 1) / 2 : -((-exp10) / 2));
+    dec->sign = negative ? 0 : 1;
+    return true;
+}
+
 // The plain decimal text most values come as: an optional "-" or "+",
 // digits with at most one point, at most 32 significant digits, blanks
 // after (then the end, a newline or a terminator), in a format whose point is one byte and whose signs are "-" and
@@ -298,6 +422,10 @@ bool plain_text(const char *p, const char *end, const numfmt &f, decvalue *dec, 
     bool negative = false;
     if (p < end && (*p == '-' || *p == '+'))
         negative = *p++ == '-';
+    if (__builtin_expect(end - p >= 1 && end - p <= 15, 1) && short_plain_text(p, end - p, point, negative, dec)) {
+        status = 0;
+        return true;
+    }
     const char *first = p;
     while (p < end && *p == '0')
         ++p; // leading zeros move nothing
@@ -500,6 +628,65 @@ void pair_chars(const unsigned char *pairs, char *out)
     }
 }
 
+constexpr u128 kBlanks16 = static_cast<u128>(0x2020202020202020ULL) << 64 | 0x2020202020202020ULL;
+
+inline void store16(char *p, u128 v) { std::memcpy(p, &v, 16); }
+
+// Blanks over len bytes (at least 16): up to 64 in two or four 16-byte
+// stores that may overlap, more by memset.
+inline void blank_fill(char *buf, int len)
+{
+    if (len > 64) {
+        std::memset(buf, ' ', static_cast<size_t>(len));
+        return;
+    }
+    store16(buf, kBlanks16);
+    store16(buf + len - 16, kBlanks16);
+    if (len > 32) {
+        store16(buf + 16, kBlanks16);
+        store16(buf + len - 32, kBlanks16);
+    }
+}
+
+// needed_places_text for up to 8 pairs with exponent 0 to 8, a one-byte
+// point and room for 16 bytes past the text: the digits of the pairs in one
+// 16-byte word, stored whole for the integer digits and again for the
+// places (each store overwriting what the one before put past its part),
+// then 16 blanks. The choices are made without branches on the value.
+bool short_needed_places_text(const decvalue *dec, char *buf, int len, char point)
+{
+    const int n = dec->ndigits, e = dec->exponent;
+    if (static_cast<unsigned>(n - 1) >= 8 || static_cast<unsigned>(e) > 8)
+        return false;
+    uint64_t v;
+    std::memcpy(&v, dec->digits, 8);
+    v &= ~uint64_t{0} >> (8 * (8 - n));
+    const uint64_t low = v & 0x7F7F7F7F7F7F7F7FULL;
+    if ((((low + 0x1C1C1C1C1C1C1C1CULL) | v) & 0x8080808080808080ULL) != 0 || (v & 0xFF) == 0)
+        return false; // a pair byte above 99, or a leading zero pair
+    const int first = (v & 0xFF) < 10 ? 1 : 0; // its leading zero is not shown
+    const unsigned last = static_cast<unsigned>(v >> (8 * (n - 1))) & 0xFF;
+    int places = 2 * (n - e) - (last % 10 == 0 ? 1 : 0);
+    places = places < 1 ? 1 : places;
+    const bool negative = dec->sign == 0;
+    const int whole = e > 0 ? 2 * e - first : 1;
+    if ((negative ? 1 : 0) + whole + 1 + places + 16 > len)
+        return false;
+    const u128 text = (static_cast<u128>(lane_chars(v >> 32)) << 64) | lane_chars(v);
+    blank_fill(buf, len);
+    char *out = buf;
+    *out = '-';
+    out += negative ? 1 : 0;
+    store16(out, e > 0 ? text >> (8 * first) : u128{'0'});
+    out += whole;
+    *out++ = point;
+    const bool fraction = n > e;
+    store16(out, fraction ? text >> ((16 * e) & 127) : u128{'0'});
+    out += fraction ? places : 1;
+    store16(out, kBlanks16);
+    return true;
+}
+
 // dectoasc of a non-zero record in normal form with the places it needs
 // (places_needed): every digit is shown, so nothing rounds and the sign
 // shows for a negative value. Writes the text and the blanks after it and
@@ -524,32 +711,6 @@ bool needed_places_text(const decvalue *dec, char *buf, int len, const numfmt &f
     const int need = (negative ? 1 : 0) + (e > 0 ? 2 * e - first : 1) + f.decimal_point_len + places;
     if (need > len)
         return false;
-    if (n <= 8 && e >= 0 && e <= 8 && f.decimal_point_len == 1 && len - need >= 16) {
-        // Room for whole 16-byte stores past the text, which the blanks
-        // then overwrite: the digits of up to 8 pairs in a register, cut
-        // and stored twice, the integer digits and the places.
-        uint64_t v;
-        std::memcpy(&v, pairs, 8);
-        const u128 text = (static_cast<u128>(lane_chars(v >> 32)) << 64) | lane_chars(v);
-        char *out = buf;
-        if (negative)
-            *out++ = '-';
-        const u128 whole = text >> (8 * first);
-        std::memcpy(out, &whole, 16);
-        out += e > 0 ? 2 * e - first : 0;
-        if (e == 0)
-            *out++ = '0';
-        *out++ = f.decimal_point[0];
-        if (n <= e) {
-            *out++ = '0'; // an integer: its one place
-        } else {
-            const u128 fraction = text >> (16 * e); // e below 8 here
-            std::memcpy(out, &fraction, 16);
-            out += places;
-        }
-        std::memset(out, ' ', static_cast<size_t>(buf + len - out));
-        return true;
-    }
     char digits[4 * DEC_NPAIRS]; // the pairs' digits and zeros after them
     pair_chars(pairs, digits);
     std::memset(digits + 2 * DEC_NPAIRS, '0', 2 * DEC_NPAIRS);
@@ -722,7 +883,9 @@ int deccvasc(const char *text, int len, decvalue *dec)
 int dectoasc(const decvalue *dec, char *buf, int len, int places)
 {
     const numfmt *f = dec != nullptr && dec->sign != -1 ? gls_numfmt(nullptr) : &decconv::format_as_is();
-    if (places < 0 && buf != nullptr && dec != nullptr && dec->sign != -1 && needed_places_text(dec, buf, len, *f))
+    if (places < 0 && buf != nullptr && dec != nullptr && dec->sign != -1 &&
+        ((f->decimal_point_len == 1 && short_needed_places_text(dec, buf, len, f->decimal_point[0])) ||
+         needed_places_text(dec, buf, len, *f)))
         return 0;
     return to_text(dec, buf, len, places, SignStyle::kMinusUnlessZero, *f);
 }
