@@ -357,7 +357,7 @@ inline uint64_t digit_pairs(uint64_t d)
 // as one word, its bytes classified side by side. The same shape is
 // accepted: digits with at most one point, at least one digit, then blanks,
 // then the end, a newline or a terminator. Returns false for anything else.
-bool short_plain_text(const char *p, long n, char point, bool negative, decvalue *dec)
+[[gnu::noinline]] bool short_plain_text(const char *p, long n, char point, bool negative, decvalue *dec)
 {
     const u128 text = load_text(p, n);
     const uint64_t lo = static_cast<uint64_t>(text), hi = static_cast<uint64_t>(text >> 64);
