@@ -14,6 +14,7 @@
 
 #include "decconv.h"
 #include "decconvint.h"
+#include "decwords.h"
 #include "glschar.h"
 #include "glsenv.h"
 #include "osinit.h"
@@ -279,125 +280,45 @@ int pack_digits(decvalue *dec, bool negative, const unsigned char *digits, int c
     return 0;
 }
 
-// ---- plain text of at most 16 bytes, a word at a time ----
-
-constexpr uint64_t kByteOnes = 0x0101010101010101ULL;
-constexpr uint64_t kByteHigh = 0x8080808080808080ULL;
-
-inline uint64_t load_word(const char *p)
-{
-    uint64_t w;
-    std::memcpy(&w, p, 8);
-    return w;
-}
-
-inline uint64_t load_half(const char *p)
-{
-    uint32_t w;
-    std::memcpy(&w, p, 4);
-    return w;
-}
-
-// The n bytes at p (1..15) as a little-endian 128-bit word, the bytes after
-// them 0, reading nothing outside the n bytes: shorter texts are put
-// together from loads that overlap.
-inline u128 load_text(const char *p, long n)
-{
-    if (n >= 8) {
-        const uint64_t lo = load_word(p);
-        const uint64_t hi = n > 8 ? load_word(p + n - 8) >> ((128 - 8 * n) & 63) : 0;
-        return static_cast<u128>(hi) << 64 | lo;
-    }
-    if (n >= 4)
-        return load_half(p) | load_half(p + n - 4) << (8 * (n - 4));
-    return uint64_t{static_cast<unsigned char>(p[0])} | uint64_t{static_cast<unsigned char>(p[n / 2])} << (8 * (n / 2)) |
-           uint64_t{static_cast<unsigned char>(p[n - 1])} << (8 * (n - 1));
-}
-
-// The top bit of every byte of w that is 0 (exact: no byte borrows).
-inline uint64_t zero_bytes(uint64_t w)
-{
-    return ~(((w & ~kByteHigh) + ~kByteHigh) | w) & kByteHigh;
-}
-
-inline uint64_t bytes_equal(uint64_t w, unsigned char c) { return zero_bytes(w ^ (c * kByteOnes)); }
-
-// The top bit of every byte of w that is a digit '0'..'9'.
-inline uint64_t digit_bytes(uint64_t w)
-{
-    const uint64_t low = w & ~kByteHigh;
-    const uint64_t from_0 = low + (0x80 - '0') * kByteOnes;  // top bit: low >= '0'
-    const uint64_t past_9 = low + (0x80 - '9' - 1) * kByteOnes; // top bit: low > '9'
-    return from_0 & ~past_9 & ~w & kByteHigh;
-}
-
-// The 16-byte word of two halves (bit masks of the bytes: each byte's top bit).
-inline u128 join_bits(uint64_t lo, uint64_t hi) { return static_cast<u128>(hi) << 64 | lo; }
-
-// The first non-zero byte of a 16-byte word (16 for none).
-inline int first_byte(u128 bits)
-{
-    const int low = std::countr_zero(static_cast<uint64_t>(bits));
-    return (low + (low == 64 ? std::countr_zero(static_cast<uint64_t>(bits >> 64)) : 0)) >> 3;
-}
-
-inline u128 low_bytes(int k) { return k >= 16 ? ~u128{0} : (u128{1} << (8 * k)) - 1; }
-
-// Pairs from digit values, one per byte, the first in the low byte: every
-// two bytes become one, eight pairs from sixteen digits.
-inline uint64_t digit_pairs(uint64_t d)
-{
-    constexpr uint64_t m8 = 0x00FF00FF00FF00FFULL;
-    uint64_t p = (d & m8) * 10 + ((d >> 8) & m8);
-    p = (p | p >> 8) & 0x0000FFFF0000FFFFULL;
-    return (p | p >> 16) & 0xFFFFFFFFULL;
-}
-
-// plain_text for the n bytes after the sign when n is 1..15: the text read
-// as one word, its bytes classified side by side. The same shape is
-// accepted: digits with at most one point, at least one digit, then blanks,
-// then the end, a newline or a terminator. Returns false for anything else.
+// plain_text for the n bytes after the sign when n is 1..15: at most 15
+// digits, gathered as one binary integer (below 10^15, or 10^16 with the
+// zero that puts the point between pairs) and split into pairs at once.
+// The same shape is accepted: digits with at most one point, at least one
+// digit, then blanks, then the end, a newline or a terminator. Returns
+// false for anything else.
 [[gnu::noinline]] bool short_plain_text(const char *p, long n, char point, bool negative, decvalue *dec)
 {
-    const u128 text = load_text(p, n);
-    const uint64_t lo = static_cast<uint64_t>(text), hi = static_cast<uint64_t>(text >> 64);
-    const u128 digits = join_bits(digit_bytes(lo), digit_bytes(hi));
-    const u128 points = join_bits(bytes_equal(lo, static_cast<unsigned char>(point)),
-                                  bytes_equal(hi, static_cast<unsigned char>(point)));
-    const int stop = first_byte(~(digits | points) & join_bits(kByteHigh, kByteHigh));
-    const u128 head = low_bytes(stop);
-    const u128 head_points = points & head;
-    if ((head_points & (head_points - 1)) != 0)
-        return false; // two points
-    const u128 blanks = join_bits(bytes_equal(lo, ' '), bytes_equal(hi, ' '));
-    const int after = first_byte(~(blanks | head) & join_bits(kByteHigh, kByteHigh));
-    if (after < 16) {
-        const auto c = static_cast<unsigned char>(text >> (8 * after));
-        if (c != '\0' && c != '\n')
-            return false; // the text goes on
+    const char *q = p, *end = p + n;
+    uint64_t v = 0;
+    for (unsigned d; q < end && (d = static_cast<unsigned char>(*q) - 48u) < 10; ++q)
+        v = v * 10 + d;
+    bool seen_digit = q > p;
+    int places = 0;
+    if (q < end && *q == point) {
+        const char *fraction = ++q;
+        for (unsigned d; q < end && (d = static_cast<unsigned char>(*q) - 48u) < 10; ++q)
+            v = v * 10 + d;
+        places = static_cast<int>(q - fraction);
+        seen_digit = seen_digit || q > fraction;
     }
-    const bool has_point = head_points != 0;
-    const int at = has_point ? first_byte(head_points) : stop;
-    const int count_all = stop - (has_point ? 1 : 0);
-    if (count_all == 0)
-        return false; // no digit
-    // The digits without the point, as values 0..9 (bytes after them 0).
-    const u128 keep = low_bytes(at);
-    const u128 joined = (text & keep) | ((text >> 8) & ~keep);
-    constexpr u128 kZeros = static_cast<u128>(0x3030303030303030ULL) << 64 | 0x3030303030303030ULL;
-    const u128 values = (joined - kZeros) & low_bytes(count_all);
-    if (values == 0) {
+    while (q < end && *q == ' ')
+        ++q;
+    if (!seen_digit || (q < end && *q != '\n' && *q != '\0'))
+        return false;
+    if (v == 0) {
         decconv::set_zero(dec);
         return true;
     }
-    const int zeros = first_byte(values); // leading zeros: the first non-zero byte
-    const int exp10 = at - zeros;
-    const int lead = exp10 & 1; // a zero in front when the point falls inside a pair
-    const u128 run = (values << 8) >> (8 * (zeros - lead + 1)); // at most 15 digits: no byte lost
-    const uint64_t pairs = digit_pairs(static_cast<uint64_t>(run)) | digit_pairs(static_cast<uint64_t>(run >> 64)) << 32;
-    std::memcpy(dec->digits, &pairs, 8);
-    dec->ndigits = static_cast<int16_t>(8 - (__builtin_clzll(pairs) >> 3));
-    dec->exponent = static_cast<int16_t>(exp10 >= -1 ? (exp10 + 1) / 2 : -((-exp10) / 2));
+    if (places & 1) { // a zero after the last place: the point between pairs
+        v *= 10;
+        ++places;
+    }
+    uint64_t pairs = trw::dec::value_word(v); // eight pairs, the first in the top byte
+    const int lead = std::countl_zero(pairs) >> 3;
+    pairs <<= 8 * lead;
+    trw::dec::store_pairs(pairs, dec->digits);
+    dec->ndigits = static_cast<int16_t>(8 - (std::countr_zero(pairs) >> 3));
+    dec->exponent = static_cast<int16_t>(8 - lead - places / 2);
     dec->sign = negative ? 0 : 1;
     return true;
 }
