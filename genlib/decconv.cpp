@@ -255,25 +255,43 @@ inline bool take_digits(const char *&p, const char *end, unsigned char *digits, 
     return true;
 }
 
+// Pairs from digit values, one per byte, the first in the low byte: every
+// two bytes become one, four pairs (in the low four bytes, the first low)
+// from eight digits.
+inline uint64_t digit_pairs(uint64_t d)
+{
+    constexpr uint64_t m8 = 0x00FF00FF00FF00FFULL;
+    uint64_t p = (d & m8) * 10 + ((d >> 8) & m8);
+    p = (p | p >> 8) & 0x0000FFFF0000FFFFULL;
+    return (p | p >> 16) & 0xFFFFFFFFULL;
+}
+
+// Digit values held for pack_digits: a zero byte in front, so that the run
+// with a zero put before it can be read in place, and zeros after the digits
+// up to 32 places on.
+struct DigitRun {
+    unsigned char bytes[kMaxDigits + 16] = {};
+    unsigned char *digits() { return bytes + 1; }
+};
+
 // load_decimal_digits for at most 32 digits whose exponent lies within
-// the record's range: the digits packed into pairs in one pass (a zero in
-// front when the point would fall inside a pair, then the 32 digits that
+// the record's range: the digits packed into pairs eight at a time (a zero
+// in front when the point would fall inside a pair, then the 32 digits that
 // fit), the zero pairs at the end stripped.
-int pack_digits(decvalue *dec, bool negative, const unsigned char *digits, int count, long exp10)
+int pack_digits(decvalue *dec, bool negative, DigitRun &run, int count, long exp10)
 {
     const int lead = (exp10 % 2) != 0 ? 1 : 0;
     const long exponent = exp10 >= -1 ? (exp10 + 1) / 2 : -((-exp10) / 2);
     if (exponent < DEC_MINEXP || exponent > DEC_MAXEXP)
-        return decconv::load_decimal_digits(dec, negative, digits, count, exp10);
-    if (count + lead > kMaxDigits)
-        count = kMaxDigits - lead;
-    unsigned char run[kMaxDigits + 2] = {};
-    std::memcpy(run + lead, digits, static_cast<size_t>(count));
-    int npairs = (count + lead + 1) / 2;
-    for (int i = 0; i < npairs; ++i)
-        dec->digits[i] = static_cast<unsigned char>(run[2 * i] * 10 + run[2 * i + 1]);
-    while (dec->digits[npairs - 1] == 0)
-        --npairs; // the first pair is not 0: it holds the first digit
+        return decconv::load_decimal_digits(dec, negative, run.digits(), count, exp10);
+    uint64_t w[4];
+    std::memcpy(w, run.bytes + 1 - lead, sizeof w); // the 32 digits that fit
+    const uint64_t first = digit_pairs(w[0]) | digit_pairs(w[1]) << 32;
+    const uint64_t second = digit_pairs(w[2]) | digit_pairs(w[3]) << 32;
+    std::memcpy(dec->digits, &first, 8);
+    std::memcpy(dec->digits + 8, &second, 8);
+    // The first pair is not 0: it holds the first digit.
+    const int npairs = second != 0 ? 16 - (std::countl_zero(second) >> 3) : 8 - (std::countl_zero(first) >> 3);
     dec->sign = negative ? 0 : 1;
     dec->exponent = static_cast<int16_t>(exponent);
     dec->ndigits = static_cast<int16_t>(npairs);
@@ -350,7 +368,8 @@ bool plain_text(const char *p, const char *end, const numfmt &f, decvalue *dec, 
     const char *first = p;
     while (p < end && *p == '0')
         ++p; // leading zeros move nothing
-    unsigned char digits[kMaxDigits];
+    DigitRun run;
+    unsigned char *digits = run.digits();
     int count = 0;
     if (!take_digits(p, end, digits, count))
         return false;
@@ -375,7 +394,7 @@ bool plain_text(const char *p, const char *end, const numfmt &f, decvalue *dec, 
     } else if (exp10 < kMinExp10) {
         status = kNotNumber;
     } else {
-        status = pack_digits(dec, negative, digits, count, exp10) == 0 ? 0 : kNotNumber;
+        status = pack_digits(dec, negative, run, count, exp10) == 0 ? 0 : kNotNumber;
     }
     return true;
 }
