@@ -637,14 +637,17 @@ bool needed_places_text(const decvalue *dec, char *buf, int len, const numfmt &f
     const int n = dec->ndigits, e = dec->exponent;
     if (n < 1 || n > DEC_NPAIRS || dec->digits[0] == 0)
         return false;
-    unsigned char pairs[DEC_NPAIRS] = {};
-    bool over = false; // a pair byte above 99
-    for (int i = 0; i < n; ++i) {
-        pairs[i] = dec->digits[i];
-        over |= pairs[i] > 99;
-    }
-    if (over)
-        return false;
+    // The n pairs as two words (the first pair in the low byte), the bytes
+    // after them cleared; none may be above 99.
+    uint64_t w[2];
+    std::memcpy(w, dec->digits, sizeof w);
+    w[0] &= n >= 8 ? ~uint64_t{0} : ~(~uint64_t{0} << (8 * n));
+    w[1] &= n >= 16 ? ~uint64_t{0} : n <= 8 ? 0 : ~(~uint64_t{0} << (8 * (n - 8)));
+    if (((((w[0] & 0x7F7F7F7F7F7F7F7FULL) + 0x1C1C1C1C1C1C1C1CULL) | w[0] | ((w[1] & 0x7F7F7F7F7F7F7F7FULL) + 0x1C1C1C1C1C1C1C1CULL) | w[1]) &
+         0x8080808080808080ULL) != 0)
+        return false; // a pair byte above 99
+    unsigned char pairs[DEC_NPAIRS];
+    std::memcpy(pairs, w, sizeof pairs);
     const bool negative = dec->sign == 0;
     const int first = pairs[0] < 10 ? 1 : 0; // its leading zero is not shown
     const int places = places_needed(dec);
@@ -654,6 +657,27 @@ bool needed_places_text(const decvalue *dec, char *buf, int len, const numfmt &f
     char digits[4 * DEC_NPAIRS]; // the pairs' digits and zeros after them
     pair_chars(pairs, digits);
     std::memset(digits + 2 * DEC_NPAIRS, '0', 2 * DEC_NPAIRS);
+    if (e >= 0 && e <= DEC_NPAIRS && f.decimal_point_len == 1 && need >= 16) {
+        // The text put together in a work area by whole 32-byte copies
+        // (each overwriting what the one before put past its part), then
+        // copied over the blanks in 16-byte pieces, the last one ending
+        // where the text ends.
+        char text[96];
+        char *t = text;
+        *t = '-';
+        t += negative ? 1 : 0;
+        *t = '0';
+        t += e == 0 ? 1 : 0;
+        std::memcpy(t, digits + first, 2 * DEC_NPAIRS);
+        t += e > 0 ? 2 * e - first : 0;
+        *t++ = f.decimal_point[0];
+        std::memcpy(t, digits + 2 * e, 2 * DEC_NPAIRS);
+        blank_fill(buf, len);
+        for (int at = 0; need - at > 16; at += 16)
+            std::memcpy(buf + at, text + at, 16);
+        std::memcpy(buf + need - 16, text + need - 16, 16);
+        return true;
+    }
     char *out = buf;
     if (negative)
         *out++ = '-';
