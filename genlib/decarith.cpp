@@ -11,6 +11,7 @@
 
 #include "decwords.h"
 
+#include <bit>
 #include <cstdint>
 
 namespace trw::dec {
@@ -70,6 +71,85 @@ int compare_magnitudes(const operand &a, const operand &b)
     return store_result(r, sign, exponent, kept, next, longer);
 }
 
+// ---- operands of at most 8 pairs, in one word ----
+
+// A record of 1 to 8 pairs in normal form at its head (first pair 1..99,
+// every pair at most 99): the pairs in one word, the first in the top byte,
+// zero after ndigits. False for anything else (NULL, zero, longer runs,
+// hand-built records), which the general path reads.
+struct short_operand {
+    u64 pairs;
+    int exponent;
+    int sign;
+};
+
+[[gnu::always_inline]] inline bool read_short(const decvalue *d, short_operand &op)
+{
+    unsigned n = static_cast<unsigned>(d->ndigits) - 1;
+    u64 w = load_pairs(d->digits) & (~u64{0} << ((8 * (7 - n)) & 63));
+    op = short_operand{w, d->exponent, d->sign == 0 ? 0 : 1};
+    return n < 8 && d->sign != -1 && (w >> 56) != 0 && pairs_over_99(w) == 0;
+}
+
+// True when both records hold 1 to 8 pairs: the test before read_short.
+inline bool both_short(const decvalue *a, const decvalue *b)
+{
+    return (static_cast<unsigned>(a->ndigits - 1) | static_cast<unsigned>(b->ndigits - 1)) < 8;
+}
+
+// a + b + carry in base 100 on 8 pairs (see add_pairs).
+inline u64 add_word_pairs(u64 a, u64 b, unsigned &carry)
+{
+    u64 t;
+    carry = __builtin_add_overflow(a, b + kBias + carry, &t);
+    return t - ((t & kHigh) >> 7) * 156;
+}
+
+// The sum or difference of two short operands when the smaller, aligned
+// on the larger, stays within its 8 pairs: then the result is exact (at
+// most 9 pairs, nothing to round) and is what the general path gives.
+// Returns false, r untouched, when the smaller reaches beyond.
+[[gnu::always_inline]] inline bool add_short(const short_operand &a, const short_operand &b, decvalue *r, int &status)
+{
+    bool swap = (a.exponent < b.exponent) | ((a.exponent == b.exponent) & (a.pairs < b.pairs));
+    u64 lp = pick(swap, a.pairs, b.pairs), sp = pick(swap, b.pairs, a.pairs);
+    int exponent = pick(swap, a.exponent, b.exponent);
+    int sign = pick(swap, a.sign, b.sign);
+    unsigned d = static_cast<unsigned>(exponent - pick(swap, b.exponent, a.exponent));
+    if (d >= 8 || (sp & ~(~u64{0} << (8 * d))) != 0) return false;
+    sp >>= 8 * d;
+    u64 dm = 0 - static_cast<u64>(a.sign != b.sign);
+    // A difference adds the complement of the smaller: 99 - pair, plus one.
+    unsigned carry = static_cast<unsigned>(dm & 1);
+    u64 sum = add_word_pairs(lp, pick(dm != 0, sp, kNines - sp), carry);
+    carry &= ~static_cast<unsigned>(dm);
+    unsigned ninth = static_cast<unsigned>(sum) & 0xFF;
+    sum = pick(carry, sum, (u64{1} << 56) | (sum >> 8));
+    exponent += static_cast<int>(carry);
+    if (__builtin_expect(sum == 0, 0)) {  // equal magnitudes cancelled
+        set_zero(r);
+        status = 0;
+        return true;
+    }
+    int lead = std::countl_zero(sum) >> 3;  // pairs cancelled at the front
+    sum <<= 8 * lead;
+    exponent -= lead;
+    store_pairs(sum, r->digits);
+    r->digits[8] = static_cast<unsigned char>(ninth);
+    r->ndigits = static_cast<int16_t>(pick(carry != 0 && ninth != 0, 8 - (std::countr_zero(sum) >> 3), 9));
+    r->sign = static_cast<int16_t>(sign);
+    status = 0;
+    if (__builtin_expect(exponent < DEC_MINEXP, 0)) {
+        exponent = DEC_MINEXP;
+        status = DEC_UNDERFLOW;
+    } else if (__builtin_expect(exponent > DEC_MAXEXP, 0)) {
+        exponent = DEC_MAXEXP + 1;
+        status = DEC_OVERFLOW;
+    }
+    r->exponent = static_cast<int16_t>(exponent);
+    return true;
+}
+
 constexpr u64 kLimb = 100000000;  // 10^8: four pairs
 
 // The eight pairs of a word as two limbs of four pairs (values below 10^8),
@@ -85,26 +165,6 @@ u64 word_value(u64 w)
 {
     u64 limbs = word_limbs(w);
     return (limbs >> 32) * kLimb + (limbs & 0xFFFFFFFF);
-}
-
-// Four pairs of a value below 10^8, the first in the top byte. The two
-// halves below 10^4 are split by 100 side by side in 32-bit lanes, with
-// x / 100 = x * 10486 >> 20 (exact below 10^4); the lower lane's quotient
-// lands in its low bits, the upper's at bit 32, below them only fraction
-// bits of the upper lane, which the mask drops.
-u64 limb_pairs(u64 x)
-{
-    u64 hi = (x * 109951163) >> 40;  // x / 10^4, exact below 10^8
-    u64 lanes = hi << 32 | (x - hi * 10000);
-    u64 q = ((lanes * 10486) >> 20) & 0x0000007F0000007FULL;
-    u64 pairs = q << 8 | (lanes - q * 100);  // per lane: quotient, remainder
-    return (pairs >> 32) << 16 | (pairs & 0xFFFF);
-}
-
-// Eight pairs of a value below 10^16.
-u64 value_word(u64 x)
-{
-    return limb_pairs(x / kLimb) << 32 | limb_pairs(x % kLimb);
 }
 
 int product_sign(const operand &a, const operand &b)
@@ -156,6 +216,27 @@ void multiply_short_pairs(u128 a, u128 b, u64 w[4])
     w[1] = limb_pairs(c2) << 32 | limb_pairs(c3);
     w[2] = 0;
     w[3] = 0;
+}
+
+// multiply_short_pairs for two short operands' words. When the product
+// has at most 9 pairs (the pairs past the operands' last ones dropped), it
+// is one binary product below 10^18, split into pairs directly.
+inline void multiply_short_words(u64 a, u64 b, u64 w[4])
+{
+    int ta = std::countr_zero(a) & ~7, tb = std::countr_zero(b) & ~7;  // zero pairs at the end, in bits
+    if (ta + tb >= 56) {
+        u64 p = word_value(a >> ta) * word_value(b >> tb);  // below 100^9
+        constexpr u64 e16 = 10000000000000000ULL;
+        u64 top = p / e16, low = value_word(p % e16);
+        // The 9 pairs top, low, then the zero pairs dropped.
+        u128 run = ((static_cast<u128>(top) << 64) | low) << (ta + tb);
+        w[0] = static_cast<u64>(run >> 64);
+        w[1] = static_cast<u64>(run);
+        w[2] = 0;
+        w[3] = 0;
+        return;
+    }
+    multiply_short_pairs(static_cast<u128>(a) << 64, static_cast<u128>(b) << 64, w);
 }
 
 // (hi:lo) / d with hi < d; the remainder in rem.
@@ -295,28 +376,41 @@ void divide_pairs(u128 a, u128 b, int blen, u64 w[3])
 
 using namespace trw::dec;
 
-extern "C" int decadd(const decvalue *a, const decvalue *b, decvalue *r)
+// decadd and decsub of any two records (b negated for decsub), read in
+// normal form. Kept out of line, so that the short paths before it need no
+// saved registers.
+[[gnu::noinline]] static int add_records(const decvalue *a, const decvalue *b, bool negate, decvalue *r)
 {
     operand x = read_operand(a), y = read_operand(b);
     if (x.sign == -1 || y.sign == -1) {
         set_null(r);
         return 0;
     }
+    if (negate) y.sign = y.sign == 0 ? 1 : 0;
     return add_operands(x, y, r);
+}
+
+extern "C" int decadd(const decvalue *a, const decvalue *b, decvalue *r)
+{
+    short_operand sa, sb;
+    int status;
+    if (both_short(a, b) && read_short(a, sa) && read_short(b, sb) && add_short(sa, sb, r, status)) return status;
+    return add_records(a, b, false, r);
 }
 
 extern "C" int decsub(const decvalue *a, const decvalue *b, decvalue *r)
 {
-    operand x = read_operand(a), y = read_operand(b);
-    if (x.sign == -1 || y.sign == -1) {
-        set_null(r);
-        return 0;
+    short_operand sa, sb;
+    int status;
+    if (both_short(a, b) && read_short(a, sa) && read_short(b, sb)) {
+        sb.sign ^= 1;
+        if (add_short(sa, sb, r, status)) return status;
     }
-    y.sign = y.sign == 0 ? 1 : 0;
-    return add_operands(x, y, r);
+    return add_records(a, b, true, r);
 }
 
-extern "C" int decmul(const decvalue *a, const decvalue *b, decvalue *r)
+// decmul of any two records, read in normal form.
+[[gnu::noinline]] static int multiply_records(const decvalue *a, const decvalue *b, decvalue *r)
 {
     operand x = read_operand(a), y = read_operand(b);
     if (x.sign == -1 || y.sign == -1) {
@@ -324,11 +418,22 @@ extern "C" int decmul(const decvalue *a, const decvalue *b, decvalue *r)
         return 0;
     }
     u64 w[4];
-    if (x.ndigits <= 8 && y.ndigits <= 8)  // money-sized operands
+    if (x.ndigits <= 8 && y.ndigits <= 8)
         multiply_short_pairs(x.pairs, y.pairs, w);
     else
         multiply_pairs(x.pairs, y.pairs, w);
     return load_short_run(r, product_sign(x, y), x.exponent + y.exponent, w[0], w[1], w[2], w[3] != 0);
+}
+
+extern "C" int decmul(const decvalue *a, const decvalue *b, decvalue *r)
+{
+    short_operand sa, sb;
+    if (both_short(a, b) && read_short(a, sa) && read_short(b, sb)) {  // money-sized operands
+        u64 w[4];
+        multiply_short_words(sa.pairs, sb.pairs, w);
+        return load_short_run(r, sa.sign == sb.sign ? 1 : 0, sa.exponent + sb.exponent, w[0], w[1], 0, false);
+    }
+    return multiply_records(a, b, r);
 }
 
 extern "C" int decdiv(const decvalue *a, const decvalue *b, decvalue *r)
@@ -351,6 +456,31 @@ extern "C" int decdiv(const decvalue *a, const decvalue *b, decvalue *r)
     return load_short_run(r, product_sign(x, y), x.exponent - y.exponent + 1, w[0], w[1], w[2], false);
 }
 
+// kFirstPairs.hi[n], .lo[n]: the first n of 16 pairs (n 0..16) of a
+// record's two pair words.
+struct first_pairs_masks {
+    u64 hi[DEC_NPAIRS + 1], lo[DEC_NPAIRS + 1];
+    constexpr first_pairs_masks() : hi{}, lo{}
+    {
+        for (int n = 1; n <= DEC_NPAIRS; ++n) {
+            u128 m = ~u128{0} << (8 * (DEC_NPAIRS - n));
+            hi[n] = static_cast<u64>(m >> 64);
+            lo[n] = static_cast<u64>(m);
+        }
+    }
+};
+constexpr first_pairs_masks kFirstPairs;
+
+// deccmp of any two records: read in normal form.
+[[gnu::noinline]] static int compare_records(const decvalue *a, const decvalue *b)
+{
+    operand x = read_operand(a), y = read_operand(b);
+    if (x.sign == -1 || y.sign == -1) return -2;
+    if (x.sign != y.sign) return x.sign ? 1 : -1;
+    int m = compare_magnitudes(x, y);
+    return x.sign ? m : -m;
+}
+
 // True for a record that is not NULL and whose value is not zero, read from
 // its header and first pair alone.
 static inline bool plainly_nonzero(const decvalue *d)
@@ -366,22 +496,20 @@ extern "C" int deccmp(const decvalue *a, const decvalue *b)
         if (pa != pb) return pa ? 1 : -1;
         if (a->exponent != b->exponent) return (a->exponent > b->exponent) == pa ? 1 : -1;
         // Values of one column: the same sign and exponent, so the pairs
-        // decide, read as two words each (beyond ndigits cleared).
+        // decide, read as 16-pair words (beyond ndigits cleared).
         u64 ah = load_pairs(a->digits), al = load_pairs(a->digits + 8);
         u64 bh = load_pairs(b->digits), bl = load_pairs(b->digits + 8);
-        keep_first_pairs(ah, al, a->ndigits);
-        keep_first_pairs(bh, bl, b->ndigits);
+        ah &= kFirstPairs.hi[a->ndigits];
+        al &= kFirstPairs.lo[a->ndigits];
+        bh &= kFirstPairs.hi[b->ndigits];
+        bl &= kFirstPairs.lo[b->ndigits];
         if (__builtin_expect((pairs_over_99(ah) | pairs_over_99(al) | pairs_over_99(bh) | pairs_over_99(bl)) == 0, 1)) {
             u128 x = (static_cast<u128>(ah) << 64) | al, y = (static_cast<u128>(bh) << 64) | bl;
             int m = (x > y) - (x < y);
             return pick(pa, -m, m);
         }
     }
-    operand x = read_operand(a), y = read_operand(b);
-    if (x.sign == -1 || y.sign == -1) return -2;
-    if (x.sign != y.sign) return x.sign ? 1 : -1;
-    int m = compare_magnitudes(x, y);
-    return x.sign ? m : -m;
+    return compare_records(a, b);
 }
 
 extern "C" void dectrunc(decvalue *dec, int s)

@@ -7,12 +7,14 @@
 // Text is scanned in place within its length; nothing is copied. Digits are
 // gathered as 0.d1 d2 ... times 10^E (E the decimal exponent) and packed
 // into base-100 pairs so that the point falls between pairs.
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "decconv.h"
 #include "decconvint.h"
+#include "decwords.h"
 #include "glschar.h"
 #include "glsenv.h"
 #include "osinit.h"
@@ -253,29 +255,90 @@ inline bool take_digits(const char *&p, const char *end, unsigned char *digits, 
     return true;
 }
 
+// Pairs from digit values, one per byte, the first in the low byte: every
+// two bytes become one, four pairs (in the low four bytes, the first low)
+// from eight digits.
+inline uint64_t digit_pairs(uint64_t d)
+{
+    constexpr uint64_t m8 = 0x00FF00FF00FF00FFULL;
+    uint64_t p = (d & m8) * 10 + ((d >> 8) & m8);
+    p = (p | p >> 8) & 0x0000FFFF0000FFFFULL;
+    return (p | p >> 16) & 0xFFFFFFFFULL;
+}
+
+// Digit values held for pack_digits: a zero byte in front, so that the run
+// with a zero put before it can be read in place, and zeros after the digits
+// up to 32 places on.
+struct DigitRun {
+    unsigned char bytes[kMaxDigits + 16] = {};
+    unsigned char *digits() { return bytes + 1; }
+};
+
 // load_decimal_digits for at most 32 digits whose exponent lies within
-// the record's range: the digits packed into pairs in one pass (a zero in
-// front when the point would fall inside a pair, then the 32 digits that
+// the record's range: the digits packed into pairs eight at a time (a zero
+// in front when the point would fall inside a pair, then the 32 digits that
 // fit), the zero pairs at the end stripped.
-int pack_digits(decvalue *dec, bool negative, const unsigned char *digits, int count, long exp10)
+int pack_digits(decvalue *dec, bool negative, DigitRun &run, int count, long exp10)
 {
     const int lead = (exp10 % 2) != 0 ? 1 : 0;
     const long exponent = exp10 >= -1 ? (exp10 + 1) / 2 : -((-exp10) / 2);
     if (exponent < DEC_MINEXP || exponent > DEC_MAXEXP)
-        return decconv::load_decimal_digits(dec, negative, digits, count, exp10);
-    if (count + lead > kMaxDigits)
-        count = kMaxDigits - lead;
-    unsigned char run[kMaxDigits + 2] = {};
-    std::memcpy(run + lead, digits, static_cast<size_t>(count));
-    int npairs = (count + lead + 1) / 2;
-    for (int i = 0; i < npairs; ++i)
-        dec->digits[i] = static_cast<unsigned char>(run[2 * i] * 10 + run[2 * i + 1]);
-    while (dec->digits[npairs - 1] == 0)
-        --npairs; // the first pair is not 0: it holds the first digit
+        return decconv::load_decimal_digits(dec, negative, run.digits(), count, exp10);
+    uint64_t w[4];
+    std::memcpy(w, run.bytes + 1 - lead, sizeof w); // the 32 digits that fit
+    const uint64_t first = digit_pairs(w[0]) | digit_pairs(w[1]) << 32;
+    const uint64_t second = digit_pairs(w[2]) | digit_pairs(w[3]) << 32;
+    std::memcpy(dec->digits, &first, 8);
+    std::memcpy(dec->digits + 8, &second, 8);
+    // The first pair is not 0: it holds the first digit.
+    const int npairs = second != 0 ? 16 - (std::countl_zero(second) >> 3) : 8 - (std::countl_zero(first) >> 3);
     dec->sign = negative ? 0 : 1;
     dec->exponent = static_cast<int16_t>(exponent);
     dec->ndigits = static_cast<int16_t>(npairs);
     return 0;
+}
+
+// plain_text for the n bytes after the sign when n is 1..15: at most 15
+// digits, gathered as one binary integer (below 10^15, or 10^16 with the
+// zero that puts the point between pairs) and split into pairs at once.
+// The same shape is accepted: digits with at most one point, at least one
+// digit, then blanks, then the end, a newline or a terminator. Returns
+// false for anything else.
+[[gnu::noinline]] bool short_plain_text(const char *p, long n, char point, bool negative, decvalue *dec)
+{
+    const char *q = p, *end = p + n;
+    uint64_t v = 0;
+    for (unsigned d; q < end && (d = static_cast<unsigned char>(*q) - 48u) < 10; ++q)
+        v = v * 10 + d;
+    bool seen_digit = q > p;
+    int places = 0;
+    if (q < end && *q == point) {
+        const char *fraction = ++q;
+        for (unsigned d; q < end && (d = static_cast<unsigned char>(*q) - 48u) < 10; ++q)
+            v = v * 10 + d;
+        places = static_cast<int>(q - fraction);
+        seen_digit = seen_digit || q > fraction;
+    }
+    while (q < end && *q == ' ')
+        ++q;
+    if (!seen_digit || (q < end && *q != '\n' && *q != '\0'))
+        return false;
+    if (v == 0) {
+        decconv::set_zero(dec);
+        return true;
+    }
+    if (places & 1) { // a zero after the last place: the point between pairs
+        v *= 10;
+        ++places;
+    }
+    uint64_t pairs = trw::dec::value_word(v); // eight pairs, the first in the top byte
+    const int lead = std::countl_zero(pairs) >> 3;
+    pairs <<= 8 * lead;
+    trw::dec::store_pairs(pairs, dec->digits);
+    dec->ndigits = static_cast<int16_t>(8 - (std::countr_zero(pairs) >> 3));
+    dec->exponent = static_cast<int16_t>(8 - lead - places / 2);
+    dec->sign = negative ? 0 : 1;
+    return true;
 }
 
 // The plain decimal text most values come as: an optional "-" or "+",
@@ -298,10 +361,15 @@ bool plain_text(const char *p, const char *end, const numfmt &f, decvalue *dec, 
     bool negative = false;
     if (p < end && (*p == '-' || *p == '+'))
         negative = *p++ == '-';
+    if (__builtin_expect(end - p >= 1 && end - p <= 15, 1) && short_plain_text(p, end - p, point, negative, dec)) {
+        status = 0;
+        return true;
+    }
     const char *first = p;
     while (p < end && *p == '0')
         ++p; // leading zeros move nothing
-    unsigned char digits[kMaxDigits];
+    DigitRun run;
+    unsigned char *digits = run.digits();
     int count = 0;
     if (!take_digits(p, end, digits, count))
         return false;
@@ -326,7 +394,7 @@ bool plain_text(const char *p, const char *end, const numfmt &f, decvalue *dec, 
     } else if (exp10 < kMinExp10) {
         status = kNotNumber;
     } else {
-        status = pack_digits(dec, negative, digits, count, exp10) == 0 ? 0 : kNotNumber;
+        status = pack_digits(dec, negative, run, count, exp10) == 0 ? 0 : kNotNumber;
     }
     return true;
 }
@@ -500,6 +568,65 @@ void pair_chars(const unsigned char *pairs, char *out)
     }
 }
 
+constexpr u128 kBlanks16 = static_cast<u128>(0x2020202020202020ULL) << 64 | 0x2020202020202020ULL;
+
+inline void store16(char *p, u128 v) { std::memcpy(p, &v, 16); }
+
+// Blanks over len bytes (at least 16): up to 64 in two or four 16-byte
+// stores that may overlap, more by memset.
+inline void blank_fill(char *buf, int len)
+{
+    if (len > 64) {
+        std::memset(buf, ' ', static_cast<size_t>(len));
+        return;
+    }
+    store16(buf, kBlanks16);
+    store16(buf + len - 16, kBlanks16);
+    if (len > 32) {
+        store16(buf + 16, kBlanks16);
+        store16(buf + len - 32, kBlanks16);
+    }
+}
+
+// needed_places_text for up to 8 pairs with exponent 0 to 8, a one-byte
+// point and room for 16 bytes past the text: the digits of the pairs in one
+// 16-byte word, stored whole for the integer digits and again for the
+// places (each store overwriting what the one before put past its part),
+// then 16 blanks. The choices are made without branches on the value.
+bool short_needed_places_text(const decvalue *dec, char *buf, int len, char point)
+{
+    const int n = dec->ndigits, e = dec->exponent;
+    if (static_cast<unsigned>(n - 1) >= 8 || static_cast<unsigned>(e) > 8)
+        return false;
+    uint64_t v;
+    std::memcpy(&v, dec->digits, 8);
+    v &= ~uint64_t{0} >> (8 * (8 - n));
+    const uint64_t low = v & 0x7F7F7F7F7F7F7F7FULL;
+    if ((((low + 0x1C1C1C1C1C1C1C1CULL) | v) & 0x8080808080808080ULL) != 0 || (v & 0xFF) == 0)
+        return false; // a pair byte above 99, or a leading zero pair
+    const int first = (v & 0xFF) < 10 ? 1 : 0; // its leading zero is not shown
+    const unsigned last = static_cast<unsigned>(v >> (8 * (n - 1))) & 0xFF;
+    int places = 2 * (n - e) - (last % 10 == 0 ? 1 : 0);
+    places = places < 1 ? 1 : places;
+    const bool negative = dec->sign == 0;
+    const int whole = e > 0 ? 2 * e - first : 1;
+    if ((negative ? 1 : 0) + whole + 1 + places + 16 > len)
+        return false;
+    const u128 text = (static_cast<u128>(lane_chars(v >> 32)) << 64) | lane_chars(v);
+    blank_fill(buf, len);
+    char *out = buf;
+    *out = '-';
+    out += negative ? 1 : 0;
+    store16(out, e > 0 ? text >> (8 * first) : u128{'0'});
+    out += whole;
+    *out++ = point;
+    const bool fraction = n > e;
+    store16(out, fraction ? text >> ((16 * e) & 127) : u128{'0'});
+    out += fraction ? places : 1;
+    store16(out, kBlanks16);
+    return true;
+}
+
 // dectoasc of a non-zero record in normal form with the places it needs
 // (places_needed): every digit is shown, so nothing rounds and the sign
 // shows for a negative value. Writes the text and the blanks after it and
@@ -510,49 +637,47 @@ bool needed_places_text(const decvalue *dec, char *buf, int len, const numfmt &f
     const int n = dec->ndigits, e = dec->exponent;
     if (n < 1 || n > DEC_NPAIRS || dec->digits[0] == 0)
         return false;
-    unsigned char pairs[DEC_NPAIRS] = {};
-    bool over = false; // a pair byte above 99
-    for (int i = 0; i < n; ++i) {
-        pairs[i] = dec->digits[i];
-        over |= pairs[i] > 99;
-    }
-    if (over)
-        return false;
+    // The n pairs as two words (the first pair in the low byte), the bytes
+    // after them cleared; none may be above 99.
+    uint64_t w[2];
+    std::memcpy(w, dec->digits, sizeof w);
+    w[0] &= n >= 8 ? ~uint64_t{0} : ~(~uint64_t{0} << (8 * n));
+    w[1] &= n >= 16 ? ~uint64_t{0} : n <= 8 ? 0 : ~(~uint64_t{0} << (8 * (n - 8)));
+    if (((((w[0] & 0x7F7F7F7F7F7F7F7FULL) + 0x1C1C1C1C1C1C1C1CULL) | w[0] | ((w[1] & 0x7F7F7F7F7F7F7F7FULL) + 0x1C1C1C1C1C1C1C1CULL) | w[1]) &
+         0x8080808080808080ULL) != 0)
+        return false; // a pair byte above 99
+    unsigned char pairs[DEC_NPAIRS];
+    std::memcpy(pairs, w, sizeof pairs);
     const bool negative = dec->sign == 0;
     const int first = pairs[0] < 10 ? 1 : 0; // its leading zero is not shown
     const int places = places_needed(dec);
     const int need = (negative ? 1 : 0) + (e > 0 ? 2 * e - first : 1) + f.decimal_point_len + places;
     if (need > len)
         return false;
-    if (n <= 8 && e >= 0 && e <= 8 && f.decimal_point_len == 1 && len - need >= 16) {
-        // Room for whole 16-byte stores past the text, which the blanks
-        // then overwrite: the digits of up to 8 pairs in a register, cut
-        // and stored twice, the integer digits and the places.
-        uint64_t v;
-        std::memcpy(&v, pairs, 8);
-        const u128 text = (static_cast<u128>(lane_chars(v >> 32)) << 64) | lane_chars(v);
-        char *out = buf;
-        if (negative)
-            *out++ = '-';
-        const u128 whole = text >> (8 * first);
-        std::memcpy(out, &whole, 16);
-        out += e > 0 ? 2 * e - first : 0;
-        if (e == 0)
-            *out++ = '0';
-        *out++ = f.decimal_point[0];
-        if (n <= e) {
-            *out++ = '0'; // an integer: its one place
-        } else {
-            const u128 fraction = text >> (16 * e); // e below 8 here
-            std::memcpy(out, &fraction, 16);
-            out += places;
-        }
-        std::memset(out, ' ', static_cast<size_t>(buf + len - out));
-        return true;
-    }
     char digits[4 * DEC_NPAIRS]; // the pairs' digits and zeros after them
     pair_chars(pairs, digits);
     std::memset(digits + 2 * DEC_NPAIRS, '0', 2 * DEC_NPAIRS);
+    if (e >= 0 && e <= DEC_NPAIRS && f.decimal_point_len == 1 && need >= 16) {
+        // The text put together in a work area by whole 32-byte copies
+        // (each overwriting what the one before put past its part), then
+        // copied over the blanks in 16-byte pieces, the last one ending
+        // where the text ends.
+        char text[96];
+        char *t = text;
+        *t = '-';
+        t += negative ? 1 : 0;
+        *t = '0';
+        t += e == 0 ? 1 : 0;
+        std::memcpy(t, digits + first, 2 * DEC_NPAIRS);
+        t += e > 0 ? 2 * e - first : 0;
+        *t++ = f.decimal_point[0];
+        std::memcpy(t, digits + 2 * e, 2 * DEC_NPAIRS);
+        blank_fill(buf, len);
+        for (int at = 0; need - at > 16; at += 16)
+            std::memcpy(buf + at, text + at, 16);
+        std::memcpy(buf + need - 16, text + need - 16, 16);
+        return true;
+    }
     char *out = buf;
     if (negative)
         *out++ = '-';
@@ -722,7 +847,9 @@ int deccvasc(const char *text, int len, decvalue *dec)
 int dectoasc(const decvalue *dec, char *buf, int len, int places)
 {
     const numfmt *f = dec != nullptr && dec->sign != -1 ? gls_numfmt(nullptr) : &decconv::format_as_is();
-    if (places < 0 && buf != nullptr && dec != nullptr && dec->sign != -1 && needed_places_text(dec, buf, len, *f))
+    if (places < 0 && buf != nullptr && dec != nullptr && dec->sign != -1 &&
+        ((f->decimal_point_len == 1 && short_needed_places_text(dec, buf, len, f->decimal_point[0])) ||
+         needed_places_text(dec, buf, len, *f)))
         return 0;
     return to_text(dec, buf, len, places, SignStyle::kMinusUnlessZero, *f);
 }

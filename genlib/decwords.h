@@ -101,6 +101,26 @@ inline bool increment_pairs(u128 &x, int n)
     return true;
 }
 
+// Four pairs of a value below 10^8, the first in the top byte. The two
+// halves below 10^4 are split by 100 side by side in 32-bit lanes, with
+// x / 100 = x * 10486 >> 20 (exact below 10^4); the lower lane's quotient
+// lands in its low bits, the upper's at bit 32, below them only fraction
+// bits of the upper lane, which the mask drops.
+inline u64 limb_pairs(u64 x)
+{
+    u64 hi = (x * 109951163) >> 40;  // x / 10^4, exact below 10^8
+    u64 lanes = hi << 32 | (x - hi * 10000);
+    u64 q = ((lanes * 10486) >> 20) & 0x0000007F0000007FULL;
+    u64 pairs = q << 8 | (lanes - q * 100);  // per lane: quotient, remainder
+    return (pairs >> 32) << 16 | (pairs & 0xFFFF);
+}
+
+// Eight pairs of a value below 10^16.
+inline u64 value_word(u64 x)
+{
+    return limb_pairs(x / 100000000) << 32 | limb_pairs(x % 100000000);
+}
+
 // A record read for computation: sign 1, 0 or -1 (NULL), a zero is
 // positive; the pairs with the first (non-zero unless the value is zero) in
 // the top byte and zero after ndigits. ndigits counts the pairs up to the

@@ -10,3 +10,6 @@ endif()
 # The shortcuts of the DECIMAL conversions and products against the general
 # paths, on random values around their limits.
 trw_add_gtest(decfast_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/decfast_test.cpp)
+# The word-sized shortcuts for operands of up to 8 pairs (money-sized
+# values) and short texts against the general paths.
+trw_add_gtest(decshort_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/decshort_test.cpp)
