@@ -102,6 +102,7 @@ inline const unsigned char *hex_digits(const unsigned char *p, const unsigned ch
         // digit (the non-digit value 16 shows in the union), no byte needs
         // a test of its own.
         unsigned any = 0;
+#pragma GCC unroll 16
         for (int i = 0; i < max_digits; ++i) {
             h = kChars.hex[p[i]];
             any |= h;
@@ -134,9 +135,9 @@ inline void skip_space(Text &t)
     }
 }
 
-// White space, then 1 to max_digits hexadecimal digits. False (nothing but
-// the white space taken) when no digit follows.
-inline bool scan_hex(Text &t, int max_digits, unsigned long *value)
+// The scanners below as they work at the end of the window, where a token
+// may need a refill.
+inline bool scan_hex_at_end(Text &t, int max_digits, unsigned long *value)
 {
     skip_space(t);
     if (t.end - t.p <= max_digits)
@@ -151,9 +152,7 @@ inline bool scan_hex(Text &t, int max_digits, unsigned long *value)
     return true;
 }
 
-// White space, an optional sign and decimal digits. False when no digit
-// follows or the value overflows a long (the digits are taken).
-inline bool scan_dec(Text &t, long *value)
+inline bool scan_dec_at_end(Text &t, long *value)
 {
     skip_space(t);
     if (t.end - t.p < 2)
@@ -183,6 +182,64 @@ inline bool scan_dec(Text &t, long *value)
         return false;
     *value = negative ? -static_cast<long>(v) : static_cast<long>(v);
     return true;
+}
+
+// Room the scanners want after a token's white space to take the token
+// without looking for the end of the window: more than a sign and the
+// digits of any value they can give.
+constexpr std::ptrdiff_t kTokenRoom = 24;
+
+// White space, then 1 to max_digits (at most 15) hexadecimal digits. False
+// (nothing but the white space taken) when no digit follows.
+inline bool scan_hex(Text &t, int max_digits, unsigned long *value)
+{
+    const unsigned char *p = t.p, *end = t.end;
+    if (end - p > 2 * kTokenRoom) {
+        const unsigned char *limit = end - kTokenRoom;
+        while (p < limit && kChars.space[*p])
+            ++p;
+        if (p < limit) {
+            unsigned long v;
+            const unsigned char *after = hex_digits(p, end, max_digits, &v);
+            t.p = after;
+            if (after == p)
+                return false;
+            *value = v;
+            return true;
+        }
+    }
+    return scan_hex_at_end(t, max_digits, value);
+}
+
+// White space, an optional sign and decimal digits. False when no digit
+// follows or the value overflows a long (the digits are taken).
+inline bool scan_dec(Text &t, long *value)
+{
+    const unsigned char *p = t.p, *end = t.end;
+    if (end - p > 2 * kTokenRoom) {
+        const unsigned char *limit = end - kTokenRoom;
+        while (p < limit && kChars.space[*p])
+            ++p;
+        if (p < limit) {
+            bool negative = *p == '-';
+            if (*p == '-' || *p == '+')
+                ++p;
+            const unsigned char *digits = p;
+            unsigned long v = 0;
+            // Eighteen digits never overflow; a longer run, or one that
+            // reaches the end of the window, is left to the general scan.
+            while (p < limit && static_cast<unsigned>(*p - '0') <= 9 && p - digits < 18)
+                v = v * 10 + static_cast<unsigned long>(*p++ - '0');
+            if (p < limit && static_cast<unsigned>(*p - '0') > 9) {
+                t.p = p;
+                if (p == digits)
+                    return false;
+                *value = negative ? -static_cast<long>(v) : static_cast<long>(v);
+                return true;
+            }
+        }
+    }
+    return scan_dec_at_end(t, value);
 }
 
 // Starts a window on an open stream, read through the fgets hook, every
