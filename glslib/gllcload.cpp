@@ -920,8 +920,10 @@ constexpr std::size_t kMaxStream = std::size_t{64} << 20;
 // Bytes asked of one fgets call; lines longer than this come in pieces.
 constexpr int kPiece = 4096;
 // The window: room for the unread part a token may need (a line of the
-// header, the digits of a number) and many pieces after it.
-constexpr std::size_t kWindow = std::size_t{64} << 10;
+// header, the digits of a number) and a few pieces after it. A larger one
+// saves no time (a refill moves only that unread part) and costs pages a
+// fresh process must have mapped.
+constexpr std::size_t kWindow = std::size_t{16} << 10;
 
 } // namespace
 

@@ -539,9 +539,9 @@ TEST(LocaleReference, TokensAcrossTheReadersWindowLoadTheSameValues)
     ASSERT_EQ(rc, 0);
     const size_t body = text.find("### LC_CTYPE\n") + 13;
     // Padding before the CTYPE tries moves every token of their first lines
-    // over the end of the first window (64 KB less up to one 4 KB piece).
+    // over the end of the first window (16 KB less up to one 4 KB piece).
     int differing = 0;
-    for (size_t pad = (60u << 10) - 200; pad < (64u << 10) + 200; pad += 13) {
+    for (size_t pad = (12u << 10) - 200; pad < (16u << 10) + 200; pad += 13) {
         std::string padded = text;
         padded.insert(body, std::string(pad, ' ') + "\n");
         differing += s.load_dump(padded, &rc, &error) != plain || rc != 0;
@@ -557,7 +557,7 @@ TEST(LocaleReference, TokensAcrossTheReadersWindowLoadTheSameValues)
     EXPECT_EQ(s.load_dump(runs, &rc, &error), plain);
     EXPECT_EQ(rc, 0);
     // Zero bytes of a skipped line on either side of the window's end.
-    for (size_t pad = (60u << 10); pad < (64u << 10) + 100; pad += 512) {
+    for (size_t pad = (12u << 10); pad < (16u << 10) + 100; pad += 256) {
         std::string zeros = text;
         zeros.insert(body - 13, std::string(pad, '#') + std::string("\n\0 \0\nskip\n", 10));
         EXPECT_EQ(s.load_dump(zeros, &rc, &error), plain) << pad;
