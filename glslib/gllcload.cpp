@@ -308,14 +308,32 @@ int read_weights(gl_locale *loc, Text &f)
         if ((weights[lv] = loc->weights[lv] = alloc_zeroed<uint16_t>(rows)) == nullptr)
             return GL_ENOMEM;
     const unsigned long expansions = static_cast<unsigned long>(loc->expansion_count);
+    const auto &hex = gls::kChars.hex;
+    const auto &space = gls::kChars.space;
     Text t = f;
+    const unsigned char *p = t.p, *end = t.end; // t.p and t.end between slow scans
     for (size_t r = 0; r < rows; ++r)
         for (int lv = 0; lv < levels; ++lv) {
+            // A row as the compiler writes it: each weight after one space
+            // (the first of a row after the line end too), four digits.
             unsigned long w;
-            if (!scan_hex(t, 4, &w) || ((w & GL_WEIGHT_EXPANSION) && (w & GL_WEIGHT_VALUE) >= expansions))
+            unsigned h0, h1, h2, h3;
+            if (end - p > 8 && space[p[0]] && !space[p[1]] &&
+                ((h0 = hex[p[1]]) | (h1 = hex[p[2]]) | (h2 = hex[p[3]]) | (h3 = hex[p[4]])) < 16) {
+                w = h0 << 12 | h1 << 8 | h2 << 4 | h3;
+                p += 5;
+            } else {
+                t.p = p;
+                if (!scan_hex(t, 4, &w))
+                    return GL_EFORMAT;
+                p = t.p;
+                end = t.end;
+            }
+            if ((w & GL_WEIGHT_EXPANSION) && (w & GL_WEIGHT_VALUE) >= expansions)
                 return GL_EFORMAT;
             weights[lv][r] = static_cast<uint16_t>(w);
         }
+    t.p = p;
     f = t;
     return 0;
 }
