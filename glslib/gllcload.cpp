@@ -297,8 +297,10 @@ int read_sequences(gl_locale *loc, Text &f)
     return 0;
 }
 
-// The weight table is most of a large COLLATE section: its rows are scanned
-// through a local copy of the window, which the compiler keeps in registers.
+// The weight table is most of a large COLLATE section. Its usual form is
+// taken through pointers of this function's own, which the compiler keeps in
+// registers (a scan through the window could move them); anything else, and
+// the end of the window, goes through the general scanner.
 int read_weights(gl_locale *loc, Text &f)
 {
     const size_t rows = static_cast<size_t>(loc->highest_row) + 1;
