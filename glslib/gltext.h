@@ -226,13 +226,18 @@ inline bool scan_dec(Text &t, long *value)
                 ++p;
             const unsigned char *digits = p;
             unsigned long v = 0;
-            // Eighteen digits never overflow; a longer run, or one that
-            // reaches the end of the window, is left to the general scan.
-            while (p < limit && static_cast<unsigned>(*p - '0') <= 9 && p - digits < 18)
-                v = v * 10 + static_cast<unsigned long>(*p++ - '0');
-            if (p < limit && static_cast<unsigned>(*p - '0') > 9) {
+            bool overflow = false;
+            for (; p < limit && static_cast<unsigned>(*p - '0') <= 9; ++p) {
+                if (v > (static_cast<unsigned long>(LONG_MAX) - 9) / 10)
+                    overflow = true;
+                else
+                    v = v * 10 + static_cast<unsigned long>(*p - '0');
+            }
+            // A run of digits that reaches the end of the window may go on
+            // after it: the general scan takes it from the start.
+            if (p < limit) {
                 t.p = p;
-                if (p == digits)
+                if (p == digits || overflow)
                     return false;
                 *value = negative ? -static_cast<long>(v) : static_cast<long>(v);
                 return true;
