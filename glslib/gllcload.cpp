@@ -57,6 +57,7 @@ bool read_line(Text &f, char *buf, int size)
 {
     if (f.at_end())
         return false;
+    f.want(size);
     const unsigned char *start = f.p;
     std::size_t limit = std::min(static_cast<std::size_t>(size - 1), static_cast<std::size_t>(f.end - f.p));
     const void *nl = std::memchr(start, '\n', limit);
@@ -224,12 +225,14 @@ int read_ctype(gl_locale *loc, Text &f)
     loc->case_pairs = alloc_zeroed<gl_lc_casepair>(pairs + 1);
     if (loc->case_pairs == nullptr)
         return GL_ENOMEM;
+    Text t = f;
     for (long i = 1; i <= pairs; ++i) {
         unsigned long up, low;
-        if (!read_hex(f, 8, &up) || !read_hex(f, 8, &low))
+        if (!read_hex(t, 8, &up) || !read_hex(t, 8, &low))
             return GL_EFORMAT;
         loc->case_pairs[i] = {static_cast<int>(up), static_cast<int>(low)};
     }
+    f = t;
     loc->case_pair_count = static_cast<int>(pairs);
     if (!trie_values_within(loc->case_trie, highest, static_cast<unsigned>(pairs)))
         return GL_EFORMAT;
@@ -256,12 +259,14 @@ int read_codes(Text &f, int k, uint32_t **out)
     *out = alloc_zeroed<uint32_t>(k);
     if (*out == nullptr)
         return GL_ENOMEM;
+    Text t = f;
     for (int i = 0; i < k; ++i) {
         unsigned long v;
-        if (!read_hex(f, 8, &v))
+        if (!read_hex(t, 8, &v))
             return GL_EFORMAT;
         (*out)[i] = static_cast<uint32_t>(v);
     }
+    f = t;
     return 0;
 }
 
@@ -292,21 +297,46 @@ int read_sequences(gl_locale *loc, Text &f)
     return 0;
 }
 
+// The weight table is most of a large COLLATE section. Its usual form is
+// taken through pointers of this function's own, which the compiler keeps in
+// registers (a scan through the window could move them); anything else, and
+// the end of the window, goes through the general scanner.
 int read_weights(gl_locale *loc, Text &f)
 {
     const size_t rows = static_cast<size_t>(loc->highest_row) + 1;
-    for (int lv = 0; lv < loc->levels; ++lv)
-        if ((loc->weights[lv] = alloc_zeroed<uint16_t>(rows)) == nullptr)
+    const int levels = loc->levels;
+    uint16_t *weights[GL_MAX_LEVELS] = {};
+    for (int lv = 0; lv < levels; ++lv)
+        if ((weights[lv] = loc->weights[lv] = alloc_zeroed<uint16_t>(rows)) == nullptr)
             return GL_ENOMEM;
+    const unsigned long expansions = static_cast<unsigned long>(loc->expansion_count);
+    const auto &hex = gls::kChars.hex;
+    const auto &space = gls::kChars.space;
+    Text t = f;
+    const unsigned char *p = t.p, *end = t.end; // t.p and t.end between slow scans
     for (size_t r = 0; r < rows; ++r)
-        for (int lv = 0; lv < loc->levels; ++lv) {
+        for (int lv = 0; lv < levels; ++lv) {
+            // A row as the compiler writes it: each weight after one space
+            // (the first of a row after the line end too), four digits.
             unsigned long w;
-            if (!read_hex(f, 4, &w))
+            unsigned h0, h1, h2, h3;
+            if (end - p > 8 && space[p[0]] && !space[p[1]] &&
+                ((h0 = hex[p[1]]) | (h1 = hex[p[2]]) | (h2 = hex[p[3]]) | (h3 = hex[p[4]])) < 16) {
+                w = h0 << 12 | h1 << 8 | h2 << 4 | h3;
+                p += 5;
+            } else {
+                t.p = p;
+                if (!scan_hex(t, 4, &w))
+                    return GL_EFORMAT;
+                p = t.p;
+                end = t.end;
+            }
+            if ((w & GL_WEIGHT_EXPANSION) && (w & GL_WEIGHT_VALUE) >= expansions)
                 return GL_EFORMAT;
-            if ((w & GL_WEIGHT_EXPANSION) && (w & GL_WEIGHT_VALUE) >= static_cast<unsigned long>(loc->expansion_count))
-                return GL_EFORMAT;
-            loc->weights[lv][r] = static_cast<uint16_t>(w);
+            weights[lv][r] = static_cast<uint16_t>(w);
         }
+    t.p = p;
+    f = t;
     return 0;
 }
 
@@ -909,41 +939,59 @@ namespace {
 constexpr std::size_t kMaxStream = std::size_t{64} << 20;
 // Bytes asked of one fgets call; lines longer than this come in pieces.
 constexpr int kPiece = 4096;
+// The window: room for the unread part a token may need (a line of the
+// header, the digits of a number) and a few pieces after it. A larger one
+// saves no time (a refill moves only that unread part) and costs pages a
+// fresh process must have mapped.
+constexpr std::size_t kWindow = std::size_t{16} << 10;
 
 } // namespace
 
-// The window fgets writes into is filled with line ends first, so the zero
-// fgets ends its piece with is the last zero byte of the window even when
-// the piece holds zero bytes of its own.
-int read_stream(FILE *f, unsigned char **data, std::size_t *size)
+int open_feed(FILE *f, Feed &feed, Text &text)
 {
-    unsigned char *buf = nullptr;
-    std::size_t capacity = 0, n = 0, filled = 0; // filled: bytes given line ends
-    *data = nullptr;
-    *size = 0;
-    for (;;) {
-        if (capacity - n < static_cast<std::size_t>(kPiece)) {
-            std::size_t grown = capacity == 0 ? std::size_t{16} << 10 : capacity * 2;
-            if (grown > kMaxStream + kPiece) {
-                _gl_ext_free(buf);
-                return GL_EFORMAT;
-            }
-            auto *p = static_cast<unsigned char *>(_gl_ext_realloc(buf, grown));
-            if (p == nullptr) {
-                _gl_ext_free(buf);
-                return GL_ENOMEM;
-            }
-            buf = p;
-            capacity = grown;
-        }
-        if (filled < n + kPiece) {
-            std::size_t to = std::min(capacity, n + 16 * static_cast<std::size_t>(kPiece));
-            std::memset(buf + filled, '\n', to - filled);
-            filled = to;
-        }
-        char *piece = reinterpret_cast<char *>(buf + n);
-        if (_gl_ext_fgets(piece, kPiece, f) == nullptr)
+    feed = Feed{};
+    feed.stream = f;
+    feed.base = static_cast<unsigned char *>(_gl_ext_malloc(kWindow));
+    if (feed.base == nullptr)
+        return GL_ENOMEM;
+    feed.capacity = kWindow;
+    text = Text{feed.base, feed.base, &feed};
+    refill(text);
+    return 0;
+}
+
+void close_feed(Feed &feed)
+{
+    _gl_ext_free(feed.base);
+    feed = Feed{};
+}
+
+// The free part of the storage is filled with line ends before the pieces
+// are read into it, so the zero fgets ends its piece with is the last zero
+// byte of the piece's room even when the piece holds zero bytes of its own.
+bool refill(Text &t)
+{
+    Feed &feed = *t.feed;
+    if (feed.ended)
+        return false;
+    unsigned char *base = feed.base;
+    const std::size_t keep = t.p > base ? 1 : 0; // the byte before p, for unget
+    const std::size_t unread = static_cast<std::size_t>(t.end - t.p);
+    std::memmove(base, t.p - keep, unread + keep);
+    t.p = base + keep;
+    std::size_t n = keep + unread;
+    if (feed.capacity - n < static_cast<std::size_t>(kPiece)) {
+        t.end = base + n;
+        return false;
+    }
+    std::memset(base + n, '\n', feed.capacity - n);
+    const std::size_t before = n;
+    while (feed.capacity - n >= static_cast<std::size_t>(kPiece)) {
+        char *piece = reinterpret_cast<char *>(base + n);
+        if (_gl_ext_fgets(piece, kPiece, feed.stream) == nullptr) {
+            feed.ended = true;
             break;
+        }
         std::size_t len = std::strlen(piece);
         if ((len == 0 || piece[len - 1] != '\n') && len != static_cast<std::size_t>(kPiece - 1)) {
             // A zero byte inside the piece, or the last line without its end.
@@ -952,10 +1000,14 @@ int read_stream(FILE *f, unsigned char **data, std::size_t *size)
                 --len;
         }
         n += len;
+        feed.taken += len;
+        if (feed.taken > kMaxStream) {
+            feed.ended = feed.too_long = true;
+            break;
+        }
     }
-    *data = buf;
-    *size = n;
-    return 0;
+    t.end = base + n;
+    return n > before;
 }
 
 } // namespace gls

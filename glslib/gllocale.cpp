@@ -582,7 +582,8 @@ void offer_to_service(gl_locale *loc, int slot, const char *file)
 // markers follow each other in file order, so a load of every category from
 // one file reads it once instead of scanning it from the top for each.
 struct OpenFile {
-    unsigned char *data = nullptr; // the file's text, read whole
+    FILE *stream = nullptr;
+    Feed feed;
     Text text;
     char name[kNameMax + 1] = {};
     char codeset[21] = {};
@@ -590,27 +591,26 @@ struct OpenFile {
     OpenFile(const OpenFile &) = delete;
     OpenFile &operator=(const OpenFile &) = delete;
     ~OpenFile() { close(); }
-    bool is_open() const { return data != nullptr; }
+    bool is_open() const { return stream != nullptr; }
+    // A stream that went on past the length of a locale file.
+    bool too_long() const { return feed.too_long; }
     void close()
     {
-        _gl_ext_free(data);
-        data = nullptr;
+        if (stream != nullptr)
+            _gl_ext_fclose(stream);
+        close_feed(feed);
+        stream = nullptr;
         text = Text{};
         name[0] = '\0';
     }
 };
 
-// Reads the rest of an open stream into file and closes the stream. 0 or an
-// error number.
+// Starts reading an open stream into file, which closes it. 0 or an error
+// number.
 int take_text(FILE *f, OpenFile &file)
 {
-    std::size_t size = 0;
-    int e = read_stream(f, &file.data, &size);
-    _gl_ext_fclose(f);
-    if (e == 0 && file.data == nullptr)
-        e = GL_EFORMAT;
-    file.text = e == 0 ? Text{file.data, file.data + size} : Text{};
-    return e;
+    file.stream = f;
+    return open_feed(f, file.feed, file.text);
 }
 
 // Positions `file` at the marker of a slot in the file `name`: after the
@@ -650,6 +650,8 @@ int load_category(gl_locale *loc, OpenFile &file, int slot, const char *names, c
         std::memcpy(loc->names[slot].codeset, file.codeset, sizeof file.codeset);
         e = read_section(loc, file.text, slot);
     }
+    if (e == 0 && file.too_long())
+        e = GL_EFORMAT;
     if (e == 0)
         e = init_section(loc, slot);
     if (e != 0) {
@@ -725,18 +727,20 @@ char *query_text(gl_locale *loc, int category)
     return out;
 }
 
-int whole_file(gl_locale *loc, Text &f)
+int whole_file(gl_locale *loc, OpenFile &f)
 {
     char codeset[21] = {};
-    if (int e = read_header(f, codeset))
+    if (int e = read_header(f.text, codeset))
         return e;
     for (gl_lc_catname &n : loc->names)
         std::memcpy(n.codeset, codeset, sizeof codeset);
     for (int slot = 0; slot < GL_LC_CATEGORIES; ++slot) {
-        if (int e = find_marker(f, slot))
+        if (int e = find_marker(f.text, slot))
             return e;
-        if (int e = read_section(loc, f, slot))
+        if (int e = read_section(loc, f.text, slot))
             return e;
+        if (f.too_long())
+            return GL_EFORMAT;
         if (int e = init_section(loc, slot))
             return e;
     }
@@ -953,7 +957,7 @@ int gl_createlocale2_4(gl_locale **out, const char *directory)
     OpenFile file;
     int e = take_text(f, file);
     if (e == 0)
-        e = whole_file(loc, file.text);
+        e = whole_file(loc, file);
     file.close();
     *out = loc;
     if (e != 0) {

@@ -17,8 +17,8 @@ constexpr int slot_of(int category) { return category - GL_LC_CTYPE; }
 extern const char *const kMarkers[GL_LC_CATEGORIES];     // "### LC_CTYPE", ...
 extern const char *const kCategoryNames[GL_LC_CATEGORIES]; // "GL_CTYPE", ...
 
-// A locale file's text, read whole through the stream hooks (read_stream)
-// and walked by the readers below.
+// A locale file's text, read through the stream hooks in pieces as the
+// readers below walk it (open_feed, gltext.h).
 // Header: the three fixed lines, the extra header lines, the code-set name.
 // 0 or an error number (11, 51).
 int read_header(Text &f, char codeset[21]);
