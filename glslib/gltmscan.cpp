@@ -295,7 +295,9 @@ int conversion(Scan &c, Conv cv, int depth)
     case 'M': e = ranged(c, cv, 2, 0, 59, GL_ETMNOMIN, GL_ETMMIN, &f.min), f.has_min = e == 0; return e;
     case 'S': e = ranged(c, cv, 2, 0, 59, GL_ETMNOSEC, GL_ETMSEC, &f.sec), f.has_sec = e == 0; return e;
     case 'j':
-        e = ranged(c, cv, 3, 1, 366, GL_ETMYDAY, GL_ETMYDAY, &f.yday);
+        // A leap year of the Hebrew calendar has up to 385 days, and the
+        // formatter writes them: what it writes reads back.
+        e = ranged(c, cv, 3, 1, calendar(c.loc) == GL_CAL_HEBREW ? 385 : 366, GL_ETMYDAY, GL_ETMYDAY, &f.yday);
         f.yday -= e == 0 ? 1 : 0;
         f.has_yday = f.has_yday || e == 0;
         return e;

@@ -189,6 +189,25 @@ TEST(GlTimeParse, LocalCalendarKeepsTheCallersDate)
     EXPECT_EQ(r.tm_wday, 1);
 }
 
+// A leap year of the Hebrew calendar is longer than 366 days: the day of
+// year written for its last days reads back (found by fuzzing: %j was read
+// only up to 366).
+TEST(GlTimeParse, HebrewDayOfYearBeyond366ReadsBack)
+{
+    Loc l("he_IL.8859-8");
+    gl_tm t = sample();
+    t.tm_mon = 9, t.tm_mday = 2; // 2024-10-02 is 29 Elul 5784, day 383
+    EXPECT_EQ(fmt(l.loc, "%j", t), "383");
+    gl_tm r = t;
+    ASSERT_NE(gl_mbsptime(l.loc, "383", "%j", &r, 'R'), nullptr) << l.loc->error;
+    EXPECT_EQ(r.tm_yday, 382);
+    EXPECT_EQ(gl_mbsptime(l.loc, "386", "%j", &r, 'R'), nullptr);
+    EXPECT_EQ(l.loc->error, 29);
+    Loc en("en_US.8859-1");
+    EXPECT_EQ(gl_mbsptime(en.loc, "367", "%j", &r, 'R'), nullptr);
+    EXPECT_EQ(en.loc->error, 29);
+}
+
 // A locale format that refers to itself fails instead of recursing.
 TEST(GlTimeFormat, SelfReferringLocaleFormat)
 {
@@ -487,8 +506,9 @@ TEST(GlTimeFormat, PlainAndFlaggedConversionsAgree)
             bool ascii = true;
             for (unsigned char ch : plain)
                 ascii = ascii && ch < 0x80;
-            if (ascii)
+            if (ascii) {
                 EXPECT_EQ(plain, wide_fmt(l.loc, format, t)) << name << " " << format;
+            }
             if (plain[0] == 'E')
                 continue;
             gl_tm a = sample(), b = sample();
