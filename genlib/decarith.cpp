@@ -138,15 +138,7 @@ inline u64 add_word_pairs(u64 a, u64 b, unsigned &carry)
     r->digits[8] = static_cast<unsigned char>(ninth);
     r->ndigits = static_cast<int16_t>(pick(carry != 0 && ninth != 0, 8 - (std::countr_zero(sum) >> 3), 9));
     r->sign = static_cast<int16_t>(sign);
-    status = 0;
-    if (__builtin_expect(exponent < DEC_MINEXP, 0)) {
-        exponent = DEC_MINEXP;
-        status = DEC_UNDERFLOW;
-    } else if (__builtin_expect(exponent > DEC_MAXEXP, 0)) {
-        exponent = DEC_MAXEXP + 1;
-        status = DEC_OVERFLOW;
-    }
-    r->exponent = static_cast<int16_t>(exponent);
+    status = store_exponent(r, exponent);
     return true;
 }
 

@@ -144,6 +144,23 @@ inline void keep_first_pairs(u64 &hi, u64 &lo, int n)
     lo = pick(n <= 8, lo & (~u64{0} << ((8 * (16 - n)) & 63)), u64{0});
 }
 
+// Stores an exponent into dec, clamped as a result record keeps it: below
+// the range the smallest exponent with an underflow, above it one past the
+// largest with an overflow.
+inline int store_exponent(decvalue *dec, int exponent)
+{
+    int status = 0;
+    if (__builtin_expect(exponent < DEC_MINEXP, 0)) {
+        exponent = DEC_MINEXP;
+        status = DEC_UNDERFLOW;
+    } else if (__builtin_expect(exponent > DEC_MAXEXP, 0)) {
+        exponent = DEC_MAXEXP + 1;
+        status = DEC_OVERFLOW;
+    }
+    dec->exponent = static_cast<int16_t>(exponent);
+    return status;
+}
+
 constexpr int kZeroExponent = -(1 << 28);
 
 inline int clamp_ndigits(int n)
@@ -221,16 +238,7 @@ inline int store_result(decvalue *dec, int sign, int exponent, u128 kept, unsign
     store_pairs(lo, dec->digits + 8);
     dec->ndigits = static_cast<int16_t>(ndigits);
     dec->sign = sign == 0 ? 0 : 1;
-    int status = 0;
-    if (__builtin_expect(exponent < DEC_MINEXP, 0)) {
-        exponent = DEC_MINEXP;
-        status = DEC_UNDERFLOW;
-    } else if (__builtin_expect(exponent > DEC_MAXEXP, 0)) {
-        exponent = DEC_MAXEXP + 1;
-        status = DEC_OVERFLOW;
-    }
-    dec->exponent = static_cast<int16_t>(exponent);
-    return status;
+    return store_exponent(dec, exponent);
 }
 
 // The normalising loader on a run of up to 32 pairs in four pair words (w0
