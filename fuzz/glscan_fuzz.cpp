@@ -124,10 +124,12 @@ void null_arguments(gl_locale *loc)
 }
 
 // A format of at most four conversions read by the variadic parsers with
-// four targets: the same count as the array form.
+// four targets: the same count as the array form. Positional conversions
+// ("%7$d") may name a later argument than there are conversions, which
+// would make the parser read arguments never passed: they are left out.
 void variadic_agrees(gl_locale *loc, const std::string &text, const std::string &format, int count)
 {
-    if (std::count(format.begin(), format.end(), '%') > 4)
+    if (std::count(format.begin(), format.end(), '%') > 4 || format.find('$') != std::string::npos)
         return;
     std::vector<std::vector<char>> buffers(4, std::vector<char>(text.size() * 4 + 16));
     if (gl_mbspnum(loc, text.c_str(), format.c_str(), buffers[0].data(), buffers[1].data(), buffers[2].data(),
