@@ -201,6 +201,23 @@ inline bool ascii_run8(const Accelerator *a, const unsigned char *p)
     return bad == 0;
 }
 
+// Copies eight bytes of ASCII at once when the next eight are plain
+// characters of the source and both the input and the room hold them.
+template <bool kWrite>
+inline bool copy_ascii8(const Accelerator *a, const unsigned char *&in, const unsigned char *end,
+                        unsigned char *&out, long long &room)
+{
+    if (end - in < 8 || room < 8 || !ascii_run8(a, in))
+        return false;
+    if (kWrite) {
+        std::memcpy(out, in, 8);
+        out += 8;
+    }
+    in += 8;
+    room -= 8;
+    return true;
+}
+
 void fill_attention(gl_cvdesc *cd, Accelerator *a)
 {
     for (int b = 0; b < 256; ++b) {
@@ -426,15 +443,8 @@ void utf8_run(gl_cvdesc *cd, const Accelerator *a, bool ascii, const FastNode *r
         uint32_t v;
         int n;
         if (b0 < 0x80) {
-            if (ascii && end - in >= 8 && room >= 8 && ascii_run8(a, in)) {
-                if (kWrite) {
-                    std::memcpy(out, in, 8);
-                    out += 8;
-                }
-                in += 8;
-                room -= 8;
+            if (ascii && copy_ascii8<kWrite>(a, in, end, out, room))
                 continue;
-            }
             const FastEntry &e = root->entry[b0];
             if (e.kind != kPlain || e.len != 1)
                 return;
@@ -517,15 +527,8 @@ int multibyte_loop(gl_cvdesc *cd, Accelerator *a, Job &job)
         }
         {
             const unsigned b = in[0];
-            if (b < 0x80 && ascii && end - in >= 8 && room >= 8 && ascii_run8(a, in)) {
-                if (kWrite) {
-                    std::memcpy(out, in, 8);
-                    out += 8;
-                }
-                in += 8;
-                room -= 8;
+            if (b < 0x80 && ascii && copy_ascii8<kWrite>(a, in, end, out, room))
                 continue;
-            }
             // Characters of one to three bytes whose nodes are built, until
             // something needs attention, the room or the input gets short, or
             // two ASCII bytes in a row may start a run.
