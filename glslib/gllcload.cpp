@@ -320,7 +320,7 @@ int read_weights(gl_locale *loc, Text &f)
             // (the first of a row after the line end too), four digits.
             unsigned long w;
             unsigned h0, h1, h2, h3;
-            if (end - p > 8 && space[p[0]] && !space[p[1]] &&
+            if (end - p > 8 && space[p[0]] &&
                 ((h0 = hex[p[1]]) | (h1 = hex[p[2]]) | (h2 = hex[p[3]]) | (h3 = hex[p[4]])) < 16) {
                 w = h0 << 12 | h1 << 8 | h2 << 4 | h3;
                 p += 5;

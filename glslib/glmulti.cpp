@@ -476,8 +476,20 @@ struct TextSource {
     bool element(unsigned char *slot, int size)
     {
         unsigned long v;
-        if (size != static_cast<int>(sizeof(uint16_t)) || !gls::scan_hex(text, 4, &v))
+        if (size != static_cast<int>(sizeof(uint16_t)))
             return false;
+        // The writer puts a run's elements side by side: four digits with
+        // no white space before them are the element as scan_hex reads it.
+        const unsigned char *p = text.p;
+        unsigned h0, h1, h2, h3;
+        if (text.end - p > 4 &&
+            ((h0 = gls::kChars.hex[p[0]]) | (h1 = gls::kChars.hex[p[1]]) | (h2 = gls::kChars.hex[p[2]]) |
+             (h3 = gls::kChars.hex[p[3]])) < 16) {
+            v = h0 << 12 | h1 << 8 | h2 << 4 | h3;
+            text.p = p + 4;
+        } else if (!gls::scan_hex(text, 4, &v)) {
+            return false;
+        }
         auto value = static_cast<uint16_t>(v);
         std::memcpy(slot, &value, sizeof value);
         *highest = value > *highest ? value : *highest;

@@ -4,6 +4,7 @@
 // code-set name to its number (gl_cs_name2cs_num). The file is opened and
 // read with the platform's stdio calls; list entries come from the hooks.
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -123,10 +124,14 @@ const gl_registry_pair *gls_registry_array_cache = nullptr;
 
 namespace {
 
-// Reader of the registry file's items.
+// Reader of the registry file's items. The stream is locked once for the
+// reader's life and read a byte at a time without a lock per byte.
 class RegistryReader {
 public:
-    explicit RegistryReader(FILE *stream) : stream_(stream) {}
+    explicit RegistryReader(FILE *stream) : stream_(stream) { flockfile(stream_); }
+    ~RegistryReader() { funlockfile(stream_); }
+    RegistryReader(const RegistryReader &) = delete;
+    RegistryReader &operator=(const RegistryReader &) = delete;
 
     enum class Name { Read, End, TooLong, Invalid };
 
@@ -146,7 +151,7 @@ public:
         if (!printable(c))
             return Name::Invalid;
         int length = 0;
-        for (; printable(c); c = std::getc(stream_)) {
+        for (; printable(c); c = getc_unlocked(stream_)) {
             if (length == GL_CS_NAME_MAX)
                 return Name::TooLong;
             out[length++] = gls::ascii_lower(static_cast<char>(c));
@@ -168,7 +173,7 @@ public:
             return false;
         }
         unsigned v = 0;
-        for (; c >= '0' && c <= '9'; c = std::getc(stream_))
+        for (; c >= '0' && c <= '9'; c = getc_unlocked(stream_))
             v = (v * 10 + static_cast<unsigned>(c - '0')) & 0xFFFFu;
         if (c != EOF)
             std::ungetc(c, stream_);
@@ -181,7 +186,7 @@ public:
     {
         int c;
         do
-            c = std::getc(stream_);
+            c = getc_unlocked(stream_);
         while (c != '\n' && c != EOF);
         return c == '\n';
     }
@@ -192,7 +197,7 @@ private:
     {
         int c;
         do
-            c = std::getc(stream_);
+            c = getc_unlocked(stream_);
         while (gls::is_ascii_space(c));
         return c;
     }

@@ -217,6 +217,13 @@ inline bool scan_dec(Text &t, long *value)
 {
     const unsigned char *p = t.p, *end = t.end;
     if (end - p > 2 * kTokenRoom) {
+        // Most numbers of a table are one digit after one blank (a node's
+        // flags, a small index).
+        if (kChars.space[p[0]] && static_cast<unsigned>(p[1] - '0') <= 9 && kChars.space[p[2]]) {
+            *value = p[1] - '0';
+            t.p = p + 2;
+            return true;
+        }
         const unsigned char *limit = end - kTokenRoom;
         while (p < limit && kChars.space[*p])
             ++p;

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace lcocomp {
 
@@ -144,9 +146,18 @@ void write_ctype(FILE *f, const Charmap &cm, const Ctype &ct) {
   write_trie(f, cases, 0);
   std::vector<std::pair<uint64_t, uint64_t>> pairs(pair_index.size());
   for (const auto &[p, i] : pair_index) pairs[i - 1] = p;
-  std::fprintf(f, "%zu", pairs.size());
-  for (const auto &[u, l] : pairs) std::fprintf(f, "\n%08llx %08llx", (unsigned long long)u, (unsigned long long)l);
-  std::fprintf(f, " %g\n", factor);
+  // The pairs in long lines; the factor ends the last pair's line.
+  std::string text = std::to_string(pairs.size());
+  size_t line_start = 0;
+  char item[40];
+  for (const auto &[u, l] : pairs) {
+    const bool new_line = text.size() - line_start >= kLongLine || line_start == 0;
+    text += new_line ? '\n' : ' ';
+    if (new_line) line_start = text.size();
+    std::snprintf(item, sizeof item, "%08llx %08llx", (unsigned long long)u, (unsigned long long)l);
+    text += item;
+  }
+  std::fprintf(f, "%s %g\n", text.c_str(), factor);
 }
 
 // ---- LC_COLLATE ----------------------------------------------------------------
@@ -158,21 +169,45 @@ void write_collate(FILE *f, const CollTable &t, const Charmap &cm) {
                t.expansions.size(), t.max_weight);
   for (int d : t.directions) std::fprintf(f, "%04x ", d);
   std::fputc('\n', f);
+  // Collating elements and expansions, one per line, joined into long lines.
+  std::string sequences;
+  char item[32];
+  auto put_codes = [&](const std::vector<std::string> &chars) {
+    for (const std::string &b : chars) {
+      std::snprintf(item, sizeof item, " %08llx", (unsigned long long)wide_of(b));
+      sequences += item;
+    }
+    sequences += '\n';
+  };
   for (const auto &[chars, row] : t.elements) {
-    std::fprintf(f, "%zx %04x", chars.size(), row);
-    for (const std::string &b : chars) std::fprintf(f, " %08llx", (unsigned long long)wide_of(b));
-    std::fputc('\n', f);
+    std::snprintf(item, sizeof item, "%zx %04x", chars.size(), row);
+    sequences += item;
+    put_codes(chars);
   }
   for (const auto &chars : t.expansions) {
-    std::fprintf(f, "%zx", chars.size());
-    for (const std::string &b : chars) std::fprintf(f, " %08llx", (unsigned long long)wide_of(b));
-    std::fputc('\n', f);
+    std::snprintf(item, sizeof item, "%zx", chars.size());
+    sequences += item;
+    put_codes(chars);
   }
+  std::fputs(long_lines(std::move(sequences)).c_str(), f);
   (void)cm;
-  for (const auto &row : t.rows) {
-    for (uint16_t w : row) std::fprintf(f, "%04x ", w);
-    std::fputc('\n', f);
-  }
+  // The weight rows, many to a line: each weight is four digits after one
+  // white-space byte, as the loader's fast path reads them.
+  std::string rows;
+  size_t line_start = 0;
+  char weight[8];
+  for (const auto &row : t.rows)
+    for (uint16_t w : row) {
+      if (!rows.empty()) {
+        const bool new_line = rows.size() - line_start >= kLongLine;
+        rows += new_line ? '\n' : ' ';
+        if (new_line) line_start = rows.size();
+      }
+      std::snprintf(weight, sizeof weight, "%04x", w);
+      rows += weight;
+    }
+  rows += '\n';
+  std::fputs(rows.c_str(), f);
 }
 
 // ---- LC_TIME -------------------------------------------------------------------

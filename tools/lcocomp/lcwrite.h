@@ -4,6 +4,7 @@
 #define LCOCOMP_LCWRITE_H
 
 #include <cstdio>
+#include <string>
 
 #include "lcmodel.h"
 
@@ -21,6 +22,11 @@ void write_locale(FILE *f, const WriteRequest &req, const Locale &loc, const Cha
 
 // Scripts whose collation weights are kept exact when a level must be folded.
 std::set<std::string> kept_scripts(const Locale &loc);
+
+// Lines of white-space separated items are joined into lines of about this
+// many bytes (whole items; the last line end is kept).
+constexpr size_t kLongLine = 4000;
+std::string long_lines(std::string items);
 
 // Writes a byte trie mapping each character (its bytes) to a 16-bit value,
 // compressed, with the locale library's trie writer.
