@@ -12,7 +12,9 @@
 #include "decwords.h"
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace trw::dec {
 namespace {
@@ -198,7 +200,7 @@ void multiply_pairs(u128 a, u128 b, u64 w[4])
 
 // multiply_pairs for runs of at most 8 pairs each (the low words zero):
 // two limbs by two, the product in the first two words.
-void multiply_short_pairs(u128 a, u128 b, u64 w[4])
+[[gnu::always_inline]] inline void multiply_short_pairs(u128 a, u128 b, u64 w[4])
 {
     u64 la = word_limbs(static_cast<u64>(a >> 64)), lb = word_limbs(static_cast<u64>(b >> 64));
     u64 a0 = la >> 32, a1 = la & 0xFFFFFFFF, b0 = lb >> 32, b1 = lb & 0xFFFFFFFF;
@@ -218,8 +220,10 @@ inline void multiply_short_words(u64 a, u64 b, u64 w[4])
     int ta = std::countr_zero(a) & ~7, tb = std::countr_zero(b) & ~7;  // zero pairs at the end, in bits
     if (ta + tb >= 56) {
         u64 p = word_value(a >> ta) * word_value(b >> tb);  // below 100^9
-        constexpr u64 e16 = 10000000000000000ULL;
-        u64 top = p / e16, low = value_word(p % e16);
+        // Three limbs of four pairs (the first below 100), split from p
+        // by two divisions that do not wait on each other's remainders.
+        u64 upper = p / kLimb, top = upper / kLimb;
+        u64 low = limb_pairs(upper - top * kLimb) << 32 | limb_pairs(p - upper * kLimb);
         // The 9 pairs top, low, then the zero pairs dropped.
         u128 run = ((static_cast<u128>(top) << 64) | low) << (ta + tb);
         w[0] = static_cast<u64>(run >> 64);
@@ -448,20 +452,6 @@ extern "C" int decdiv(const decvalue *a, const decvalue *b, decvalue *r)
     return load_short_run(r, product_sign(x, y), x.exponent - y.exponent + 1, w[0], w[1], w[2], false);
 }
 
-// kFirstPairs.hi[n], .lo[n]: the first n of 16 pairs (n 0..16) of a
-// record's two pair words.
-struct first_pairs_masks {
-    u64 hi[DEC_NPAIRS + 1], lo[DEC_NPAIRS + 1];
-    constexpr first_pairs_masks() : hi{}, lo{}
-    {
-        for (int n = 1; n <= DEC_NPAIRS; ++n) {
-            u128 m = ~u128{0} << (8 * (DEC_NPAIRS - n));
-            hi[n] = static_cast<u64>(m >> 64);
-            lo[n] = static_cast<u64>(m);
-        }
-    }
-};
-constexpr first_pairs_masks kFirstPairs;
 
 // deccmp of any two records: read in normal form.
 [[gnu::noinline]] static int compare_records(const decvalue *a, const decvalue *b)
@@ -480,26 +470,42 @@ static inline bool plainly_nonzero(const decvalue *d)
     return d->sign != -1 && static_cast<unsigned>(d->ndigits - 1) < DEC_NPAIRS && d->digits[0] != 0;
 }
 
+// deccmp of two values of one column: the same exponent and sign field,
+// not NULL, 1 to 16 pairs each, the first non-zero. The pairs decide, read
+// as two words each (beyond ndigits cleared): the first words where they
+// differ, else the second. Bytes above 99 in the deciding words are left to
+// the general path (words that agree read equal however they clamp).
+// Returns false for records not in that form.
+static inline bool compare_column(const decvalue *a, const decvalue *b, int &result)
+{
+    unsigned na = static_cast<unsigned>(a->ndigits - 1), nb = static_cast<unsigned>(b->ndigits - 1);
+    if (a->sign == -1 || (na | nb) >= DEC_NPAIRS) return false;
+    u64 ah = load_pairs(a->digits) & kFirstPairs.hi[na + 1], bh = load_pairs(b->digits) & kFirstPairs.hi[nb + 1];
+    u64 al = load_pairs(a->digits + 8) & kFirstPairs.lo[na + 1], bl = load_pairs(b->digits + 8) & kFirstPairs.lo[nb + 1];
+    bool first = ah != bh;
+    u64 x = pick(first, al, ah), y = pick(first, bl, bh);
+    if (__builtin_expect(((ah >> 56) == 0) | ((bh >> 56) == 0) | ((pairs_over_99(x) | pairs_over_99(y)) != 0), 0))
+        return false;
+    int m = (x > y) - (x < y);
+    result = pick(a->sign != 0, -m, m);
+    return true;
+}
+
 extern "C" int deccmp(const decvalue *a, const decvalue *b)
 {
-    // Two non-zero values of different signs or exponents need no pairs.
-    if (plainly_nonzero(a) && plainly_nonzero(b)) {
+    // The exponent and sign fields side by side, compared as one word.
+    static_assert(offsetof(decvalue, exponent) == 0 && offsetof(decvalue, sign) == 2);
+    std::uint32_t ha, hb;
+    std::memcpy(&ha, a, sizeof ha);
+    std::memcpy(&hb, b, sizeof hb);
+    int result;
+    if (ha == hb) {
+        if (compare_column(a, b, result)) return result;
+    } else if (plainly_nonzero(a) && plainly_nonzero(b)) {
+        // Two non-zero values of different signs or exponents need no pairs.
         bool pa = a->sign != 0, pb = b->sign != 0;
         if (pa != pb) return pa ? 1 : -1;
         if (a->exponent != b->exponent) return (a->exponent > b->exponent) == pa ? 1 : -1;
-        // Values of one column: the same sign and exponent, so the pairs
-        // decide, read as 16-pair words (beyond ndigits cleared).
-        u64 ah = load_pairs(a->digits), al = load_pairs(a->digits + 8);
-        u64 bh = load_pairs(b->digits), bl = load_pairs(b->digits + 8);
-        ah &= kFirstPairs.hi[a->ndigits];
-        al &= kFirstPairs.lo[a->ndigits];
-        bh &= kFirstPairs.hi[b->ndigits];
-        bl &= kFirstPairs.lo[b->ndigits];
-        if (__builtin_expect((pairs_over_99(ah) | pairs_over_99(al) | pairs_over_99(bh) | pairs_over_99(bl)) == 0, 1)) {
-            u128 x = (static_cast<u128>(ah) << 64) | al, y = (static_cast<u128>(bh) << 64) | bl;
-            int m = (x > y) - (x < y);
-            return pick(pa, -m, m);
-        }
     }
     return compare_records(a, b);
 }

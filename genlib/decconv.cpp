@@ -11,6 +11,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "decconv.h"
 #include "decconvint.h"
@@ -298,24 +301,43 @@ int pack_digits(decvalue *dec, bool negative, DigitRun &run, int count, long exp
     return 0;
 }
 
+// Pairs from the digit values of a 16-digit run held one per byte, the
+// last digit in the low byte of lo: each two bytes become one pair, the
+// last pair in the low byte of the result (so the first is in the top
+// byte).
+inline uint64_t run_pairs(uint64_t hi, uint64_t lo)
+{
+    constexpr uint64_t m8 = 0x00FF00FF00FF00FFULL;
+    auto four = [](uint64_t d) {
+        uint64_t p = ((d >> 8) & m8) * 10 + (d & m8);
+        p = (p | p >> 8) & 0x0000FFFF0000FFFFULL;
+        return (p | p >> 16) & 0xFFFFFFFFULL;
+    };
+    return four(hi) << 32 | four(lo);
+}
+
 // plain_text for the n bytes after the sign when n is 1..15: at most 15
-// digits, gathered as one binary integer (below 10^15, or 10^16 with the
-// zero that puts the point between pairs) and split into pairs at once.
-// The same shape is accepted: digits with at most one point, at least one
-// digit, then blanks, then the end, a newline or a terminator. Returns
-// false for anything else.
+// digits, gathered one per byte into a 16-byte run (a zero digit after them
+// when the places are odd, so that the point falls between pairs) and
+// paired at once. The same shape is accepted: digits with at most one
+// point, at least one digit, then blanks, then the end, a newline or a
+// terminator. Returns false for anything else.
 [[gnu::noinline]] bool short_plain_text(const char *p, long n, char point, bool negative, decvalue *dec)
 {
     const char *q = p, *end = p + n;
-    uint64_t v = 0;
+    uint64_t hi = 0, lo = 0; // the digits, the last in the low byte of lo
+    auto take = [&hi, &lo](unsigned d) {
+        hi = hi << 8 | lo >> 56;
+        lo = lo << 8 | d;
+    };
     for (unsigned d; q < end && (d = static_cast<unsigned char>(*q) - 48u) < 10; ++q)
-        v = v * 10 + d;
+        take(d);
     bool seen_digit = q > p;
     int places = 0;
     if (q < end && *q == point) {
         const char *fraction = ++q;
         for (unsigned d; q < end && (d = static_cast<unsigned char>(*q) - 48u) < 10; ++q)
-            v = v * 10 + d;
+            take(d);
         places = static_cast<int>(q - fraction);
         seen_digit = seen_digit || q > fraction;
     }
@@ -323,15 +345,15 @@ int pack_digits(decvalue *dec, bool negative, DigitRun &run, int count, long exp
         ++q;
     if (!seen_digit || (q < end && *q != '\n' && *q != '\0'))
         return false;
-    if (v == 0) {
+    if ((hi | lo) == 0) {
         decconv::set_zero(dec);
         return true;
     }
     if (places & 1) { // a zero after the last place: the point between pairs
-        v *= 10;
+        take(0);
         ++places;
     }
-    uint64_t pairs = trw::dec::value_word(v); // eight pairs, the first in the top byte
+    uint64_t pairs = run_pairs(hi, lo); // eight pairs, the first in the top byte
     const int lead = std::countl_zero(pairs) >> 3;
     pairs <<= 8 * lead;
     trw::dec::store_pairs(pairs, dec->digits);
@@ -339,6 +361,47 @@ int pack_digits(decvalue *dec, bool negative, DigitRun &run, int count, long exp
     dec->exponent = static_cast<int16_t>(8 - lead - places / 2);
     dec->sign = negative ? 0 : 1;
     return true;
+}
+
+// plain_text for the text after the sign that short_plain_text leaves
+// (longer texts): the digits gathered one by one, then packed into pairs.
+// Returns the status, or kLongNotPlain (dec untouched) for a text that is
+// not plain. Kept out of line, so that deccvasc needs no stack frame for
+// their run when the text is short.
+constexpr int kLongNotPlain = 1;
+
+[[gnu::noinline]] int long_plain_text(const char *p, const char *end, char point, bool negative, decvalue *dec)
+{
+    const char *first = p;
+    while (p < end && *p == '0')
+        ++p; // leading zeros move nothing
+    DigitRun run;
+    unsigned char *digits = run.digits();
+    int count = 0;
+    if (!take_digits(p, end, digits, count))
+        return kLongNotPlain;
+    long exp10 = count;
+    bool seen_digit = p > first;
+    if (p < end && *p == point) {
+        const char *fraction = ++p;
+        if (count == 0)
+            for (; p < end && *p == '0'; ++p)
+                --exp10; // zeros after the point before the first digit
+        if (!take_digits(p, end, digits, count))
+            return kLongNotPlain;
+        seen_digit = seen_digit || p > fraction;
+    }
+    while (p < end && *p == ' ')
+        ++p;
+    if (!seen_digit || (p < end && *p != '\n' && *p != '\0'))
+        return kLongNotPlain; // the text goes on (a terminator ends it)
+    if (count == 0) {
+        decconv::set_zero(dec);
+        return 0;
+    }
+    if (exp10 < kMinExp10)
+        return kNotNumber;
+    return pack_digits(dec, negative, run, count, exp10) == 0 ? 0 : kNotNumber;
 }
 
 // The plain decimal text most values come as: an optional "-" or "+",
@@ -365,37 +428,10 @@ bool plain_text(const char *p, const char *end, const numfmt &f, decvalue *dec, 
         status = 0;
         return true;
     }
-    const char *first = p;
-    while (p < end && *p == '0')
-        ++p; // leading zeros move nothing
-    DigitRun run;
-    unsigned char *digits = run.digits();
-    int count = 0;
-    if (!take_digits(p, end, digits, count))
+    const int long_status = long_plain_text(p, end, point, negative, dec);
+    if (long_status == kLongNotPlain)
         return false;
-    long exp10 = count;
-    bool seen_digit = p > first;
-    if (p < end && *p == point) {
-        const char *fraction = ++p;
-        if (count == 0)
-            for (; p < end && *p == '0'; ++p)
-                --exp10; // zeros after the point before the first digit
-        if (!take_digits(p, end, digits, count))
-            return false;
-        seen_digit = seen_digit || p > fraction;
-    }
-    while (p < end && *p == ' ')
-        ++p;
-    if (!seen_digit || (p < end && *p != '\n' && *p != '\0'))
-        return false; // the text goes on (a terminator ends it)
-    if (count == 0) {
-        decconv::set_zero(dec);
-        status = 0;
-    } else if (exp10 < kMinExp10) {
-        status = kNotNumber;
-    } else {
-        status = pack_digits(dec, negative, run, count, exp10) == 0 ? 0 : kNotNumber;
-    }
+    status = long_status;
     return true;
 }
 
@@ -541,17 +577,29 @@ bool shows_only_zeros(const decconv::Digits &d)
     return true;
 }
 
-// The 8 digit characters of the low four pair bytes of v (each 0..99,
-// the first in the low byte), the first character in the low byte: each
-// pair in a 16-bit lane, split into tens and ones with x / 10 = x * 103 >>
-// 10 (exact below 100).
-inline uint64_t lane_chars(uint64_t v)
+// The 16 digit characters of the eight pair bytes of v (each 0..99, the
+// first in the low byte), the first character in the low byte: each pair in
+// a 16-bit lane of a vector, split into tens and ones with x / 10 =
+// x * 103 >> 10 (exact below 100), the tens in the lane's low byte.
+inline u128 pair_word_chars(uint64_t v)
 {
-    uint64_t x = v & 0xFFFFFFFF;
-    x = (x | x << 16) & 0x0000FFFF0000FFFFULL;
-    x = (x | x << 8) & 0x00FF00FF00FF00FFULL;
-    const uint64_t tens = ((x * 103) >> 10) & 0x000F000F000F000FULL;
-    return (tens | (x - tens * 10) << 8) + 0x3030303030303030ULL;
+#if defined(__SSE2__)
+    const __m128i x = _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(v)), _mm_setzero_si128());
+    const __m128i tens = _mm_srli_epi16(_mm_mullo_epi16(x, _mm_set1_epi16(103)), 10);
+    const __m128i ones = _mm_sub_epi16(x, _mm_mullo_epi16(tens, _mm_set1_epi16(10)));
+    const __m128i chars = _mm_add_epi8(_mm_or_si128(tens, _mm_slli_epi16(ones, 8)), _mm_set1_epi8('0'));
+#else
+    typedef unsigned char bytes8 __attribute__((vector_size(8)));
+    typedef uint16_t lanes8 __attribute__((vector_size(16)));
+    bytes8 b;
+    std::memcpy(&b, &v, sizeof b);
+    const lanes8 x = __builtin_convertvector(b, lanes8);
+    const lanes8 tens = (x * 103) >> 10;
+    const lanes8 chars = (tens | (x - tens * 10) << 8) + 0x3030;
+#endif
+    u128 out;
+    std::memcpy(&out, &chars, sizeof out);
+    return out;
 }
 
 // The 32 digit characters of the 16 pair bytes at pairs (each 0..99):
@@ -589,11 +637,13 @@ inline void blank_fill(char *buf, int len)
 }
 
 // needed_places_text for up to 8 pairs with exponent 0 to 8, a one-byte
-// point and room for 16 bytes past the text: the digits of the pairs in one
-// 16-byte word, stored whole for the integer digits and again for the
-// places (each store overwriting what the one before put past its part),
-// then 16 blanks. The choices are made without branches on the value.
-bool short_needed_places_text(const decvalue *dec, char *buf, int len, char point)
+// point and room for 16 bytes past the text: the integer digits (or the
+// "0" of a value below 1: the characters of no pairs) in one 16-byte word,
+// then the point, then the digits of the pairs after it in another (zero
+// pairs past the last, so that a value without places shows "0"), each
+// store overwriting what the one before put past its part, then 16 blanks.
+// The choices are made without branches on the value.
+[[gnu::always_inline]] inline bool short_needed_places_text(const decvalue *dec, char *buf, int len, char point)
 {
     const int n = dec->ndigits, e = dec->exponent;
     if (static_cast<unsigned>(n - 1) >= 8 || static_cast<unsigned>(e) > 8)
@@ -604,7 +654,7 @@ bool short_needed_places_text(const decvalue *dec, char *buf, int len, char poin
     const uint64_t low = v & 0x7F7F7F7F7F7F7F7FULL;
     if ((((low + 0x1C1C1C1C1C1C1C1CULL) | v) & 0x8080808080808080ULL) != 0 || (v & 0xFF) == 0)
         return false; // a pair byte above 99, or a leading zero pair
-    const int first = (v & 0xFF) < 10 ? 1 : 0; // its leading zero is not shown
+    const int first = e > 0 && (v & 0xFF) < 10 ? 1 : 0; // a leading zero is not shown
     const unsigned last = static_cast<unsigned>(v >> (8 * (n - 1))) & 0xFF;
     int places = 2 * (n - e) - (last % 10 == 0 ? 1 : 0);
     places = places < 1 ? 1 : places;
@@ -612,17 +662,21 @@ bool short_needed_places_text(const decvalue *dec, char *buf, int len, char poin
     const int whole = e > 0 ? 2 * e - first : 1;
     if ((negative ? 1 : 0) + whole + 1 + places + 16 > len)
         return false;
-    const u128 text = (static_cast<u128>(lane_chars(v >> 32)) << 64) | lane_chars(v);
+    // The integer digits from the first shown: 0 or 8 bits dropped.
+    const u128 chars = pair_word_chars(e > 0 ? v : 0);
+    const int drop = 8 * first;
+    const uint64_t hi = static_cast<uint64_t>(chars >> 64), lo = static_cast<uint64_t>(chars);
+    const u128 integer = static_cast<u128>(hi >> drop) << 64 | (lo >> drop | (hi << 8) << (56 - drop));
+    const u128 fraction = pair_word_chars((v >> (4 * e)) >> (4 * e));
     blank_fill(buf, len);
     char *out = buf;
     *out = '-';
     out += negative ? 1 : 0;
-    store16(out, e > 0 ? text >> (8 * first) : u128{'0'});
+    store16(out, integer);
     out += whole;
     *out++ = point;
-    const bool fraction = n > e;
-    store16(out, fraction ? text >> ((16 * e) & 127) : u128{'0'});
-    out += fraction ? places : 1;
+    store16(out, fraction);
+    out += places;
     store16(out, kBlanks16);
     return true;
 }
@@ -749,6 +803,42 @@ int to_text(const decvalue *dec, char *buf, int len, int places, SignStyle style
     return exponent_form(dec, buf, len, f);
 }
 
+// dectoasc of what short_needed_places_text leaves (or of anything while
+// the format is not built yet), kept out of line so that the short writer
+// before it needs no stack frame.
+[[gnu::noinline]] int longer_text(const decvalue *dec, char *buf, int len, int places)
+{
+    const numfmt &f = dec != nullptr && dec->sign != -1 ? *gls_numfmt(nullptr) : decconv::format_as_is();
+    if (places < 0 && buf != nullptr && dec != nullptr && dec->sign != -1 &&
+        ((f.decimal_point_len == 1 && short_needed_places_text(dec, buf, len, f.decimal_point[0])) ||
+         needed_places_text(dec, buf, len, f)))
+        return 0;
+    return to_text(dec, buf, len, places, SignStyle::kMinusUnlessZero, f);
+}
+
+// gls_numfmt with its status returned beside the format, so that deccvasc
+// takes the address of no local of its own (which would cost it a guarded
+// stack frame).
+struct format_and_status {
+    const numfmt *format;
+    int status;
+};
+
+[[gnu::noinline]] format_and_status build_numfmt()
+{
+    int status = 0;
+    const numfmt *f = gls_numfmt(&status);
+    return {f, status};
+}
+
+// deccvasc of a text plain_text leaves, up to a terminator before its end;
+// out of line, so that the plain texts need no stack frame for the scanner.
+[[gnu::noinline]] int general_text(const char *p, const char *limit, const numfmt &f, decvalue *dec)
+{
+    const char *nul = static_cast<const char *>(std::memchr(p, '\0', static_cast<size_t>(limit - p)));
+    return convert_text(p, nul != nullptr ? nul : limit, f, dec);
+}
+
 } // namespace
 
 namespace decconv {
@@ -830,15 +920,18 @@ int deccvasc(const char *text, int len, decvalue *dec)
         return 0;
     }
     int status = 0;
-    const numfmt *f = gls_numfmt(&status);
+    const numfmt *f = decconv::ready_format;
+    if (__builtin_expect(f == nullptr, 0)) {
+        const format_and_status built = build_numfmt();
+        f = built.format;
+        status = built.status;
+    }
     if (status < 0) {
         decconv::set_zero(dec);
         return status;
     }
-    if (!plain_text(p, limit, *f, dec, status)) {
-        const char *nul = static_cast<const char *>(std::memchr(p, '\0', static_cast<size_t>(limit - p)));
-        status = convert_text(p, nul != nullptr ? nul : limit, *f, dec);
-    }
+    if (!plain_text(p, limit, *f, dec, status))
+        status = general_text(p, limit, *f, dec);
     if (status != 0)
         decconv::set_zero(dec);
     return status;
@@ -846,12 +939,13 @@ int deccvasc(const char *text, int len, decvalue *dec)
 
 int dectoasc(const decvalue *dec, char *buf, int len, int places)
 {
-    const numfmt *f = dec != nullptr && dec->sign != -1 ? gls_numfmt(nullptr) : &decconv::format_as_is();
-    if (places < 0 && buf != nullptr && dec != nullptr && dec->sign != -1 &&
-        ((f->decimal_point_len == 1 && short_needed_places_text(dec, buf, len, f->decimal_point[0])) ||
-         needed_places_text(dec, buf, len, *f)))
+    // With the format built, the short writer first, before any call (a
+    // buffer of at most 64 bytes is blanked without one).
+    const numfmt *f = decconv::ready_format;
+    if (f != nullptr && places < 0 && buf != nullptr && dec != nullptr && dec->sign != -1 && len <= 64 &&
+        f->decimal_point_len == 1 && short_needed_places_text(dec, buf, len, f->decimal_point[0]))
         return 0;
-    return to_text(dec, buf, len, places, SignStyle::kMinusUnlessZero, *f);
+    return longer_text(dec, buf, len, places);
 }
 
 int dbltoasc(const decvalue *dec, char *buf, int len, int places)

@@ -38,6 +38,11 @@ int load_decimal_digits(decvalue *dec, bool negative, const unsigned char *digit
 void set_zero(decvalue *dec);
 void set_null(decvalue *dec);
 
+// The format of the current record once it is built; null until then (and
+// again after the locale environment changes). Where it is set, it is what
+// gls_numfmt returns, with status 0: the conversions test it in line first.
+extern const numfmt *ready_format;
+
 // The current number format without initialising anything: the built one,
 // or the plain one ("." and "-") while none is built.
 const numfmt &format_as_is();

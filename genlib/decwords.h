@@ -24,14 +24,14 @@ constexpr u64 kHigh = 0x8080808080808080ULL;
 constexpr u64 kNines = 99 * kOnes;  // every pair 99
 constexpr u64 kBias = 156 * kOnes;  // 256 - 100 in every byte
 
-inline u64 load_pairs(const unsigned char *p)
+[[gnu::always_inline]] inline u64 load_pairs(const unsigned char *p)
 {
     u64 v;
     std::memcpy(&v, p, 8);
     return __builtin_bswap64(v);
 }
 
-inline void store_pairs(u64 w, unsigned char *p)
+[[gnu::always_inline]] inline void store_pairs(u64 w, unsigned char *p)
 {
     w = __builtin_bswap64(w);
     std::memcpy(p, &w, 8);
@@ -136,12 +136,26 @@ struct operand {
     int sign;
 };
 
-// Clears all but the first n pairs (0..16) of a record's two words. Both
-// sides of each choice are computed, so every shift stays below 64.
+// kFirstPairs.hi[n], .lo[n]: the first n of 16 pairs (n 0..16) of a
+// record's two pair words.
+struct first_pairs_masks {
+    u64 hi[DEC_NPAIRS + 1], lo[DEC_NPAIRS + 1];
+    constexpr first_pairs_masks() : hi{}, lo{}
+    {
+        for (int n = 1; n <= DEC_NPAIRS; ++n) {
+            u128 m = ~u128{0} << (8 * (DEC_NPAIRS - n));
+            hi[n] = static_cast<u64>(m >> 64);
+            lo[n] = static_cast<u64>(m);
+        }
+    }
+};
+inline constexpr first_pairs_masks kFirstPairs;
+
+// Clears all but the first n pairs (0..16) of a record's two words.
 inline void keep_first_pairs(u64 &hi, u64 &lo, int n)
 {
-    hi = pick(n >= 8, pick(n == 0, hi & (~u64{0} << ((8 * (8 - n)) & 63)), u64{0}), hi);
-    lo = pick(n <= 8, lo & (~u64{0} << ((8 * (16 - n)) & 63)), u64{0});
+    hi &= kFirstPairs.hi[n];
+    lo &= kFirstPairs.lo[n];
 }
 
 // Stores an exponent into dec, clamped as a result record keeps it: below

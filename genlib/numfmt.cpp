@@ -16,15 +16,20 @@
 #include "glsenvint.h"
 #include "numfmt.h"
 
+namespace decconv {
+
+const numfmt *ready_format = nullptr;
+
+} // namespace decconv
+
+using decconv::ready_format;
+
 namespace {
 
 constexpr int kTooLong = -1273;
 constexpr int kNoMemory = -406;
 constexpr int kInvalid = -1; // byte length of a character that is not valid
 constexpr signed char kNotGiven = 127;
-
-// The format of the current record once it is built; null until then.
-const numfmt *ready_format = nullptr;
 
 // The format used while no locale can be initialised.
 constexpr numfmt kPlainFormat = [] {

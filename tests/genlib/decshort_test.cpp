@@ -8,11 +8,15 @@
 //     record also an operand;
 //   - decmul: products of up to 9 pairs (one binary product) and longer;
 //   - deccvasc of texts of up to 15 bytes, any bytes of a small alphabet,
-//     against the same text with blanks after it (too long for the shortcut);
+//     and of 13 to 15 digits with a point anywhere, against the same text
+//     with blanks after it (too long for the shortcut);
 //   - dectoasc of short records into buffers of 16 to 80 bytes;
-//   - deccmp of a column's values whose pair bytes lie above 99.
+//   - deccmp of a column's values whose pair bytes lie above 99, and of
+//     random values of one column (1 to 16 pairs, bytes after ndigits
+//     set) against the pairs compared one by one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -131,6 +135,22 @@ TEST(DecimalShortOperands, ProductsEqualTheGeneralPath)
     }
 }
 
+
+// A text reads as the same text with blanks after it, which only the
+// general scanner takes: the same status and the same record, and the same
+// pair bytes when it converts.
+void expect_read_as_padded(const std::string &text)
+{
+    const std::string padded = text + std::string(17, ' ');
+    decvalue a, b;
+    std::memset(&a, 0x5A, sizeof a);
+    std::memset(&b, 0x5A, sizeof b);
+    const int sa = deccvasc(text.data(), static_cast<int>(text.size()), &a);
+    const int sb = deccvasc(padded.data(), static_cast<int>(padded.size()), &b);
+    ASSERT_EQ(record_text(a, sa), record_text(b, sb)) << "'" << text << "'";
+    if (sa == 0 && a.ndigits > 0 && static_cast<size_t>(a.ndigits) <= sizeof a.digits)
+        ASSERT_EQ(std::memcmp(a.digits, b.digits, static_cast<size_t>(a.ndigits)), 0) << "'" << text << "'";
+}
 TEST(DecimalShortOperands, TextsReadAsWithBlanksAfter)
 {
     // A small alphabet, so that signs, points, blanks, newlines and
@@ -148,13 +168,29 @@ TEST(DecimalShortOperands, TextsReadAsWithBlanksAfter)
             for (char &c : text)
                 if (rng() % 3 && c != '.' && c != '\0')
                     c = static_cast<char>('0' + rng() % 10);
-        const std::string padded = text + std::string(17, ' ');
-        decvalue a, b;
-        std::memset(&a, 0x5A, sizeof a);
-        std::memset(&b, 0x5A, sizeof b);
-        const int sa = deccvasc(text.data(), static_cast<int>(text.size()), &a);
-        const int sb = deccvasc(padded.data(), static_cast<int>(padded.size()), &b);
-        ASSERT_EQ(record_text(a, sa), record_text(b, sb)) << "'" << text << "'";
+        expect_read_as_padded(text);
+    }
+}
+
+TEST(DecimalShortOperands, FullShortTextsReadAsWithBlanksAfter)
+{
+    // Texts of 13 to 15 digit bytes with the point anywhere or nowhere: the
+    // 16-digit run of the short reader filled up (odd places add a zero),
+    // nines that fill every pair, zeros in front.
+    std::mt19937_64 rng(1205);
+    for (int i = 0; i < 100000; ++i) {
+        const int n = 13 + static_cast<int>(rng() % 3);
+        std::string text;
+        const int kind = static_cast<int>(rng() % 3); // 0: random, 1: nines, 2: zeros in front
+        const int zeros = kind == 2 ? static_cast<int>(rng() % n) : 0;
+        for (int k = 0; k < n; ++k)
+            text += k < zeros ? '0' : kind == 1 ? '9' : static_cast<char>('0' + rng() % 10);
+        const int at = static_cast<int>(rng() % (n + 2)); // n, n + 1: no point
+        if (at <= n - 1)
+            text[static_cast<size_t>(at)] = '.';
+        if (rng() % 4 == 0)
+            text.insert(text.begin(), rng() % 2 ? '-' : '+');
+        expect_read_as_padded(text);
     }
 }
 
@@ -190,6 +226,54 @@ TEST(DecimalShortOperands, ColumnPairsAbove99ReadAs99)
     EXPECT_EQ(deccmp(&a, &d), -1); // both read 99: the next pair decides
     a.sign = d.sign = 0;
     EXPECT_EQ(deccmp(&a, &d), 1);
+}
+
+// deccmp of two non-zero values of one sign and exponent, from the pairs
+// one by one: each read as at most 99, those after ndigits as 0.
+int column_order(const decvalue &a, const decvalue &b)
+{
+    for (int i = 0; i < DEC_NPAIRS; ++i) {
+        const int x = i < a.ndigits ? std::min<int>(a.digits[i], 99) : 0;
+        const int y = i < b.ndigits ? std::min<int>(b.digits[i], 99) : 0;
+        if (x != y)
+            return (x > y) == (a.sign != 0) ? 1 : -1;
+    }
+    return 0;
+}
+
+TEST(DecimalShortOperands, ColumnPairsCompareAsTheirPairsInTurn)
+{
+    std::mt19937_64 rng(1204);
+    for (int i = 0; i < 300000; ++i) {
+        decvalue a;
+        std::memset(&a, static_cast<int>(rng() % 256), sizeof a); // bytes past ndigits must not matter
+        a.sign = static_cast<int16_t>(rng() % 2);
+        a.exponent = static_cast<int16_t>(static_cast<int>(rng() % 20) - 10);
+        a.ndigits = static_cast<int16_t>(1 + rng() % DEC_NPAIRS);
+        for (int k = 0; k < a.ndigits; ++k)
+            a.digits[k] = static_cast<unsigned char>(rng() % 8 == 0 ? 99 : rng() % 100);
+        a.digits[0] = static_cast<unsigned char>(1 + rng() % 99);
+        decvalue b = a;
+        for (int k = a.ndigits; k < DEC_NPAIRS; ++k)
+            b.digits[k] = static_cast<unsigned char>(rng());
+        switch (rng() % 4) {
+        case 0: // one later pair changed
+            b.digits[rng() % a.ndigits] = static_cast<unsigned char>(rng() % 100);
+            break;
+        case 1: // fewer or more pairs
+            b.ndigits = static_cast<int16_t>(1 + rng() % DEC_NPAIRS);
+            break;
+        case 2: // a byte above 99 somewhere in either
+            (rng() % 2 ? a : b).digits[rng() % DEC_NPAIRS] = static_cast<unsigned char>(100 + rng() % 156);
+            break;
+        default: // equal
+            break;
+        }
+        if (b.digits[0] == 0)
+            b.digits[0] = 1;
+        ASSERT_EQ(deccmp(&a, &b), column_order(a, b)) << record_text(a) << " against " << record_text(b);
+        ASSERT_EQ(deccmp(&b, &a), column_order(b, a)) << record_text(b) << " against " << record_text(a);
+    }
 }
 
 } // namespace
