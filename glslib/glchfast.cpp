@@ -7,11 +7,14 @@
 // costs one small table read per byte instead of the walk of the trie's
 // flag, offset and child arrays, and the last byte of a multibyte
 // character, the one most spread over the tables, is one bit of a set that
-// stays in the cache. The copy is made from the trie's own
-// lookups, the root at once and deeper nodes on first use up to the trie's
-// node count, so it answers exactly as the trie does. Runs of ASCII are
-// taken eight bytes (or four wide characters) at a time when the root takes
-// every byte 0..7F as a character by itself. Whatever the copy cannot
+// stays in the cache. Whole two-byte characters are also bits of one table
+// by their two bytes, and the sets of three-byte UTF-8 characters are
+// found by their first two bytes, so that runs of such characters go in
+// loops of their own without the walk of the nodes. The copy is made from
+// the trie's own lookups, the root at once and deeper nodes on first use up
+// to the trie's node count, so it answers exactly as the trie does. Runs of
+// ASCII are taken eight bytes (or four wide characters) at a time when the
+// root takes every byte 0..7F as a character by itself. Whatever the copy cannot
 // answer goes to the trie walks of glmulti.cpp, and the caller handles the
 // character they stop before.
 #include <atomic>
@@ -46,6 +49,15 @@ struct Walker {
     // byte 80..BF, so that b0 b1 b2 is a character for any such b2 (most
     // three-byte characters of UTF-8).
     uint64_t full[65536 / 64];
+    // Bit (b0 << 8 | b1): the key b0 b1 is a whole character (set when the
+    // node below b0 is copied), so that a two-byte character is one read
+    // of a table that stays in the cache.
+    uint64_t pair_ends[65536 / 64];
+    // For keys b0 b1 of E0..EF and 80..BF (three-byte characters of
+    // UTF-8): 1 + the set of the node below them when it only ends
+    // characters, else 0, so that the third byte is found without the walk
+    // of the first two nodes.
+    uint32_t three_set[16 * 64];
 };
 
 std::mutex build_lock;
@@ -98,6 +110,13 @@ uint32_t fill(Walker *w, const gl_multi *t, const unsigned char *prefix, int dep
         entry[b] = entry_for(t, key, depth + 1);
         leaf = leaf && (entry[b] == kEnd || entry[b] == kStop);
     }
+    if (depth == 1)
+        for (int k = 0; k < 4; ++k) {
+            uint64_t bits = 0;
+            for (int b = 0; b < 64; ++b)
+                bits |= static_cast<uint64_t>(entry[k * 64 + b] == kEnd) << b;
+            st(w->pair_ends + prefix[0] * 4 + k, bits);
+        }
     if (leaf) {
         if (w->sets >= w->capacity)
             return kLazy;
@@ -112,6 +131,8 @@ uint32_t fill(Walker *w, const gl_multi *t, const unsigned char *prefix, int dep
             const unsigned pair = static_cast<unsigned>(prefix[0]) << 8 | prefix[1];
             st(w->full + pair / 64, w->full[pair / 64] | uint64_t{1} << (pair % 64));
         }
+        if (depth == 2 && prefix[0] - 0xE0u < 0x10 && (prefix[1] & 0xC0) == 0x80)
+            st(w->three_set + ((prefix[0] & 0x0F) << 6 | (prefix[1] & 0x3F)), index + 1);
         return kLeaf | index;
     }
     if (w->nodes >= w->capacity)
@@ -184,6 +205,25 @@ constexpr uint64_t kHigh = 0x8080808080808080ULL;
 namespace {
 
 inline bool full_pair(const Walker *w, unsigned pair) { return ((ld(w->full + pair / 64) >> (pair % 64)) & 1) != 0; }
+inline bool whole_pair(const Walker *w, unsigned pair)
+{
+    return ((ld(w->pair_ends + pair / 64) >> (pair % 64)) & 1) != 0;
+}
+// Whether b0 b1 b2 is a whole character by three_set (b0 E0..EF, b1
+// 80..BF).
+// The n bytes of the packed value wc at out, its first byte the most
+// significant.
+inline void put_bytes(unsigned char *out, uint32_t wc, int n)
+{
+    for (int i = 0; i < n; ++i)
+        out[i] = static_cast<unsigned char>(wc >> (8 * (n - 1 - i)));
+}
+
+inline bool whole_three(const Walker *w, unsigned b0, unsigned b1, unsigned b2)
+{
+    const uint32_t set = ld(w->three_set + ((b0 & 0x0F) << 6 | (b1 & 0x3F)));
+    return set != 0 && ((ld(w->ends + (set - 1) * 4 + (b2 >> 6)) >> (b2 & 63)) & 1) != 0;
+}
 
 // The string walk in one of its forms: counted (else terminated), with
 // wide output, with a limit on the characters.
@@ -225,6 +265,43 @@ int walk_string(Walker *w, const gl_multi *t, const unsigned char *s, const unsi
             ++p;
             continue;
         }
+        if (b0 >= 0x80) {
+            // A run of two- and three-byte characters the tables answer at
+            // once (a lead byte 80..FF is neither ASCII nor the
+            // terminator, so the next byte may be read, and the one after
+            // it when that is no terminator either).
+            const unsigned char *q = p;
+            int c = count;
+            while ((!kCounted || end - q >= 3) && (!kMax || c < max)) {
+                const unsigned lead = q[0];
+                if (lead < 0x80)
+                    break;
+                const unsigned pair = lead << 8 | q[1];
+                if (full_pair(w, pair) && (q[2] & 0xC0) == 0x80) {
+                    if (kWrite)
+                        wcs[c] = pair << 8 | q[2];
+                    ++c;
+                    q += 3;
+                } else if (whole_pair(w, pair)) {
+                    if (kWrite)
+                        wcs[c] = pair;
+                    ++c;
+                    q += 2;
+                } else if (lead - 0xE0 < 0x10 && (q[1] & 0xC0) == 0x80 && whole_three(w, lead, q[1], q[2])) {
+                    if (kWrite)
+                        wcs[c] = pair << 8 | q[2];
+                    ++c;
+                    q += 3;
+                } else {
+                    break;
+                }
+            }
+            if (q != p) {
+                p = q;
+                count = c;
+                continue;
+            }
+        }
         uint32_t *at = entries + b0;
         uint32_t e = ld(at);
         if (e > kLazy && (!kCounted || end - p >= 3) && full_pair(w, b0 << 8 | p[1]) && (p[2] & 0xC0) == 0x80) {
@@ -234,7 +311,8 @@ int walk_string(Walker *w, const gl_multi *t, const unsigned char *s, const unsi
             p += 3;
             continue;
         }
-        if (e >= kLeaf && (!kCounted || end - p >= 2) && in_set(ends, e, p[1])) {
+        // (A whole pair has a copied node below b0: b0 leads there.)
+        if (e > kLazy && (!kCounted || end - p >= 2) && whole_pair(w, b0 << 8 | p[1])) {
             if (kWrite)
                 wcs[count] = b0 << 8 | p[1];
             ++count;
@@ -320,6 +398,30 @@ int walk_wide(Walker *w, const gl_multi *t, const uint32_t *wcs, int count, unsi
     const bool ascii = w->ascii && min_length == 1;
     int done = 0, at = 0;
     for (; kTerminated || done < count; ++done) {
+        // Runs of two- and three-byte characters the tables answer at
+        // once, while the room holds four bytes (ASCII and the rest go
+        // below).
+        if (ascii) {
+            for (; (kTerminated || done < count) && (!kSized || size - at >= 4); ++done) {
+                const uint32_t v = wcs[done];
+                if (v - 0x100 < 0xFF00 && whole_pair(w, v)) {
+                    if (kWrite)
+                        put_bytes(out + at, v, 2);
+                    at += 2;
+                } else if (v - 0x10000 < 0xFF0000 &&
+                           (((v & 0xC0) == 0x80 && full_pair(w, (v >> 8) & 0xFFFF)) ||
+                            ((v >> 16) - 0xE0 < 0x10 && (v & 0xC000) == 0x8000 &&
+                             whole_three(w, v >> 16, (v >> 8) & 0xFF, v & 0xFF)))) {
+                    if (kWrite)
+                        put_bytes(out + at, v, 3);
+                    at += 3;
+                } else {
+                    break;
+                }
+            }
+            if (!kTerminated && done >= count)
+                break;
+        }
         const uint32_t wc = wcs[done];
         if (kTerminated && wc == 0)
             break;
@@ -349,23 +451,34 @@ int walk_wide(Walker *w, const gl_multi *t, const uint32_t *wcs, int count, unsi
         if (n < 1 || n > GL_MULTI_MAX_KEY || (kSized && at + n > size))
             break;
         if (n == 3 && (wc & 0xC0) == 0x80 && full_pair(w, (wc >> 8) & 0xFFFF)) {
-            if (kWrite) {
-                out[at] = static_cast<unsigned char>(wc >> 16);
-                out[at + 1] = static_cast<unsigned char>(wc >> 8);
-                out[at + 2] = static_cast<unsigned char>(wc);
-            }
+            if (kWrite)
+                put_bytes(out + at, wc, 3);
             at += 3;
             continue;
         }
-        if (n == 2) {
-            const uint32_t e = ld(entries + (wc >> 8));
-            if (e >= kLeaf && in_set(ends, e, wc & 0xFF)) {
-                if (kWrite) {
-                    out[at] = static_cast<unsigned char>(wc >> 8);
-                    out[at + 1] = static_cast<unsigned char>(wc);
+        if (n == 2 && whole_pair(w, wc)) {
+            if (kWrite)
+                put_bytes(out + at, wc, 2);
+            at += 2;
+            continue;
+        }
+        if (n == 1 && ld(entries + wc) == kEnd) {
+            if (kWrite)
+                out[at] = static_cast<unsigned char>(wc);
+            ++at;
+            continue;
+        }
+        if (n == 3) {
+            // Through the copied node of the first two bytes.
+            const uint32_t e0 = ld(entries + (wc >> 16));
+            if (e0 > kLazy && e0 < kLeaf) {
+                const uint32_t e1 = ld(entries + (static_cast<size_t>(e0 & kIndexMask) << 8) + ((wc >> 8) & 0xFF));
+                if (e1 >= kLeaf && in_set(ends, e1, wc & 0xFF)) {
+                    if (kWrite)
+                        put_bytes(out + at, wc, 3);
+                    at += 3;
+                    continue;
                 }
-                at += 2;
-                continue;
             }
         }
         unsigned char bytes[GL_MULTI_MAX_KEY];

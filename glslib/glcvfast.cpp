@@ -8,11 +8,19 @@
 // bytes at a time. A source laid out as UTF-8 also gets compact tables of
 // its two- and three-byte characters by code-point bits (the latter in
 // blocks of 64 made on first use), read without the walk of the nodes.
-// Anything unusual (invalid or cut input, a substitution,
-// the terminator, too little room) goes to the per-character step, which
-// decides exactly as without these tables.
+// With SSE2, ASCII goes sixteen bytes at a time, and the two conversions
+// between Latin-1 and UTF-8 (when their tables hold exactly the bit
+// arithmetic of UTF-8 for 80..FF) take runs of two-byte characters eight
+// or sixteen at a time. Anything unusual (invalid or cut input, a
+// substitution, the terminator, too little room) goes to the per-character
+// step, which decides exactly as without these tables.
 #include <climits>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define TRW_CV_SSE2 1
+#endif
 
 #include "glcommon.h"
 #include "glcv_int.h"
@@ -68,6 +76,12 @@ struct Accelerator {
     // Runs of ASCII convert to themselves, but for at most three bytes
     // (each repeated in all eight bytes of a word).
     bool ascii_runs;
+    // The root maps every byte 80..FF to its two-byte UTF-8 form (a
+    // single-byte source read as Latin-1, into UTF-8).
+    bool latin1_to_utf8;
+    // Every character C2 80..C3 BF converts to the one byte of its code
+    // point (UTF-8 into Latin-1).
+    bool utf8_to_latin1;
     int exception_count;
     uint64_t exceptions[kMaxExceptions];
     unsigned char attention[256];
@@ -218,6 +232,167 @@ inline bool copy_ascii8(const Accelerator *a, const unsigned char *&in, const un
     return true;
 }
 
+#if TRW_CV_SSE2
+inline __m128i load16(const unsigned char *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); }
+inline void store16(unsigned char *p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i *>(p), v); }
+
+// The bytes of a block of sixteen that end a run of ASCII: high bytes,
+// zero, and the exceptions, as one bit each.
+inline unsigned ascii_stops16(const Accelerator *a, __m128i v)
+{
+    __m128i stop = _mm_or_si128(v, _mm_cmpeq_epi8(v, _mm_setzero_si128()));
+    for (int i = 0; i < a->exception_count; ++i)
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(a->exceptions[i] & 0xFF))));
+    return static_cast<unsigned>(_mm_movemask_epi8(stop));
+}
+
+// Copies the run of ASCII at in, whole blocks of sixteen and then the
+// start of the block that ends it (each block written whole), while input
+// and room hold sixteen bytes; false when there is none. The blocks of
+// sixteen advance by a constant, so that the loads of a long run do not
+// wait for the bits of the one before.
+template <bool kWrite>
+inline bool copy_ascii16(const Accelerator *a, const unsigned char *&in, const unsigned char *end,
+                         unsigned char *&out, long long &room)
+{
+    const unsigned char *const start = in;
+    while (end - in >= 16 && room >= 16) {
+        const __m128i v = load16(in);
+        const unsigned stops = ascii_stops16(a, v);
+        const int k = stops == 0 ? 16 : __builtin_ctz(stops);
+        if (kWrite) {
+            store16(out, v);
+            out += k;
+        }
+        in += k;
+        room -= k;
+        if (k < 16)
+            break;
+    }
+    return in != start;
+}
+
+// The pairs of lead and second byte in the 16-bit lanes of v (lead in the
+// low byte) as the bytes of their code points, in the low eight bytes:
+// ((lead & 3) << 6) | (second & 3F).
+inline __m128i latin1_of_pairs(__m128i v)
+{
+    const __m128i top = _mm_and_si128(_mm_slli_epi16(v, 6), _mm_set1_epi16(0x00C0));
+    const __m128i low = _mm_and_si128(_mm_srli_epi16(v, 8), _mm_set1_epi16(0x003F));
+    return _mm_packus_epi16(_mm_or_si128(top, low), _mm_setzero_si128());
+}
+
+// Bits of the 16-bit lanes of v (two a lane) that hold a lead C2 or C3 and
+// a byte 80..BF.
+inline unsigned latin1_pair_bits(__m128i v)
+{
+    const __m128i masked = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xC0FE)));
+    const __m128i pairs = _mm_cmpeq_epi16(masked, _mm_set1_epi16(static_cast<short>(0x80C2)));
+    return static_cast<unsigned>(_mm_movemask_epi8(pairs));
+}
+
+// UTF-8 into Latin-1: the characters C2 80..C3 BF at in, up to eight a
+// block of sixteen bytes, each to the one byte of its code point; when they
+// end at a plain ASCII byte (a space between words) that more of them
+// follow, that byte and those (found in the lanes of odd offset) go along
+// in the same block. Eight bytes written a block; the run goes on while
+// blocks end at another such byte or take eight. False when in starts none.
+template <bool kWrite>
+inline bool latin1_pairs8(const Accelerator *a, bool ascii, const unsigned char *&in, const unsigned char *end,
+                          unsigned char *&out, long long &room)
+{
+    const unsigned char *const start = in;
+    const __m128i lane = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    while (end - in >= 16 && room >= 8) {
+        const __m128i v = load16(in);
+        const unsigned even = latin1_pair_bits(v);
+        if (even == 0xFFFF) {
+            // Eight pairs: a constant step, so that a long run does not
+            // wait for the bits of the block before.
+            if (kWrite) {
+                _mm_storel_epi64(reinterpret_cast<__m128i *>(out), latin1_of_pairs(v));
+                out += 8;
+            }
+            in += 16;
+            room -= 8;
+            continue;
+        }
+        const __m128i w = _mm_srli_si128(v, 1); // the pairs of odd offset (the last one never whole)
+        const unsigned odd = latin1_pair_bits(w);
+        const unsigned p = static_cast<unsigned>(__builtin_ctz(~even)) / 2; // 0..7
+        const unsigned at = 2 * p;
+        const unsigned plain = ascii ? ~ascii_stops16(a, v) & 0xFFFF : 0;
+        // Pairs of odd offset from at + 1 (at most 7 - p of them).
+        const unsigned q = static_cast<unsigned>(__builtin_ctz(~(odd >> at))) / 2;
+        const unsigned joined = ((plain >> at) & 1) != 0 && q > 0 ? 1 : 0;
+        if (p == 0 && joined == 0)
+            break;
+        const unsigned produced = p + joined * (1 + q);
+        if (kWrite) {
+            // Lanes before p from the even pairs, lane p the ASCII byte,
+            // lanes after it from the odd pairs (moved up one lane).
+            const __m128i before = _mm_cmplt_epi8(lane, _mm_set1_epi8(static_cast<char>(p)));
+            const __m128i bytes = _mm_or_si128(_mm_and_si128(before, latin1_of_pairs(v)),
+                                               _mm_andnot_si128(before, _mm_slli_si128(latin1_of_pairs(w), 1)));
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(out), bytes);
+            out[p] = in[at]; // the ASCII byte, or a byte past the output within the room
+            out += produced;
+        }
+        in += at + joined * (1 + 2 * q);
+        room -= produced;
+        if (joined == 0)
+            break;
+    }
+    return in != start;
+}
+
+// Latin-1 into UTF-8: the run of bytes 80..FF at in, sixteen at a time and
+// then those that start the block that ends it, each to its two bytes (32
+// bytes written a block); false when in starts none.
+template <bool kWrite>
+inline bool latin1_expand16(const unsigned char *&in, const unsigned char *end, unsigned char *&out, long long &room)
+{
+    const unsigned char *const start = in;
+    while (end - in >= 16 && room >= 32) {
+        const __m128i v = load16(in);
+        const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
+        const int n = high == 0xFFFF ? 16 : __builtin_ctz(~high);
+        if (kWrite) {
+            const __m128i lead = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(v, 6), _mm_set1_epi8(0x03)),
+                                              _mm_set1_epi8(static_cast<char>(0xC0)));
+            const __m128i trail =
+                _mm_or_si128(_mm_and_si128(v, _mm_set1_epi8(0x3F)), _mm_set1_epi8(static_cast<char>(0x80)));
+            store16(out, _mm_unpacklo_epi8(lead, trail));
+            store16(out + 16, _mm_unpackhi_epi8(lead, trail));
+            out += 2 * n;
+        }
+        in += n;
+        room -= 2 * n;
+        if (n < 16)
+            break;
+    }
+    return in != start;
+}
+#else
+template <bool kWrite>
+inline bool copy_ascii16(const Accelerator *, const unsigned char *&, const unsigned char *, unsigned char *&,
+                         long long &)
+{
+    return false;
+}
+template <bool kWrite>
+inline bool latin1_pairs8(const Accelerator *, bool, const unsigned char *&, const unsigned char *, unsigned char *&,
+                          long long &)
+{
+    return false;
+}
+template <bool kWrite>
+inline bool latin1_expand16(const unsigned char *&, const unsigned char *, unsigned char *&, long long &)
+{
+    return false;
+}
+#endif
+
 void fill_attention(gl_cvdesc *cd, Accelerator *a)
 {
     for (int b = 0; b < 256; ++b) {
@@ -276,6 +451,23 @@ bool build_utf8_tables(gl_cvdesc *cd, Accelerator *a)
         u->two[i] = packed_for(cd, key, 2);
     }
     a->utf8 = u;
+    a->utf8_to_latin1 = cd->target_max_len == 1;
+    for (uint32_t cp = 0x80; cp < 0x100; ++cp)
+        a->utf8_to_latin1 = a->utf8_to_latin1 && u->two[(cp >> 6) << 6 | (cp & 0x3F)] == (cp | 1u << 24);
+    return true;
+}
+
+// Whether the root of a single-byte source maps 80..FF as Latin-1 into
+// UTF-8.
+bool find_latin1_to_utf8(const gl_cvdesc *cd, const Accelerator *a)
+{
+    if (cd->source_max_len != 1 || cd->target_max_len < 2)
+        return false;
+    for (uint32_t b = 0x80; b < 0x100; ++b) {
+        const FastEntry &e = a->arena[kRoot].entry[b];
+        if (e.kind != kPlain || e.len != 2 || e.bytes != ((0xC0 | b >> 6) | (0x80 | (b & 0x3F)) << 8))
+            return false;
+    }
     return true;
 }
 
@@ -311,6 +503,7 @@ bool build_accelerator(gl_cvdesc *cd)
     if (!build_first_nodes(cd, a))
         return false;
     find_ascii_runs(a);
+    a->latin1_to_utf8 = find_latin1_to_utf8(cd, a);
     if (utf8_layout(cd, a) && !build_utf8_tables(cd, a))
         return false;
     return true;
@@ -443,7 +636,7 @@ void utf8_run(gl_cvdesc *cd, const Accelerator *a, bool ascii, const FastNode *r
         uint32_t v;
         int n;
         if (b0 < 0x80) {
-            if (ascii && copy_ascii8<kWrite>(a, in, end, out, room))
+            if (ascii && (copy_ascii16<kWrite>(a, in, end, out, room) || copy_ascii8<kWrite>(a, in, end, out, room)))
                 continue;
             const FastEntry &e = root->entry[b0];
             if (e.kind != kPlain || e.len != 1)
@@ -453,6 +646,8 @@ void utf8_run(gl_cvdesc *cd, const Accelerator *a, bool ascii, const FastNode *r
         } else if (b0 < 0xC0 || end - in < 2 || (in[1] & 0xC0) != 0x80) {
             return;
         } else if (b0 < 0xE0) {
+            if (a->utf8_to_latin1 && latin1_pairs8<kWrite>(a, ascii, in, end, out, room))
+                continue;
             // A run of two-byte characters in a loop of its own: the
             // letters of most alphabets.
             const unsigned char *p = in;
@@ -482,14 +677,40 @@ void utf8_run(gl_cvdesc *cd, const Accelerator *a, bool ascii, const FastNode *r
                 return;
             continue;
         } else if (b0 < 0xF0 && end - in >= 3 && (in[2] & 0xC0) == 0x80) {
-            const int index = static_cast<int>((b0 & 0x0F) << 6 | (in[1] & 0x3Fu));
-            int block = u->block_of[index];
-            if (block == 0)
-                block = make_block(cd, u, index);
-            if (block == kThreeNone)
+            // A run of three-byte characters in a loop of its own: kana
+            // and ideographs.
+            const unsigned char *p = in;
+            unsigned char *o = out;
+            long long r = room;
+            unsigned lead = b0;
+            v = 0;
+            for (;;) {
+                const int index = static_cast<int>((lead & 0x0F) << 6 | (p[1] & 0x3Fu));
+                int block = u->block_of[index];
+                if (block == 0)
+                    block = make_block(cd, u, index);
+                v = block == kThreeNone ? 0 : u->blocks[block - 2][p[2] & 0x3F];
+                if (v == 0)
+                    break;
+                const uint32_t len = v >> 24;
+                if (kWrite) {
+                    std::memcpy(o, &v, 4); // within the room, as below
+                    o += len;
+                }
+                r -= len;
+                p += 3;
+                if (r < 4 || end - p < 3)
+                    break;
+                lead = p[0];
+                if (lead - 0xE0 >= 0x10 || (p[1] & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80)
+                    break;
+            }
+            if (p == in)
                 return;
-            v = u->blocks[block - 2][in[2] & 0x3F];
-            n = 3;
+            in = p;
+            out = o;
+            room = r;
+            continue;
         } else {
             return;
         }
@@ -513,6 +734,7 @@ int multibyte_loop(gl_cvdesc *cd, Accelerator *a, Job &job)
     const FastNode *root = &arena[kRoot];
     const unsigned char *end = job.guard;
     const bool ascii = a->ascii_runs && job.in_end != nullptr;
+    const bool latin1 = a->latin1_to_utf8;
     Sync sync(job);
     const unsigned char *in;
     unsigned char *out;
@@ -527,7 +749,10 @@ int multibyte_loop(gl_cvdesc *cd, Accelerator *a, Job &job)
         }
         {
             const unsigned b = in[0];
-            if (b < 0x80 && ascii && copy_ascii8<kWrite>(a, in, end, out, room))
+            if (b < 0x80 && ascii &&
+                (copy_ascii16<kWrite>(a, in, end, out, room) || copy_ascii8<kWrite>(a, in, end, out, room)))
+                continue;
+            if (b >= 0x80 && latin1 && latin1_expand16<kWrite>(in, end, out, room))
                 continue;
             // Characters of one to three bytes whose nodes are built, until
             // something needs attention, the room or the input gets short, or

@@ -154,6 +154,72 @@ std::string sjis_text(std::mt19937 &rng, bool spoil)
     return s;
 }
 
+// Latin-1 text: ASCII runs and runs of letters of 80..FF, both of 0 to 40
+// bytes, so that blocks of sixteen start at every offset of a run; a zero
+// byte now and then.
+std::string latin1_text(std::mt19937 &rng, bool spoil)
+{
+    std::string s;
+    const int parts = 1 + static_cast<int>(rng() % 5);
+    for (int i = 0; i < parts; ++i) {
+        for (int k = static_cast<int>(rng() % 41); k > 0; --k)
+            s += static_cast<char>(0x20 + rng() % 0x5F);
+        for (int k = static_cast<int>(rng() % 41); k > 0; --k)
+            s += static_cast<char>(0x80 + rng() % 0x80);
+        if (spoil && rng() % 3 == 0)
+            s += '\0';
+    }
+    return s;
+}
+
+// UTF-8 text of long runs: ASCII and characters C2 80..C3 BF, 0 to 40 of
+// each, with a character of another lead, a cut or bad sequence, or a
+// zero byte now and then inside a run.
+std::string long_runs_utf8(std::mt19937 &rng, bool spoil)
+{
+    static const char *const kOdd[] = {"\xC3", "\x80", "\xC4\x80", "\xC2\x7F", "\xC3\xC3", "\xE3\x81\x82"};
+    std::string s;
+    const int parts = 1 + static_cast<int>(rng() % 4);
+    for (int i = 0; i < parts; ++i) {
+        for (int k = static_cast<int>(rng() % 41); k > 0; --k)
+            s += static_cast<char>(0x20 + rng() % 0x5F);
+        for (int k = static_cast<int>(rng() % 41); k > 0; --k) {
+            if (spoil && rng() % 24 == 0) {
+                const unsigned odd = static_cast<unsigned>(rng() % 7);
+                if (odd == 6)
+                    s += '\0';
+                else
+                    s += kOdd[odd];
+                continue;
+            }
+            s += utf8(0x80 + static_cast<unsigned>(rng() % 0x80));
+        }
+    }
+    return s;
+}
+
+// UTF-8 words of letters C2 80..C3 BF, 1 to 12 of them, with one ASCII
+// byte between (a space or a digit), so that words meet in every lane of
+// a block; now and then a zero byte, a cut or bad sequence or a letter of
+// another lead in place of the byte between.
+std::string latin1_words_utf8(std::mt19937 &rng, bool spoil)
+{
+    static const char *const kOdd[] = {"\xC3", "\x80", "\xC5\x93", "\xC2\x7F", "\xE2\x82\xAC"};
+    std::string s;
+    for (int words = 1 + static_cast<int>(rng() % 8); words > 0; --words) {
+        for (int k = 1 + static_cast<int>(rng() % 12); k > 0; --k)
+            s += utf8(0x80 + static_cast<unsigned>(rng() % 0x80));
+        const unsigned between = static_cast<unsigned>(rng() % 16);
+        if (spoil && between == 0)
+            s += '\0';
+        else if (spoil && between < 3)
+            s += kOdd[rng() % 5];
+        else
+            s += between < 12 ? ' ' : static_cast<char>('0' + between % 10);
+    }
+    return s;
+}
+
 void check(const char *to, const char *from, std::string (*text)(std::mt19937 &, bool), unsigned seed)
 {
     Conversion c(to, from);
@@ -272,5 +338,10 @@ TEST(ConversionFastLoops, Utf8ToShiftJis) { check("sjis", "utf8", utf8_text, 2);
 TEST(ConversionFastLoops, Utf8To1252) { check("1252", "utf8", utf8_text, 3); }
 TEST(ConversionFastLoops, ShiftJisToUtf8) { check("utf8", "sjis", sjis_text, 4); }
 TEST(ConversionFastLoops, ShiftJisToEucJp) { check("ujis", "sjis", sjis_text, 5); }
+TEST(ConversionFastLoops, Latin1ToUtf8) { check("utf8", "8859-1", latin1_text, 6); }
+TEST(ConversionFastLoops, LongRunsUtf8ToLatin1) { check("8859-1", "utf8", long_runs_utf8, 7); }
+TEST(ConversionFastLoops, LongRunsUtf8To1252) { check("1252", "utf8", long_runs_utf8, 8); }
+TEST(ConversionFastLoops, WordsUtf8ToLatin1) { check("8859-1", "utf8", latin1_words_utf8, 10); }
+TEST(ConversionFastLoops, LongRunsUtf8ToShiftJis) { check("sjis", "utf8", long_runs_utf8, 9); }
 
 } // namespace
