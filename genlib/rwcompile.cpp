@@ -141,9 +141,12 @@ bool is_blank(gl_locale *loc, uint32_t c)
 class Compiled {
 public:
     Compiled(gl_locale *loc, const uint32_t *t, int tn, relist **el, int en, bool normalise)
-        : loc_(loc), t_(t), tn_(tn), el_(el), en_(en), normalise_(normalise), failed_(tn + 1, en + 1)
+        : loc_(loc), t_(t), tn_(tn), el_(el), en_(en), normalise_(normalise)
     {
     }
+    Compiled(const Compiled &) = delete;
+    Compiled &operator=(const Compiled &) = delete;
+    ~Compiled() { std::free(sequence_failed_); }
     int run() { return match(0, 0); }
 
 private:
@@ -207,14 +210,26 @@ private:
             ++ei;
         if (ei >= en_ || el_[ei]->type == RWM_END)
             return 1;
-        for (int k = ti; k < tn_; ++k) {
-            if (failed_.seen(k, ei))
-                continue;
+        // A sequence before element ei that failed from text position f on
+        // fails from any later position too: it would try a part of the
+        // same positions, then the same end. A try that succeeds ends the
+        // whole match, so the tries reach an element in increasing
+        // positions and each position is tried once per element, not once
+        // per sequence that reaches it. (Without memory for the table every
+        // try is made.)
+        if (sequence_failed_ == nullptr &&
+            (sequence_failed_ = static_cast<int *>(std::malloc(sizeof(int) * (static_cast<size_t>(en_) + 1)))) != nullptr)
+            for (int i = 0; i <= en_; ++i)
+                sequence_failed_[i] = tn_ + 1;
+        if (sequence_failed_ != nullptr && ti >= sequence_failed_[ei])
+            return 0;
+        for (int k = ti; k < tn_; ++k)
             if (match(k, ei))
                 return 1;
-            failed_.mark(k, ei);
-        }
-        return ended(ei);
+        const int r = ended(ei);
+        if (r == 0 && sequence_failed_ != nullptr && ti < sequence_failed_[ei])
+            sequence_failed_[ei] = ti;
+        return r;
     }
     int match(int ti, int ei)
     {
@@ -259,7 +274,7 @@ private:
     relist **el_;
     int en_;
     bool normalise_;
-    Failed failed_;
+    int *sequence_failed_ = nullptr; // per element: the first text position a sequence before it failed from
 };
 
 // The text as wide characters, normalised when asked, its trailing blanks

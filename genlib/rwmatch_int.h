@@ -48,40 +48,6 @@ inline bool in_range(gl_locale *loc, uint32_t lo, uint32_t c, uint32_t hi, bool 
     return range_order(loc, lo, c, wide) <= 0 && range_order(loc, c, hi, wide) <= 0;
 }
 
-// One bit per (text position, pattern position) pair: set when trying the
-// rest of the pattern from there failed. Allocated on first use.
-class Failed {
-public:
-    Failed(int text_positions, int pattern_positions)
-        : cols_(static_cast<size_t>(pattern_positions))
-        , size_(static_cast<size_t>(text_positions) * cols_)
-    {
-    }
-    Failed(const Failed &) = delete;
-    Failed &operator=(const Failed &) = delete;
-    ~Failed() { std::free(bits_); }
-    // Whether the pair failed before; false also when memory is missing.
-    bool seen(int t, int p) const
-    {
-        size_t i = static_cast<size_t>(t) * cols_ + static_cast<size_t>(p);
-        return bits_ != nullptr && (bits_[i / 8] >> (i % 8) & 1);
-    }
-    // Records a failure; false when the memory cannot be had.
-    bool mark(int t, int p)
-    {
-        if (bits_ == nullptr && (bits_ = static_cast<unsigned char *>(std::calloc(size_ / 8 + 1, 1))) == nullptr)
-            return false;
-        size_t i = static_cast<size_t>(t) * cols_ + static_cast<size_t>(p);
-        bits_[i / 8] |= static_cast<unsigned char>(1u << (i % 8));
-        return true;
-    }
-
-private:
-    size_t cols_;
-    size_t size_;
-    unsigned char *bits_ = nullptr;
-};
-
 // ---- the normaliser (rwnormal.cpp) ----
 
 // A sequence and its replacement (empty for a sequence whose normal form
