@@ -54,9 +54,12 @@ bool ambiguous_conversion(const std::string &format, bool local_calendar)
             break;
         if ((zero && width) || precision)
             return true;
-        // A weekday read with only part of a date is kept as read, while a
-        // locale calendar writes the weekday of the date it converts.
-        if (local_calendar && std::strchr("aAuwcx", format[j]) != nullptr)
+        // A weekday or a day of the year read with only part of a date is
+        // kept as read, while a locale calendar writes the weekday and the
+        // day of the year of the date it converts (in the Hebrew calendar a
+        // day of the year read with a century and a day of the month is
+        // not the day of the year that date has).
+        if (local_calendar && std::strchr("aAuwjcx", format[j]) != nullptr)
             return true;
         // Two conversions side by side need not split where they were
         // joined, and neither do an era year (any number of digits) or

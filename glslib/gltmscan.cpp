@@ -483,9 +483,14 @@ int combine(Scan &c, gl_caltm &r, int century_rule)
     if (gl_cal_gregorian_to_local(c.loc, &r, &local) == 0)
         r = local;
     apply_date(f, has_year, year, r);
+    // A date the calendar cannot convert is refused, read in full or in
+    // part: a record left in the locale's calendar is no Gregorian date.
     gl_caltm g{};
-    if (gl_cal_local_to_gregorian(c.loc, &r, &g) != 0)
-        return all ? (r.tm_mon < -1 || r.tm_mon >= c.t->mon_count ? GL_ETMMON : GL_ETMDAY) : 0;
+    if (gl_cal_local_to_gregorian(c.loc, &r, &g) != 0) {
+        if (r.tm_mon < -1 || r.tm_mon >= c.t->mon_count)
+            return GL_ETMMON;
+        return all || !has_year ? GL_ETMDAY : GL_ETMYEAR;
+    }
     if (f.has_wday && all && f.wday != g.tm_wday)
         return GL_ETMBADWDAY;
     if (f.has_wday)

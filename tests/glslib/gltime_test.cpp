@@ -245,6 +245,24 @@ Parsed parse(gl_locale *loc, const char *text, const char *format, int rule = 'R
     return p;
 }
 
+// A Hebrew-calendar date the calendar cannot bring to a Gregorian one is
+// refused even when only part of it was read: a century alone gives the
+// century's first year, and 3700 (about 60 BCE) has no Gregorian year from
+// 0 to 9999. The record keeps the caller's date.
+TEST(GlTimeParse, LocalDateWithoutAGregorianOneIsRefused)
+{
+    Loc he("he_IL.8859-8");
+    gl_tm start = sample();
+    Parsed p = parse(he.loc, "37", "%C", 'R', start);
+    EXPECT_EQ(p.end, nullptr);
+    EXPECT_EQ(p.error, 31);
+    // A century whose first year converts reads as that year.
+    p = parse(he.loc, "58", "%C", 'R', start);
+    ASSERT_EQ(p.error, 0);
+    EXPECT_GE(p.t.tm_year + 1900, 2039); // 5800 is 2039/40
+    EXPECT_LE(p.t.tm_year + 1900, 2040);
+}
+
 TEST(GlTimeParse, BlanksLiteralsAndWhiteSpace)
 {
     Loc l("en_US.8859-1");
@@ -259,6 +277,60 @@ TEST(GlTimeParse, BlanksLiteralsAndWhiteSpace)
     EXPECT_EQ(parse(l.loc, "13\n\t 07", "%H%t%M").t.tm_min, 7);
     EXPECT_EQ(parse(l.loc, "1307", "%H%n%M").error, 46);
     EXPECT_EQ(parse(l.loc, "50%", "%M%%").t.tm_min, 50);
+}
+
+// The wide parser reads what the multibyte one reads, ends at the same
+// character and refuses the same missing arguments.
+TEST(GlTimeParse, WideParserAgreesWithTheMultibyteOne)
+{
+    Loc l("en_US.8859-1");
+    auto wide = [](const char *s) {
+        std::vector<gl_wchar_t> w;
+        for (; *s != '\0'; ++s)
+            w.push_back(static_cast<unsigned char>(*s));
+        w.push_back(0);
+        return w;
+    };
+    const char *cases[][2] = {{"2024-03-05 rest", "%Y-%m-%d"}, {"Tue 13:07:09", "%a %H:%M:%S"},
+                              {"05 March 24", "%d %B %y"},     {"1307", "%H%n%M"},
+                              {"12:30 PM", "%I:%M %p"},         {"x", "%Y"}};
+    for (const auto &c : cases) {
+        Parsed p = parse(l.loc, c[0], c[1]);
+        std::vector<gl_wchar_t> text = wide(c[0]), format = wide(c[1]);
+        gl_tm t{};
+        const gl_wchar_t *end = gl_wcsptime(l.loc, text.data(), format.data(), &t, 'R');
+        ASSERT_EQ(end == nullptr, p.end == nullptr) << c[0];
+        if (end == nullptr) {
+            EXPECT_EQ(l.loc->error, p.error) << c[0];
+            continue;
+        }
+        EXPECT_EQ(end - text.data(), p.end - c[0]) << c[0];
+        // Field by field: the records' padding is no part of them.
+        const auto fields = [](const gl_tm &r) {
+            return std::vector<long>{static_cast<long>(r.tm_fraction), r.tm_sec, r.tm_min, r.tm_hour, r.tm_mday,
+                                     r.tm_mon, r.tm_year, r.tm_wday, r.tm_yday, r.tm_isdst, r.tm_glword1,
+                                     r.tm_glword2};
+        };
+        EXPECT_EQ(fields(t), fields(p.t)) << c[0];
+    }
+    std::vector<gl_wchar_t> text = wide("2024"), format = wide("%Y");
+    gl_tm t{};
+    EXPECT_EQ(gl_wcsptime(l.loc, text.data(), nullptr, &t, 'R'), nullptr);
+    EXPECT_EQ(l.loc->error, GL_ETMNULLFMT);
+    EXPECT_EQ(gl_wcsptime(l.loc, nullptr, format.data(), &t, 'R'), nullptr);
+    EXPECT_EQ(l.loc->error, GL_ENULLARG);
+    EXPECT_EQ(gl_wcsptime(l.loc, text.data(), format.data(), nullptr, 'R'), nullptr);
+    EXPECT_EQ(l.loc->error, GL_ENULLARG);
+    EXPECT_EQ(gl_mbsptime(l.loc, "2024", nullptr, &t, 'R'), nullptr);
+    EXPECT_EQ(l.loc->error, GL_ETMNULLFMT);
+    EXPECT_EQ(gl_mbsptime(l.loc, nullptr, "%Y", &t, 'R'), nullptr);
+    EXPECT_EQ(l.loc->error, GL_ENULLARG);
+    // A locale without its TIME category cannot parse.
+    gl_locale *empty = nullptr;
+    ASSERT_EQ(gl_create_null_locale_4(&empty), 0);
+    EXPECT_EQ(gl_wcsptime(empty, text.data(), format.data(), &t, 'R'), nullptr);
+    EXPECT_EQ(empty->error, GL_EBADARG);
+    gl_lc_unload(empty);
 }
 
 TEST(GlTimeParse, NumbersRangesAndMissingDigits)
