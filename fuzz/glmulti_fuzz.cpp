@@ -1,14 +1,20 @@
 // libFuzzer target: the text reader of multi-level tables. The first byte
 // chooses the element size and the caller's depth limit; a table that reads
-// is written back, read again, and both must answer every probe alike.
+// is written back, read again, and both must answer every probe alike. Its
+// characters are then inserted one by one into a new table, which is
+// compressed, written and read again: every character keeps its element.
+// The whole-run walks over the input bytes and their wide values agree with
+// the one-character lookups, as do their flat-copy forms.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "gl_multi.h"
+#include "glchar_int.h"
 
 namespace {
 
@@ -51,6 +57,115 @@ std::string write_table(gl_multi *t, int size)
     return text;
 }
 
+void require(bool ok)
+{
+    if (!ok)
+        std::abort();
+}
+
+// The characters of a table and their elements, in byte order.
+struct Entry {
+    unsigned char key[1 + GL_MULTI_MAX_KEY];
+    std::string element;
+};
+
+std::vector<Entry> characters(const gl_multi *t, int size)
+{
+    struct Visit {
+        std::vector<Entry> out;
+        int size;
+    } v{{}, size};
+    _gl_foreach_multi(
+        t,
+        [](void *arg, const unsigned char *bytes, int length, const void *element) {
+            auto *v = static_cast<Visit *>(arg);
+            if (length < 1 || length > GL_MULTI_MAX_KEY || v->out.size() > 4096)
+                return 1;
+            Entry e{};
+            e.key[0] = static_cast<unsigned char>(length);
+            std::memcpy(e.key + 1, bytes, static_cast<size_t>(length));
+            e.element.assign(static_cast<const char *>(element), static_cast<size_t>(v->size));
+            v->out.push_back(e);
+            return 0;
+        },
+        &v);
+    return v.out;
+}
+
+// Every entry is a character of t with its element.
+void holds_all(const gl_multi *t, const std::vector<Entry> &entries, int size)
+{
+    for (const Entry &e : entries) {
+        const void *got = _gl_retrieve_desc_multi(e.key, t);
+        require(got != nullptr && std::memcmp(got, e.element.data(), static_cast<size_t>(size)) == 0);
+    }
+}
+
+// The table rebuilt by insertion, compressed, written and read back.
+void rebuild(const gl_multi *t, int size, int depth)
+{
+    const std::vector<Entry> entries = characters(t, size);
+    if (entries.size() > 4096)
+        return;
+    gl_multi *built = _gl_create_multi(size, 0, nullptr);
+    require(built != nullptr);
+    for (const Entry &e : entries)
+        require(_gl_insert_desc_multi(e.key, e.element.data(), built) == 0);
+    holds_all(built, entries, size);
+    require(_gl_compress_multi(built) == 0);
+    holds_all(built, entries, size);
+    // A table of one-byte characters only is written with every byte a
+    // character; any other reads back with exactly its characters.
+    const bool one_byte = _gl_multi_max_length(built) == 1 && _gl_multi_min_length(built) == 1;
+    gl_multi *again = read_table(write_table(built, size), size, depth > _gl_multi_max_length(built) ? depth : 4);
+    require(again != nullptr);
+    holds_all(again, entries, size);
+    if (!one_byte)
+        require(characters(again, size).size() == entries.size());
+    _gl_free_multi(again);
+    _gl_free_multi(built);
+}
+
+// The run walks against one lookup per character.
+void walks(const gl_multi *t, const unsigned char *s, size_t n)
+{
+    const unsigned char *end = s + n;
+    std::vector<uint32_t> wcs(n + 1), fast(n + 1);
+    const unsigned char *stop = nullptr, *fast_stop = nullptr;
+    const int count = _trw_gl_multi_walk_string(t, s, end, -1, wcs.data(), &stop);
+    const int fast_count = gls::ch::fast_walk_string(t, s, end, -1, fast.data(), &fast_stop);
+    require(count == fast_count && stop == fast_stop && std::memcmp(wcs.data(), fast.data(), sizeof(uint32_t) * count) == 0);
+    Context ctx{0};
+    const unsigned char *p = s;
+    for (int k = 0; k < count; ++k) {
+        int length = 0;
+        require(_gl_retrieve_text_multi_limit(p, t, static_cast<int>(end - p), &length, &ctx) != nullptr);
+        require(length >= 1 && wcs[static_cast<size_t>(k)] == gls::ch::pack(p, length));
+        p += length;
+    }
+    int length = 0;
+    require(p == stop && (p == end || _gl_retrieve_text_multi_limit(p, t, static_cast<int>(end - p), &length, &ctx) == nullptr));
+
+    // Back to bytes: the characters whose wide value the table takes.
+    std::vector<unsigned char> out(4 * n + 4), fast_out(4 * n + 4);
+    int written = 0, fast_written = 0;
+    const int done = _trw_gl_multi_walk_wide(t, wcs.data(), count, out.data(), -1, &written);
+    const int fast_done = gls::ch::fast_walk_wide(t, wcs.data(), count, fast_out.data(), -1, &fast_written);
+    require(done == fast_done && written == fast_written &&
+            std::memcmp(out.data(), fast_out.data(), static_cast<size_t>(written)) == 0);
+    int k = 0;
+    while (k < count && _gl_retrieve_wchar_multi_nl(&ctx, wcs[static_cast<size_t>(k)], t) != nullptr)
+        ++k;
+    require(done == k);
+    // With room for half of it: both stop before the first that does not fit.
+    const int room = written / 2;
+    int half = 0, fast_half = 0;
+    const int part = _trw_gl_multi_walk_wide(t, wcs.data(), count, out.data(), room, &half);
+    const int fast_part = gls::ch::fast_walk_wide(t, wcs.data(), count, fast_out.data(), room, &fast_half);
+    require(part == fast_part && half == fast_half && half <= room && part <= done &&
+            std::memcmp(out.data(), fast_out.data(), static_cast<size_t>(half)) == 0);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -77,6 +192,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if ((a == nullptr) != (b == nullptr) || (a != nullptr && (la != lb || std::memcmp(a, b, element_size) != 0)))
             std::abort();
     }
+    rebuild(first, element_size, depth);
+    walks(first, reinterpret_cast<const unsigned char *>(text.data()), text.size() < 1024 ? text.size() : 1024);
+    // And over a text of the table's own characters, its last one cut.
+    std::string own;
+    for (const Entry &e : characters(first, element_size))
+        if (own.size() < 1024)
+            own.append(reinterpret_cast<const char *>(e.key + 1), e.key[0]);
+    if (!own.empty())
+        walks(first, reinterpret_cast<const unsigned char *>(own.data()), own.size() - 1);
     _gl_free_multi(first);
     _gl_free_multi(second);
     return 0;
