@@ -82,11 +82,14 @@ fuzz-campaign: deps
 	@tools/fuzz-campaign build/fuzz/fuzz $(or $(MINUTES),2) $(TARGETS)
 
 # Replays the corpora through a coverage build and reports the lines and
-# branches each parser file reaches.
+# branches each parser file reaches; the lines no input reaches are then
+# looked up in a coverage run of the unit tests (preset test-coverage).
 fuzz-coverage: deps
 	cmake --preset fuzz-coverage
 	cmake --build --preset fuzz-coverage -j $(JOBS)
-	@tools/fuzz-coverage build/fuzz-coverage
+	cmake --preset test-coverage
+	cmake --build --preset test-coverage -j $(JOBS)
+	@FUZZ_TESTS=build/test-coverage tools/fuzz-coverage build/fuzz-coverage
 
 # A subset of the default build's tests under Valgrind's memcheck, each test
 # in a process of its own (tools/run-valgrind, tools/valgrind.supp); runs

@@ -305,6 +305,31 @@ std::string initcap_model(const std::string &s)
     return out;
 }
 
+// No text is no statement: every scanner answers a null argument without
+// reading anything.
+TEST(Skipping, NullTextsReadNothing)
+{
+    int pos = 0;
+    EXPECT_EQ(gettoken("select", 6, nullptr), SQLTOK_END);
+    EXPECT_EQ(gettoken(nullptr, 6, &pos), SQLTOK_END);
+    EXPECT_EQ(pos, 6);
+    EXPECT_EQ(skipcomments(nullptr), 0);
+    char *none = nullptr;
+    EXPECT_EQ(skipcomments(&none), 0);
+    EXPECT_EQ(skipwhite(nullptr), nullptr);
+    EXPECT_EQ(skipquote(nullptr), nullptr);
+    const char empty[] = "";
+    EXPECT_EQ(skipquote(empty), empty);
+    EXPECT_EQ(skipword(nullptr), nullptr);
+    EXPECT_EQ(cbncmpr(nullptr, nullptr, 3), 0);
+    EXPECT_EQ(cbncmpr("select", nullptr, 3), 1);
+    EXPECT_EQ(cbncmpr(nullptr, "select", 0), 0);
+    EXPECT_EQ(extpos(nullptr, "default"), nullptr);
+    const char set[] = "set{1}";
+    EXPECT_EQ(collection_literal(nullptr, set + 4), 0);
+    EXPECT_EQ(collection_literal(set + 4, set), 0);
+}
+
 TEST(CaseShift, AsciiAndInitcap)
 {
     use_client_locale("en_US.8859-1");

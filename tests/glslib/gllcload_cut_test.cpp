@@ -223,6 +223,81 @@ std::vector<fs::path> conversion_files()
 INSTANTIATE_TEST_SUITE_P(DataTree, CutConversion, testing::ValuesIn(conversion_files()),
                          [](const testing::TestParamInfo<fs::path> &info) { return info.param.stem().string(); });
 
+// Values that a whole file carries wrongly: a bad first line, a weight that
+// names an expansion beyond the list, a row count below the rows the weight
+// trie uses. Each loads with the format error.
+TEST(DamagedLocale, WrongValuesLoadWithAFormatError)
+{
+    const std::string whole = slurp(data_dir() + "/gls/lc11/de_de/0333.lco");
+    TempTree tree;
+    auto load_text = [&](const std::string &text) {
+        tree.write("d.lco", text);
+        Loaded l;
+        load(l, 1, tree.root() + "\xff" + "d.lco");
+        return l.names != nullptr ? 0 : l.error;
+    };
+    ASSERT_EQ(load_text(whole), 0);
+    Loaded good;
+    load(good, 1, tree.root() + "\xff" + "d.lco");
+    ASSERT_NE(good.names, nullptr);
+    EXPECT_EQ(load_text("FILE_TYPE=locale_objext" + whole.substr(whole.find('\n'))), GL_EFORMAT);
+
+    // The collation counts line: "0 rows levels elements expansions maximum".
+    const gl_locale *loc = good.loc;
+    const std::string counts = "\n0 " + std::to_string(loc->highest_row) + " " + std::to_string(loc->levels) + " " +
+                               std::to_string(loc->element_count) + " " + std::to_string(loc->expansion_count) +
+                               " " + std::to_string(loc->max_weight) + "\n";
+    const size_t at = whole.find(counts, whole.find("### LC_COLLATE"));
+    ASSERT_NE(at, std::string::npos) << counts;
+    ASSERT_GT(loc->expansion_count, 0);
+
+    // The tokens after it: level flags, elements (count, row, codes),
+    // expansions (count, codes), then the first weight.
+    std::istringstream in(whole.substr(at + counts.size()));
+    std::string token;
+    for (int i = 0; i < loc->levels; ++i)
+        in >> token;
+    for (int i = 0; i < loc->element_count; ++i) {
+        in >> token;
+        const int k = std::stoi(token, nullptr, 16);
+        for (int j = 0; j <= k; ++j)
+            in >> token;
+    }
+    for (int i = 0; i < loc->expansion_count; ++i) {
+        in >> token;
+        const int k = std::stoi(token, nullptr, 16);
+        for (int j = 0; j < k; ++j)
+            in >> token;
+    }
+    in >> std::ws;
+    const size_t weight = at + counts.size() + static_cast<size_t>(in.tellg());
+    ASSERT_EQ(whole.substr(weight, 4).find_first_not_of("0123456789abcdef"), std::string::npos);
+    std::string beyond = whole;
+    beyond.replace(weight, 4, "7fff"); // expansion 0x3fff
+    EXPECT_EQ(load_text(beyond), GL_EFORMAT);
+
+    std::string fewer_rows = whole;
+    const std::string rows = " " + std::to_string(loc->highest_row) + " ";
+    fewer_rows.replace(at + 2, rows.size(), " 1 ");
+    EXPECT_EQ(load_text(fewer_rows), GL_EFORMAT);
+}
+
+// A file that goes on past the 64 MB a locale file may have (white space
+// after its CTYPE marker) is a format error, not a read without end.
+TEST(DamagedLocale, FileLongerThanALocaleFileMayBeIsAFormatError)
+{
+    const std::string whole = slurp(data_dir() + "/gls/lc11/de_de/0333.lco");
+    const size_t ctype = whole.find("### LC_CTYPE\n");
+    ASSERT_NE(ctype, std::string::npos);
+    TempTree tree;
+    const size_t marker_end = ctype + std::strlen("### LC_CTYPE\n");
+    tree.write("l.lco", whole.substr(0, marker_end) + std::string(size_t{65} << 20, ' ') + whole.substr(marker_end));
+    Loaded l;
+    load(l, 1, tree.root() + "\xff" + "l.lco");
+    EXPECT_EQ(l.names, nullptr);
+    EXPECT_EQ(l.error, GL_EFORMAT);
+}
+
 // A client whose locale file is cut inside its TIME section learns that the
 // locale is bad, not that memory ran out.
 TEST(CutClientLocale, ReportsTheLocaleNotMemory)

@@ -473,4 +473,50 @@ TEST(GlMulti, CompressionSharesArraysAndStopsInsertion)
     EXPECT_EQ(_gl_insert_desc_multi(desc({0x41}).data(), &e, t.get()), -1);
 }
 
+// Every entry point given no table, no key or an impossible argument
+// refuses it with its documented result, and the writer reports a stream
+// that takes no bytes.
+TEST(GlMulti, MissingArgumentsAndFailingStreamsAreReported)
+{
+    Context ctx{0};
+    uint16_t e = 3;
+    const Bytes key = desc({0x41});
+    const unsigned char bytes[] = {0x41, 0};
+    EXPECT_EQ(_gl_insert_desc_multi(key.data(), &e, nullptr), -1);
+    EXPECT_EQ(_gl_retrieve_desc_multi(key.data(), nullptr), nullptr);
+    EXPECT_EQ(_gl_retrieve_text_multi(bytes, nullptr, nullptr, &ctx), nullptr);
+    EXPECT_EQ(ctx.error, GL_EINVAL);
+    ctx.error = 0;
+    EXPECT_EQ(_gl_retrieve_wchar_multi_nl(&ctx, 0x41, nullptr), nullptr);
+    EXPECT_EQ(ctx.error, GL_EINVAL);
+    ctx.error = 0;
+    EXPECT_EQ(_gl_retrieve_little_endian_unicode_limit(bytes, nullptr, 2, nullptr, &ctx), nullptr);
+    EXPECT_EQ(ctx.error, GL_EINVAL);
+    EXPECT_EQ(_gl_compress_multi(nullptr), -1);
+    EXPECT_EQ(_gl_fprintf_multi(stdout, nullptr, _gl_multi_write_bytes), -1);
+    EXPECT_EQ(_gl_fscanf_multi(stdin, nullptr, 4, _gl_multi_read_bytes), -1);
+    unsigned long v = 0;
+    EXPECT_EQ(_gl_fscan_hex(stdin, 0, &v), -1);
+    EXPECT_EQ(_gl_fscan_hex(stdin, 16, &v), -1);
+    EXPECT_EQ(_gl_multi_write_u16(stdout, &e, 3), -1);
+
+    Table t(_gl_create_multi(2, 0, nullptr));
+    ASSERT_EQ(_gl_insert_desc_multi(key.data(), &e, t.get()), 0);
+    const unsigned char empty_key[] = {0};
+    EXPECT_EQ(_gl_retrieve_desc_multi(empty_key, t.get()), nullptr);
+    EXPECT_EQ(_gl_retrieve_desc_multi(nullptr, t.get()), nullptr);
+    EXPECT_EQ(_gl_fprintf_multi(stdout, t.get(), nullptr), -1);
+
+    // A full device: the first write that reaches it fails.
+    FILE *full = std::fopen("/dev/full", "w");
+    ASSERT_NE(full, nullptr);
+    std::setvbuf(full, nullptr, _IONBF, 0);
+    EXPECT_EQ(_gl_fprintf_multi(full, t.get(), _gl_multi_write_u16), -1);
+    EXPECT_EQ(_gl_fprintf_multi(full, t.get(), _gl_multi_write_bytes), -1);
+    ASSERT_EQ(_gl_compress_multi(t.get()), 0);
+    EXPECT_EQ(_gl_fprintf_multi(full, t.get(), _gl_multi_write_u16), -1);
+    EXPECT_EQ(_gl_multi_write_bytes(full, &e, 2), -1);
+    std::fclose(full);
+}
+
 } // namespace
