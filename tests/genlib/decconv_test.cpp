@@ -12,6 +12,7 @@
 #include "gentcb.h"
 #include "gl_locale.h"
 #include "glsenv.h"
+#include "numfmt.h"
 
 namespace {
 
@@ -65,6 +66,66 @@ TEST(Deccvasc, ThousandsSeparatorsFollowTheGrouping)
     EXPECT_EQ(trimmed(from_text("-1,234")), "-1234.0");
     for (const char *bad : {"12,34.5", "1,23", "1234,567", "1,,234", "1.5,000", ",5"})
         from_text(bad, -1213);
+}
+
+// The client locale's conventions with some fields replaced, copied into
+// the current format; the locale's own are copied back at the end.
+class OtherConventions {
+public:
+    OtherConventions()
+    {
+        const gl_lconv *own = getdbmoney();
+        EXPECT_NE(own, nullptr);
+        if (own != nullptr)
+            record_ = *own;
+    }
+    ~OtherConventions() { getdbmoney(); }
+    gl_lconv &record() { return record_; }
+    void apply() { EXPECT_EQ(init_local_lconv(&record_), &record_); }
+
+private:
+    gl_lconv record_{};
+};
+
+TEST(Deccvasc, GroupingLimitsAndSignsOfOtherConventions)
+{
+    OtherConventions c;
+    // No grouping: a separator makes the text no number.
+    std::memset(c.record().grouping, 0, sizeof c.record().grouping);
+    c.apply();
+    EXPECT_EQ(trimmed(from_text("1234")), "1234.0");
+    from_text("1,234", -1213);
+    // Groups of three, then none further (CHAR_MAX): the rest is one run.
+    c.record().grouping[0] = 3;
+    c.record().grouping[1] = 127;
+    c.record().positive_sign = "+";
+    c.apply();
+    EXPECT_EQ(trimmed(from_text("1234,567")), "1234567.0");
+    EXPECT_EQ(trimmed(from_text("+1234,567.5")), "1234567.5") << "the locale's positive sign";
+    from_text("1,234,567", -1213);
+    // A blank separator: after the point it ends the number.
+    c.record().thousands_sep = " ";
+    c.apply();
+    EXPECT_EQ(trimmed(from_text("1 234.5")), "1234.5");
+    EXPECT_EQ(trimmed(from_text("12.5 ")), "12.5");
+    from_text("1.5 2", -1213);
+    from_text("12 34", -1213);
+}
+
+// The client locale is read on first use, so this test's own process
+// starts in UTF-8.
+TEST(Deccvasc, MultibytePointAndMinusSignInUtf8)
+{
+    setenv("CLIENT_LOCALE", "en_US.utf8", 1);
+    OtherConventions c;
+    c.record().decimal_point = "\xd9\xab";      // U+066B ARABIC DECIMAL SEPARATOR
+    c.record().negative_sign = "\xe2\x88\x92"; // U+2212 MINUS SIGN
+    c.apply();
+    decvalue v = from_text("12\xd9\xab" "5");
+    EXPECT_EQ(trimmed(v), "12\xd9\xab" "5");
+    EXPECT_EQ(trimmed(from_text("\xe2\x88\x92" "3")), "-3\xd9\xab" "0");
+    EXPECT_EQ(trimmed(from_text("-3")), "-3\xd9\xab" "0") << "a plain minus is a sign too";
+    from_text("12.5", -1213);
 }
 
 TEST(Deccvasc, HexadecimalTextIsA32BitInteger)
@@ -143,6 +204,25 @@ TEST(Dectoasc, PlacesWidthAndExponentForm)
     EXPECT_EQ(to_text(from_text("0.000012345"), 8, -1), "1.23e-05");
     EXPECT_EQ(to_text(from_text("-1e100"), 8, -1), "-1e100  ");
     EXPECT_EQ(to_text(from_text("0.000012345"), 4, -1), "status -1 [****]");
+}
+
+TEST(Dectoasc, NoBufferAndPairBytesAbove99)
+{
+    const decvalue v = from_text("2.5");
+    EXPECT_EQ(dectoasc(&v, nullptr, 10, -1), -1);
+    EXPECT_EQ(dectoasc(&v, nullptr, 10, 2), -1);
+    char buf[8];
+    EXPECT_EQ(dectoasc(&v, buf, -1, 2), -1);
+    // A hand-built record: a pair byte above 99 is written as 99.
+    decvalue odd{};
+    odd.sign = 1;
+    odd.exponent = 1;
+    odd.ndigits = 2;
+    odd.digits[0] = 150;
+    odd.digits[1] = 50;
+    EXPECT_EQ(trimmed(odd), "99.5");
+    odd.digits[0] = 99;
+    EXPECT_EQ(trimmed(odd), "99.5");
 }
 
 TEST(Dectoasc, RoundingCarriesAndNull)

@@ -491,6 +491,17 @@ TEST(Int8Decimal, IntegerPartsAndNulls)
         else
             EXPECT_TRUE(same(v, kSentinel));
     }
+    // A hand-built record led by zero pairs: they are skipped.
+    decvalue led{};
+    led.sign = 0;
+    led.exponent = 3;
+    led.ndigits = 3;
+    led.digits[0] = 0;
+    led.digits[1] = 12;
+    led.digits[2] = 34;
+    int8value from_led = kSentinel;
+    EXPECT_EQ(trw_int8cvdec(&led, &from_led), 0);
+    EXPECT_EQ(value(from_led), -1234);
     decvalue null_dec{};
     null_dec.sign = -1;
     int8value v = kSentinel;

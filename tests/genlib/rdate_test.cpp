@@ -403,6 +403,12 @@ TEST(DateEra, JapaneseErasByDbdate)
     EXPECT_EQ(mdy[0], 12);
     EXPECT_EQ(mdy[1], 25);
     EXPECT_EQ(mdy[2], 6);
+    // Past the DATE range the era form fails as the plain day count does.
+    for (int32_t far : {model_date(9999, 12, 31) + 1, int32_t{-3000000}}) {
+        EXPECT_EQ(rgetglsdate(far, mdy), -1210) << far;
+        EXPECT_EQ(rjulmdy(far, mdy), -1210) << far;
+        EXPECT_EQ(rdatestr(far, buf), -1210) << far;
+    }
 }
 
 // ---- century rules -------------------------------------------------------------------------

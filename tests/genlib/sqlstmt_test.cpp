@@ -111,6 +111,9 @@ TEST(Chkstmt, RoutineCompleteness)
         {"create ", 0},
         {"create procedure", 1},
         {"create dba function", 1},
+        {"create dba", 0},                                       // nothing after dba
+        {"create dba -- c", 1},                                  // unclosed comment after dba
+        {"create dba {c", 1},
         {"createXprocedure p()", 1},                             // any seventh character
         {"", 0},
     };

@@ -6,6 +6,7 @@
 // and many more random points.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -280,6 +281,52 @@ TEST(DamagedLocale, WrongValuesLoadWithAFormatError)
     const std::string rows = " " + std::to_string(loc->highest_row) + " ";
     fewer_rows.replace(at + 2, rows.size(), " 1 ");
     EXPECT_EQ(load_text(fewer_rows), GL_EFORMAT);
+
+    // Rows enough for the elements but not for the weight trie's values.
+    int element_rows = 0;
+    for (int i = 0; i < loc->element_count; ++i)
+        element_rows = std::max(element_rows, static_cast<int>(loc->elements[i].row));
+    ASSERT_LT(element_rows, loc->highest_row);
+    std::string fewer_trie_rows = whole;
+    fewer_trie_rows.replace(at + 2, rows.size(), " " + std::to_string(element_rows) + " ");
+    EXPECT_EQ(load_text(fewer_trie_rows), GL_EFORMAT);
+
+    // A level flag other than 1 (forward) or 2 (backward).
+    const size_t flags = at + counts.size();
+    ASSERT_EQ(whole.substr(flags, 4), "0001");
+    std::string bad_flag = whole;
+    bad_flag.replace(flags, 4, "0003");
+    EXPECT_EQ(load_text(bad_flag), GL_EFORMAT);
+
+    // A case-pair count below the pairs the case trie names.
+    ASSERT_GT(loc->case_pair_count, 1);
+    const std::string pair_count = "\n" + std::to_string(loc->case_pair_count) + "\n";
+    const size_t pairs_at = whole.find(pair_count, whole.find("### LC_CTYPE"));
+    ASSERT_LT(pairs_at, whole.find("### LC_COLLATE"));
+    std::string fewer_pairs = whole;
+    fewer_pairs.replace(pairs_at, pair_count.size(), "\n1\n");
+    EXPECT_EQ(load_text(fewer_pairs), GL_EFORMAT);
+
+    // A header that ends after its version line.
+    const size_t version_end = whole.find('\n', whole.find('\n') + 1);
+    EXPECT_EQ(load_text(whole.substr(0, version_end + 1)), GL_EFORMAT);
+}
+
+// A UTF-8 locale whose decimal point is a byte no UTF-8 character starts
+// with: the record cannot hold its wide form and the load fails.
+TEST(DamagedLocale, InvalidCharacterInANumericStringFailsTheLoad)
+{
+    const std::string whole = slurp(data_dir() + "/gls/lc11/en_us/e01c.lco");
+    const std::string point = "### LC_NUMERIC\n1 2e\n";
+    ASSERT_NE(whole.find(point), std::string::npos);
+    TempTree tree;
+    std::string damaged = whole;
+    damaged.replace(damaged.find(point), point.size(), "### LC_NUMERIC\n1 ff\n");
+    tree.write("u.lco", damaged);
+    Loaded l;
+    load(l, 1, tree.root() + "\xff" + "u.lco");
+    EXPECT_EQ(l.names, nullptr);
+    EXPECT_EQ(l.error, GL_EILSEQ);
 }
 
 // A file that goes on past the 64 MB a locale file may have (white space

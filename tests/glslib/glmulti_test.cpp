@@ -4,6 +4,7 @@
 // and hostile input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -471,6 +472,57 @@ TEST(GlMulti, CompressionSharesArraysAndStopsInsertion)
     EXPECT_EQ(compressed.find("2 1\n"), compressed.find('\n') + 1) << compressed;
     EXPECT_LT(compressed.size(), plain.size());
     EXPECT_EQ(_gl_insert_desc_multi(desc({0x41}).data(), &e, t.get()), -1);
+}
+
+// A stream that takes the first `room` bytes and no byte after, as a full
+// device does (a write past the room is short, the next takes nothing).
+struct LimitedSink {
+    size_t room;
+    size_t taken = 0;
+};
+
+FILE *limited_stream(LimitedSink &sink)
+{
+    cookie_io_functions_t io{};
+    io.write = [](void *cookie, const char *, size_t n) -> ssize_t {
+        auto *s = static_cast<LimitedSink *>(cookie);
+        const size_t k = std::min(n, s->room - s->taken);
+        s->taken += k;
+        return static_cast<ssize_t>(k);
+    };
+    FILE *f = fopencookie(&sink, "w", io);
+    if (f != nullptr)
+        std::setvbuf(f, nullptr, _IONBF, 0);
+    return f;
+}
+
+// A stream that fails at any point of a table's text (plain and
+// compressed, both element writers): the writer reports it, and a stream
+// with room for the whole text takes exactly that text.
+TEST(GlMulti, WriterReportsAStreamThatFailsAtAnyPoint)
+{
+    Table t(_gl_create_multi(2, 0, nullptr));
+    uint16_t e = 7;
+    for (const Bytes &key : {Bytes{0x41}, Bytes{0x42}, Bytes{0x81, 0x40}, Bytes{0x81, 0x41}, Bytes{0x82, 0x40, 0x41}}) {
+        ++e;
+        ASSERT_EQ(_gl_insert_desc_multi(desc(key).data(), &e, t.get()), 0);
+    }
+    for (int compressed = 0; compressed < 2; ++compressed) {
+        if (compressed == 1)
+            ASSERT_EQ(_gl_compress_multi(t.get()), 0);
+        for (gl_multi_elem_writer writer : {_gl_multi_write_u16, _gl_multi_write_bytes}) {
+            const std::string whole = write_table(t.get(), writer);
+            ASSERT_FALSE(whole.empty());
+            for (size_t room = 0; room <= whole.size(); ++room) {
+                LimitedSink sink{room};
+                FILE *f = limited_stream(sink);
+                ASSERT_NE(f, nullptr);
+                const int status = _gl_fprintf_multi(f, t.get(), writer);
+                std::fclose(f);
+                EXPECT_EQ(status, room < whole.size() ? -1 : 0) << "room " << room << " compressed " << compressed;
+            }
+        }
+    }
 }
 
 // Every entry point given no table, no key or an impossible argument

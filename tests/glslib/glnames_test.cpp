@@ -247,6 +247,13 @@ TEST(GlNames, LongFileNameFormBackToASpecificationWhenTheFilesExist)
     ctx.error = 0;
     EXPECT_EQ(gl_lc_fname2lc_spec(&ctx, missing.c_str(), out, tree.root().c_str()), -1);
     EXPECT_EQ(ctx.error, GL_EFILEERR);
+    // A file that exists but whose name no specification gives.
+    tree.write("en_us-0333.lco", "x");
+    std::string unnamed = form;
+    unnamed.replace(unnamed.find("de_de/0333euro"), 14, "en_us-0333");
+    ctx.error = 0;
+    EXPECT_EQ(gl_lc_fname2lc_spec(&ctx, unnamed.c_str(), out, tree.root().c_str()), -1);
+    EXPECT_EQ(ctx.error, GL_EINVAL);
 }
 
 TEST(GlNames, OverlongInputIsCutNeverOverrun)

@@ -303,6 +303,36 @@ TEST(NumberText, DoublesFromText)
     TestLocale t(n, m);
     const auto text = wide("~1.234,5");
     EXPECT_EQ(gl_wcstod_num_mon(t.loc, text.data(), nullptr, 1, 1), -1234.5);
+    // The exponent takes the locale's own signs as well as "+" and "-".
+    NumericSection signs;
+    signs.negative = "~";
+    signs.positive = "#";
+    TestLocale s(signs);
+    EXPECT_EQ(gl_wcstod(s.loc, wide("1.5e~2").data(), nullptr, 0), 0.015);
+    EXPECT_EQ(gl_wcstod(s.loc, wide("1.5e#2").data(), nullptr, 0), 150.0);
+    EXPECT_EQ(gl_wcstod(s.loc, wide("1.5e-2").data(), nullptr, 0), 0.015);
+}
+
+// A record with only a CTYPE category reads numbers with "." and no
+// separator or signs of its own, for numbers and money alike.
+TEST(NumberText, RecordWithoutNumericOrMonetaryCategory)
+{
+    gl_locale *loc = nullptr;
+    ASSERT_EQ(gl_create_null_locale_4(&loc), 0);
+    char *names = gl_setlocale_4(loc, GL_LC_CTYPE, "en_us/0333.lco");
+    ASSERT_NE(names, nullptr) << loc->error;
+    gl_destroystring(names);
+    EXPECT_EQ(loc->numeric, nullptr);
+    EXPECT_EQ(loc->monetary, nullptr);
+    char *end = nullptr;
+    EXPECT_EQ(gl_mbstod(loc, "-12.5", &end, 1), -12.5);
+    EXPECT_EQ(gl_mbstod(loc, "1,234", &end, 1), 1.0);
+    EXPECT_STREQ(end, ",234");
+    const auto text = wide("3.25x");
+    gl_wchar_t *wend = nullptr;
+    EXPECT_EQ(gl_wcstod_num_mon(loc, text.data(), &wend, 1, 1), 3.25);
+    EXPECT_EQ(wend, text.data() + 4);
+    gl_lc_unload(loc);
 }
 
 TEST(NumberText, IntegersToText)

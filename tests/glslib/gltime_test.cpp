@@ -135,6 +135,12 @@ TEST(GlTimeFormat, RangeErrorsAndBadFormats)
     gl_wchar_t w5[5];
     EXPECT_EQ(gl_wcsftime(l.loc, w5, 5, wf, &t), 4);
     EXPECT_EQ(w5[4], 0u);
+    w5[0] = 'x';
+    EXPECT_EQ(gl_wcsftime(l.loc, w5, 0, wf, &t), 0) << "no room even for the terminator";
+    EXPECT_EQ(l.loc->error, 14);
+    EXPECT_EQ(w5[0], static_cast<gl_wchar_t>('x')) << "a buffer of no size is not written";
+    EXPECT_EQ(gl_wcsftime(l.loc, w5, -1, wf, &t), 0);
+    EXPECT_EQ(l.loc->error, 14);
 }
 
 // Formats that do not look at the date need no valid date, also in a
@@ -187,6 +193,42 @@ TEST(GlTimeParse, LocalCalendarKeepsTheCallersDate)
     EXPECT_EQ(r.tm_mon, 2);
     EXPECT_EQ(r.tm_mday, 11);
     EXPECT_EQ(r.tm_wday, 1);
+}
+
+// A caller's month outside the calendar's months, under a day read alone:
+// the date cannot be converted and the month is the field reported.
+TEST(GlTimeParse, LocalCalendarRefusesTheCallersBadMonth)
+{
+    Loc l("he_IL.8859-8");
+    gl_tm r = sample();
+    r.tm_mon = 40;
+    EXPECT_EQ(gl_mbsptime(l.loc, "5", "%d", &r, 'R'), nullptr);
+    EXPECT_EQ(l.loc->error, 30);
+    r = sample();
+    r.tm_mon = -5;
+    EXPECT_EQ(gl_mbsptime(l.loc, "5", "%d", &r, 'R'), nullptr);
+    EXPECT_EQ(l.loc->error, 30);
+}
+
+// A record with only a CTYPE category has no time names or formats: the
+// time formatters refuse with the bad-argument error (9).
+TEST(GlTimeFormat, RecordWithoutTimeCategoryIsRefused)
+{
+    gl_locale *loc = nullptr;
+    ASSERT_EQ(gl_create_null_locale_4(&loc), 0);
+    char *names = gl_setlocale_4(loc, GL_LC_CTYPE, "en_us/0333.lco");
+    ASSERT_NE(names, nullptr) << loc->error;
+    gl_destroystring(names);
+    const gl_tm t = sample();
+    char out[32] = "x";
+    EXPECT_EQ(gl_mbsftime(loc, out, sizeof out, "%Y", &t), 0);
+    EXPECT_EQ(loc->error, 9);
+    EXPECT_STREQ(out, "");
+    gl_wchar_t w[8];
+    const gl_wchar_t wf[] = {'%', 'Y', 0};
+    EXPECT_EQ(gl_wcsftime(loc, w, 8, wf, &t), 0);
+    EXPECT_EQ(loc->error, 9);
+    gl_lc_unload(loc);
 }
 
 // A leap year of the Hebrew calendar is longer than 366 days: the day of
