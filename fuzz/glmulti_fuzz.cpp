@@ -126,6 +126,23 @@ void rebuild(const gl_multi *t, int size, int depth)
     _gl_free_multi(built);
 }
 
+// Every other text lookup at p gives what the limited one gave (element e
+// of length bytes, or none): the forms without a limit only where the
+// bytes after p hold a longest character.
+void other_forms_agree(const gl_multi *t, const unsigned char *p, const unsigned char *end, const void *e, int length)
+{
+    Context ctx{0};
+    const int left = static_cast<int>(end - p);
+    require(_gl_retrieve_text_multi_limit_nl(p, t, left, &ctx) == e);
+    if (left < _gl_multi_max_length(t))
+        return;
+    int l = 0;
+    const void *got = _gl_retrieve_text_multi(p, t, &l, &ctx);
+    require(got == e && (e == nullptr || l == length));
+    require(_gl_retrieve_text_multi_nl(p, t, &ctx) == e);
+    require(_gl_retrieve_text_multi_nv(p, t, &ctx) == (e == nullptr ? -1 : length));
+}
+
 // The run walks against one lookup per character.
 void walks(const gl_multi *t, const unsigned char *s, size_t n)
 {
@@ -139,12 +156,17 @@ void walks(const gl_multi *t, const unsigned char *s, size_t n)
     const unsigned char *p = s;
     for (int k = 0; k < count; ++k) {
         int length = 0;
-        require(_gl_retrieve_text_multi_limit(p, t, static_cast<int>(end - p), &length, &ctx) != nullptr);
+        const void *e = _gl_retrieve_text_multi_limit(p, t, static_cast<int>(end - p), &length, &ctx);
+        require(e != nullptr);
         require(length >= 1 && wcs[static_cast<size_t>(k)] == gls::ch::pack(p, length));
+        other_forms_agree(t, p, end, e, length);
         p += length;
     }
     int length = 0;
     require(p == stop && (p == end || _gl_retrieve_text_multi_limit(p, t, static_cast<int>(end - p), &length, &ctx) == nullptr));
+    if (p != end)
+        other_forms_agree(t, p, end, nullptr, -1);
+    require(_gl_retrieve_text_multi_limit(s, t, 0, &length, &ctx) == nullptr);
 
     // Back to bytes: the characters whose wide value the table takes.
     std::vector<unsigned char> out(4 * n + 4), fast_out(4 * n + 4);
