@@ -528,14 +528,15 @@ int exponent_form(const decvalue *dec, char *buf, int len, const numfmt &f)
 }
 
 // Places a value needs: twice the pairs after the point, one less when the
-// last pair ends in 0, at least 1.
+// last pair ends in 0, at least 1. A pair byte above 99 is read as 99, as
+// the digits are.
 int places_needed(const decvalue *dec)
 {
     const int n = dec->ndigits < 0 ? 0 : dec->ndigits > DEC_NPAIRS ? DEC_NPAIRS : dec->ndigits;
     if (n == 0)
         return 1;
     int r = 2 * (n - dec->exponent);
-    if (dec->digits[n - 1] % 10 == 0)
+    if (dec->digits[n - 1] <= 99 && dec->digits[n - 1] % 10 == 0)
         --r;
     return r < 1 ? 1 : r;
 }

@@ -223,6 +223,10 @@ TEST(Dectoasc, NoBufferAndPairBytesAbove99)
     EXPECT_EQ(trimmed(odd), "99.5");
     odd.digits[0] = 99;
     EXPECT_EQ(trimmed(odd), "99.5");
+    // The last pair too, and the places it needs are those of 99.
+    odd.digits[0] = 7;
+    odd.digits[1] = 250;
+    EXPECT_EQ(trimmed(odd), "7.99");
 }
 
 TEST(Dectoasc, RoundingCarriesAndNull)
