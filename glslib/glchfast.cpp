@@ -209,8 +209,6 @@ inline bool whole_pair(const Walker *w, unsigned pair)
 {
     return ((ld(w->pair_ends + pair / 64) >> (pair % 64)) & 1) != 0;
 }
-// Whether b0 b1 b2 is a whole character by three_set (b0 E0..EF, b1
-// 80..BF).
 // The n bytes of the packed value wc at out, its first byte the most
 // significant.
 inline void put_bytes(unsigned char *out, uint32_t wc, int n)
@@ -219,6 +217,8 @@ inline void put_bytes(unsigned char *out, uint32_t wc, int n)
         out[i] = static_cast<unsigned char>(wc >> (8 * (n - 1 - i)));
 }
 
+// Whether b0 b1 b2 is a whole character by three_set (b0 E0..EF, b1
+// 80..BF).
 inline bool whole_three(const Walker *w, unsigned b0, unsigned b1, unsigned b2)
 {
     const uint32_t set = ld(w->three_set + ((b0 & 0x0F) << 6 | (b1 & 0x3F)));
