@@ -4,12 +4,14 @@
 // characters are then inserted one by one into a new table, which is
 // compressed, written and read again: every character keeps its element.
 // The whole-run walks over the input bytes and their wide values agree with
-// the one-character lookups, as do their flat-copy forms.
+// the one-character lookups, as do their flat-copy forms; walks of the
+// bytes as a terminated string read nothing past the terminator.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -126,9 +128,30 @@ void rebuild(const gl_multi *t, int size, int depth)
     _gl_free_multi(built);
 }
 
+// The zero bytes that end a terminated string of t's characters.
+int terminator_length(const gl_multi *t)
+{
+    const int n = _gl_multi_min_length(t);
+    return n < 1 || n > GL_MULTI_MAX_KEY ? 1 : n;
+}
+
+// Whether the key of length bytes at p holds a run of term zero bytes
+// other than as the whole terminator: no character of a terminated string,
+// which ends at such a run.
+bool runs_past_terminator(const unsigned char *p, int length, int term)
+{
+    for (int i = 0, zeros = 0; i < length; ++i) {
+        zeros = p[i] == 0 ? zeros + 1 : 0;
+        if (zeros >= term && !(i == length - 1 && length == term))
+            return true;
+    }
+    return false;
+}
+
 // Every other text lookup at p gives what the limited one gave (element e
-// of length bytes, or none): the forms without a limit only where the
-// bytes after p hold a longest character.
+// of length bytes, or none): the forms without a limit, which read a
+// terminated string, only where the bytes after p hold a longest character
+// and that character does not run past a terminator.
 void other_forms_agree(const gl_multi *t, const unsigned char *p, const unsigned char *end, const void *e, int length)
 {
     Context ctx{0};
@@ -136,6 +159,8 @@ void other_forms_agree(const gl_multi *t, const unsigned char *p, const unsigned
     require(_gl_retrieve_text_multi_limit_nl(p, t, left, &ctx) == e);
     if (left < _gl_multi_max_length(t))
         return;
+    if (e != nullptr && runs_past_terminator(p, length, terminator_length(t)))
+        e = nullptr;
     int l = 0;
     const void *got = _gl_retrieve_text_multi(p, t, &l, &ctx);
     require(got == e && (e == nullptr || l == length));
@@ -188,6 +213,34 @@ void walks(const gl_multi *t, const unsigned char *s, size_t n)
             std::memcmp(out.data(), fast_out.data(), static_cast<size_t>(half)) == 0);
 }
 
+// The run walks of a terminated string, the bytes s[0..n) followed by a
+// terminator in a buffer of its exact size (a read past it is a fault):
+// both forms agree, and with a one-byte terminator they give what the
+// counted walk gives on the bytes before the first zero byte.
+void terminated_walks(const gl_multi *t, const unsigned char *s, size_t n)
+{
+    const int term = terminator_length(t);
+    std::unique_ptr<unsigned char[]> text(new unsigned char[n + static_cast<size_t>(term)]());
+    std::memcpy(text.get(), s, n);
+    std::vector<uint32_t> wcs(n + 1), fast(n + 1), counted(n + 1);
+    const unsigned char *stop = nullptr, *fast_stop = nullptr, *counted_stop = nullptr;
+    const int count = _trw_gl_multi_walk_string(t, text.get(), nullptr, -1, wcs.data(), &stop);
+    const int fast_count = gls::ch::fast_walk_string(t, text.get(), nullptr, -1, fast.data(), &fast_stop);
+    require(count == fast_count && stop == fast_stop &&
+            std::memcmp(wcs.data(), fast.data(), sizeof(uint32_t) * count) == 0);
+    if (term != 1)
+        return;
+    const unsigned char *end = text.get() + std::strlen(reinterpret_cast<const char *>(text.get()));
+    const int counted_count = _trw_gl_multi_walk_string(t, text.get(), end, -1, counted.data(), &counted_stop);
+    require(count == counted_count && stop == counted_stop &&
+            std::memcmp(wcs.data(), counted.data(), sizeof(uint32_t) * count) == 0);
+    // A character lookup at the stop reads no further than the terminator.
+    Context ctx{0};
+    int length = 0;
+    const void *e = _gl_retrieve_text_multi(stop, t, &length, &ctx);
+    require(e == nullptr || stop + length <= end + 1);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -216,6 +269,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     rebuild(first, element_size, depth);
     walks(first, reinterpret_cast<const unsigned char *>(text.data()), text.size() < 1024 ? text.size() : 1024);
+    terminated_walks(first, reinterpret_cast<const unsigned char *>(text.data()),
+                     text.size() < 1024 ? text.size() : 1024);
     // And over a text of the table's own characters, its last one cut.
     std::string own;
     for (const Entry &e : characters(first, element_size))

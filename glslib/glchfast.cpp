@@ -103,11 +103,22 @@ uint32_t fill(Walker *w, const gl_multi *t, const unsigned char *prefix, int dep
     unsigned char key[GL_MULTI_MAX_KEY];
     if (depth > 0)
         std::memcpy(key, prefix, static_cast<size_t>(depth));
+    // A terminated string ends at its first run of min_length zero bytes
+    // (one for most code sets): a key that holds such a run is left to the
+    // trie walks, unless it is the terminator itself, so that the copy's
+    // loops never read on past the run.
+    const int term = w->min_length < 1 || w->min_length > GL_MULTI_MAX_KEY ? 1 : w->min_length;
+    int zeros = 0; // zero bytes at the end of the prefix
+    while (zeros < depth && prefix[depth - 1 - zeros] == 0)
+        ++zeros;
     uint32_t entry[256];
     bool leaf = depth > 0;
     for (int b = 0; b < 256; ++b) {
         key[depth] = static_cast<unsigned char>(b);
         entry[b] = entry_for(t, key, depth + 1);
+        const int run = b == 0 ? zeros + 1 : 0;
+        if (run >= term && !(entry[b] == kEnd && depth + 1 == term))
+            entry[b] = kStop;
         leaf = leaf && (entry[b] == kEnd || entry[b] == kStop);
     }
     if (depth == 1)

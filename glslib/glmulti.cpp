@@ -253,18 +253,42 @@ struct WalkResult {
     int error;
 };
 
+// The terminator of a string of t's characters: this many zero bytes (the
+// shortest key, as the string functions count it).
+int terminator_length(const gl_multi *t)
+{
+    return t->min_length < 1 || t->min_length > GL_MULTI_MAX_KEY ? 1 : t->min_length;
+}
+
+// Whether a walk of a terminated string must stop at byte i of a character
+// whose bytes end in zeros zero bytes: the string ends there, so the only
+// character that may hold such a run is the terminator itself, exactly that
+// many zero bytes long. Keys of a damaged table that go on past the zeros
+// would read beyond the string.
+inline bool ends_string_inside(int zeros, int term, int i, int flag)
+{
+    return zeros >= term && !(flag == GL_MULTI_END && i + 1 == term);
+}
+
 // Walks bytes[0], bytes[1], ... through the trie, reading at most limit
-// bytes (limit < 0: as many as the trie asks for).
+// bytes (limit < 0: a terminated string, as many as the trie asks for but
+// never past its terminator).
 WalkResult walk(const gl_multi *t, const unsigned char *bytes, int limit)
 {
     if (t == nullptr || bytes == nullptr)
         return {nullptr, 0, GL_EINVAL};
     const gl_multi_node *n = t->root;
-    for (int i = 0;; ++i) {
+    const int term = terminator_length(t);
+    for (int i = 0, zeros = 0;; ++i) {
         if (limit >= 0 && i >= limit)
             return {nullptr, i, GL_EINVAL};
         int b = bytes[i];
         int flag = n->flags != nullptr ? n->flags[b] : 0;
+        if (limit < 0) {
+            zeros = b == 0 ? zeros + 1 : 0;
+            if (ends_string_inside(zeros, term, i, flag))
+                return {nullptr, i, zeros == i + 1 ? GL_EILSEQ : GL_EINVAL};
+        }
         if (flag == GL_MULTI_END) {
             const unsigned char *e =
                 n->data != nullptr ? entry_at(n->data, b, t->stride_shift) : t->default_element;
@@ -1205,7 +1229,8 @@ extern "C" int _gl_multi_write_bytes(FILE *stream, const void *element, int size
 // same outcome per character as _gl_retrieve_text_multi_limit (multibyte to
 // wide) and _gl_retrieve_wchar_multi_nl (wide to multibyte). Each stops
 // before the first character it cannot take, so that the caller handles
-// that one (and its error number) the general way.
+// that one (and its error number) the general way; a walk of a terminated
+// string also stops before a key that would run on past its terminator.
 
 extern "C" void **_trw_gl_multi_walker(const gl_multi *t)
 {
@@ -1219,6 +1244,7 @@ extern "C" int _trw_gl_multi_walk_string(const gl_multi *t, const unsigned char 
     const unsigned char *p = s;
     const gl_multi_node *root = t != nullptr ? t->root : nullptr;
     const unsigned char *root_flags = root != nullptr ? root->flags : nullptr;
+    const int term = t != nullptr ? terminator_length(t) : 1;
     while (root != nullptr && count != max && (end == nullptr || p < end)) {
         // A run of bytes 1..7F that are characters by themselves, in a
         // loop of its own: most text is such runs.
@@ -1241,11 +1267,16 @@ extern "C" int _trw_gl_multi_walk_string(const gl_multi *t, const unsigned char 
         const gl_multi_node *n = root;
         uint32_t wc = 0;
         int i = 0;
-        for (;; ++i) {
+        for (int zeros = 0;; ++i) {
             if (end != nullptr && p + i >= end)
                 goto done; // cut character
             const int b = p[i];
             const int flag = n->flags != nullptr ? n->flags[b] : 0;
+            if (end == nullptr) {
+                zeros = b == 0 ? zeros + 1 : 0;
+                if (ends_string_inside(zeros, term, i, flag))
+                    goto done;
+            }
             wc = (wc << 8) | static_cast<uint32_t>(b);
             if (flag == GL_MULTI_END)
                 break;

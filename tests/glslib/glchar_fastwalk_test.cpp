@@ -6,11 +6,15 @@
 // UTF-8 characters of fully and partly assigned blocks, two-byte
 // characters, invalid and cut sequences; every cut of the text, terminated
 // and counted, with and without a character limit; every output size.
+// Damaged tables whose keys run on past a zero byte, in terminated walks.
 // Each locale is loaded fresh by its test, so the walks' tables are made
 // during the test, and one test lets several threads make them at once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <thread>
@@ -18,6 +22,7 @@
 
 #include "gl_char.h"
 #include "gl_locale.h"
+#include "gl_multi.h"
 
 namespace {
 
@@ -300,3 +305,121 @@ TEST(FastWalks, FirstUseFromThreads)
 }
 
 } // namespace
+
+// A damaged character table whose keys go on past a zero byte ("\x81\x00",
+// "\x82\x00\x41", "\xE4\xB8\x00") must not lead a terminated walk beyond
+// the string's terminator: the string ends inside the character there, so
+// a terminated string gives what the counted form gives on the bytes before
+// its terminator. The strings live in buffers of their exact size, so that
+// a read past them is a fault under the address sanitizer and a wrong
+// count without it.
+class DamagedTable : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(loaded.loc, nullptr);
+        table = _gl_create_multi(2, 0, nullptr);
+        ASSERT_NE(table, nullptr);
+        const uint16_t mask = GL_CLASS_PRINT;
+        auto put = [&](std::initializer_list<unsigned char> key) {
+            unsigned char desc[1 + GL_MULTI_MAX_KEY] = {static_cast<unsigned char>(key.size())};
+            std::copy(key.begin(), key.end(), desc + 1);
+            ASSERT_EQ(_gl_insert_desc_multi(desc, &mask, table), 0);
+        };
+        put({0x00});
+        for (int b = 1; b < 0x80; ++b)
+            put({static_cast<unsigned char>(b)});
+        put({0xC3, 0xA9});
+        put({0x81, 0x00});
+        put({0x82, 0x00, 0x41});
+        put({0xE4, 0xB8, 0x00});
+        for (int b = 0x80; b < 0xC0; ++b)
+            put({0xE4, 0xB8, static_cast<unsigned char>(b)});
+        saved = loaded.loc->class_trie;
+        loaded.loc->class_trie = table;
+    }
+    void TearDown() override
+    {
+        if (table != nullptr)
+            loaded.loc->class_trie = saved;
+        _gl_free_multi(table);
+    }
+    Loaded loaded{"en_US.utf8"};
+    gl_multi *table = nullptr;
+    gl_multi *saved = nullptr;
+};
+
+TEST_F(DamagedTable, TerminatedWalksStopAtTheTerminator)
+{
+    gl_locale *loc = loaded.loc;
+    const std::string texts[] = {"\x81",         "A\x81",        "ABCDEFGHIJ\x81", "\xC3\xA9\x81",
+                                 "\x82",         "A\x82",        "\xE4\xB8",       "\xC3\xA9\xE4\xB8",
+                                 "\xE4\xB8\xA0", "\xE4\xB8\xA0\x81"};
+    for (const std::string &text : texts) {
+        const int n = static_cast<int>(text.size());
+        std::unique_ptr<char[]> s(new char[text.size() + 1]);
+        std::memcpy(s.get(), text.c_str(), text.size() + 1);
+        std::vector<gl_wchar_t> want(text.size() + 1), got(text.size() + 1);
+        loc->error = 0;
+        const int want_n = _trw_gl_im_mbfstowcfs(loc, want.data(), s.get(), n, -1);
+        const int want_err = loc->error;
+        for (int pass = 0; pass < 2; ++pass) { // the tables' first use, then the filled copy
+            loc->error = 0;
+            EXPECT_EQ(gl_mbstowcs(loc, got.data(), s.get(), -1), want_n) << text;
+            EXPECT_EQ(loc->error, want_err) << text;
+            loc->error = 0;
+            EXPECT_EQ(gl_mbslen(loc, s.get()), want_n) << text;
+            EXPECT_EQ(_trw_gl_im_mbfstowcfs(loc, nullptr, s.get(), -1, -1), want_n) << text;
+        }
+    }
+    // Text that ends inside a character of the damaged keys is cut there.
+    std::unique_ptr<char[]> cut(new char[2]{'\x81', '\0'});
+    gl_wchar_t wc = 0;
+    loc->error = 0;
+    EXPECT_EQ(gl_full_mbtowc(loc, &wc, cut.get(), -1), -1);
+    EXPECT_EQ(loc->error, GL_EINVAL);
+    EXPECT_EQ(gl_mbwidth(loc, cut.get()), -1);
+    // The counted form takes a zero byte as data, so the damaged keys are
+    // characters there, whichever walk answers.
+    const char counted[] = "A\x81\x00" "B\x82\x00" "A\xE4\xB8\x00";
+    std::vector<gl_wchar_t> wide(16, 0);
+    for (int pass = 0; pass < 2; ++pass) {
+        ASSERT_EQ(_trw_gl_im_mbfstowcfs(loc, wide.data(), counted, 10, -1), 5);
+        EXPECT_EQ(wide[0], 0x41u);
+        EXPECT_EQ(wide[1], 0x8100u);
+        EXPECT_EQ(wide[2], 0x42u);
+        EXPECT_EQ(wide[3], 0x820041u);
+        EXPECT_EQ(wide[4], 0xE4B800u);
+    }
+}
+
+// The same for a table of two-byte minimum, whose terminator is two zero
+// bytes: a key that goes on past them is no character of a terminated
+// string.
+TEST(DamagedTwoByteTable, TerminatorEndsTheWalk)
+{
+    Loaded loaded("en_US.utf8");
+    gl_locale *loc = loaded.loc;
+    ASSERT_NE(loc, nullptr);
+    gl_multi *table = _gl_create_multi(2, 0, nullptr);
+    ASSERT_NE(table, nullptr);
+    const uint16_t mask = GL_CLASS_PRINT;
+    const unsigned char keys[][5] = {{2, 0x00, 0x41}, {2, 0x01, 0x00}, {4, 0x00, 0x00, 0x41, 0x41},
+                                     {3, 0x02, 0x00, 0x00}};
+    for (const auto &key : keys)
+        ASSERT_EQ(_gl_insert_desc_multi(key, &mask, table), 0);
+    gl_multi *saved = loc->class_trie;
+    loc->class_trie = table;
+    std::unique_ptr<char[]> s(new char[6]{'\x00', '\x41', '\x01', '\x00', '\x00', '\x00'});
+    for (int pass = 0; pass < 2; ++pass) {
+        loc->error = 0;
+        EXPECT_EQ(gl_mbslen(loc, s.get()), -1);
+        EXPECT_EQ(loc->error, GL_EILSEQ);
+    }
+    std::unique_ptr<char[]> t(new char[4]{'\x02', '\x00', '\x00', '\x00'});
+    loc->error = 0;
+    EXPECT_EQ(gl_mbslen(loc, t.get()), -1);
+    EXPECT_EQ(loc->error, GL_EINVAL);
+    loc->class_trie = saved;
+    _gl_free_multi(table);
+}

@@ -168,7 +168,10 @@ struct Model {
 };
 
 // Expected result of a lookup of bytes with a limit (-1 none): element and
-// length, or the error number.
+// length, or the error number. Without a limit the bytes are a terminated
+// string, which ends at its first run of as many zero bytes as the shortest
+// key has: no character goes on past that run, and the run is a character
+// only when it is one by itself.
 struct Expect {
     std::optional<Bytes> element;
     int length;
@@ -177,10 +180,21 @@ struct Expect {
 
 Expect expect(const Model &m, const Bytes &bytes, int limit)
 {
+    size_t term = 4;
+    for (const auto &entry : m.chars)
+        term = std::min(term, entry.first.size());
     for (int i = 1; i <= 4; ++i) {
         if (limit >= 0 && i > limit)
             return {std::nullopt, 0, GL_EINVAL};
         Bytes prefix = bytes.substr(0, static_cast<size_t>(i));
+        size_t zeros = 0;
+        while (zeros < prefix.size() && prefix[prefix.size() - 1 - zeros] == 0)
+            ++zeros;
+        if (limit < 0 && zeros >= term) {
+            const bool all_zero = zeros == prefix.size();
+            if (!(all_zero && prefix.size() == term && m.chars.count(prefix) != 0))
+                return {std::nullopt, 0, all_zero ? GL_EILSEQ : GL_EINVAL};
+        }
         auto it = m.chars.lower_bound(prefix);
         if (it != m.chars.end() && it->first == prefix)
             return {it->second, i, 0};
