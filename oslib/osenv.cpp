@@ -12,6 +12,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -125,17 +126,33 @@ bool read_envignore()
 
 // ---- known-variable table -------------------------------------------------
 
+// The row of a known name in the table (which is in ascending byte order),
+// or -1.
+int known_index(const char *name)
+{
+    if (name == nullptr)
+        return -1;
+    int low = 0, high = Num_DVals;
+    while (low < high) {
+        const int mid = low + (high - low) / 2;
+        const int order = std::strcmp(Inf_DVals[mid].name, name);
+        if (order == 0)
+            return mid;
+        if (order < 0)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return -1;
+}
+
 // The table row of a variable: directly by a valid index, else by name.
 const os_envdef *known_row(const char *name, int index)
 {
     if (index >= 0 && index < Num_DVals)
         return &Inf_DVals[index];
-    if (name == nullptr)
-        return nullptr;
-    for (int i = 0; i < Num_DVals; ++i)
-        if (std::strcmp(Inf_DVals[i].name, name) == 0)
-            return &Inf_DVals[i];
-    return nullptr;
+    const int row = known_index(name);
+    return row >= 0 ? &Inf_DVals[row] : nullptr;
 }
 
 const os_udenv *user_defined(const char *name)
@@ -185,9 +202,16 @@ int set_record_value(os_envvar &record, const char *value)
     return kOk;
 }
 
+// The registry's first Num_DVals records are the table's rows in its order,
+// so a known name is found by bisection of the table; the user-defined
+// records after them are searched in turn.
 os_envvar *find_record(const char *name)
 {
-    for (int i = 0; i < Num_EVars; ++i)
+    const int row = known_index(name);
+    if (row >= 0 && row < Num_EVars && Inf_EVars[row].name != nullptr && std::strcmp(Inf_EVars[row].name, name) == 0)
+        return &Inf_EVars[row];
+    const int first = row < 0 ? std::min(Num_DVals, Num_EVars) : 0;
+    for (int i = first; i < Num_EVars; ++i)
         if (Inf_EVars[i].name != nullptr && std::strcmp(Inf_EVars[i].name, name) == 0)
             return &Inf_EVars[i];
     return nullptr;
