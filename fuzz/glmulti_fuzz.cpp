@@ -59,10 +59,12 @@ std::string write_table(gl_multi *t, int size)
     return text;
 }
 
-void require(bool ok)
+void require(bool ok, int line = __builtin_LINE())
 {
-    if (!ok)
+    if (!ok) {
+        std::fprintf(stderr, "glmulti_fuzz: property of line %d fails\n", line);
         std::abort();
+    }
 }
 
 // The characters of a table and their elements, in byte order.

@@ -331,10 +331,14 @@ int walk_string(Walker *w, const gl_multi *t, const unsigned char *s, const unsi
             continue;
         }
         uint32_t wc = b0;
+        bool zero = b0 == 0; // a zero byte read: the copy may have left the key to the trie walk
         int i = 1;
         while (e != kEnd) {
-            if (e == kStop)
+            if (e == kStop) {
+                if (zero)
+                    goto general;
                 goto done;
+            }
             if (e == kLazy) {
                 e = descend(w, t, at, p, i);
                 if (e == kLazy)
@@ -344,10 +348,14 @@ int walk_string(Walker *w, const gl_multi *t, const unsigned char *s, const unsi
             if (kCounted && p + i >= end)
                 goto done; // cut character
             const unsigned b = p[i++];
+            zero = zero || b == 0;
             wc = (wc << 8) | b;
             if (e >= kLeaf) {
-                if (!in_set(ends, e, b))
+                if (!in_set(ends, e, b)) {
+                    if (zero)
+                        goto general;
                     goto done;
+                }
                 break;
             }
             at = entries + (static_cast<size_t>(e & kIndexMask) << 8) + b;
@@ -369,13 +377,10 @@ general: {
 }
 }
 
-// Whether the key of n bytes of wc (written to bytes) is a whole character
-// of the copy: 1, 0, or -1 when a node it needs cannot be copied. Out of
-// line, so that the loop of the common cases keeps its registers.
-[[gnu::noinline]] int wide_key(Walker *w, const gl_multi *t, uint32_t wc, int n, unsigned char *bytes)
+// The copy's answer for the key bytes[0..n): 1, 0, or -1 when a node it
+// needs cannot be copied.
+int copied_key(Walker *w, const gl_multi *t, unsigned char *bytes, int n)
 {
-    for (int i = 0; i < n; ++i)
-        bytes[i] = static_cast<unsigned char>(wc >> (8 * (n - 1 - i)));
     uint32_t *entry = w->entries + bytes[0];
     uint32_t e = ld(entry);
     for (int i = 1;;) {
@@ -395,6 +400,22 @@ general: {
         entry = w->entries + (static_cast<size_t>(e & kIndexMask) << 8) + b;
         e = ld(entry);
     }
+}
+
+// Whether the key of n bytes of wc (written to bytes) is a whole character
+// of the copy: 1, 0, or -1 when the trie must answer (a node it needs
+// cannot be copied, or the copy refuses a key with a zero byte, which it
+// may leave to the trie walks). Out of line, so that the loop of the
+// common cases keeps its registers.
+[[gnu::noinline]] int wide_key(Walker *w, const gl_multi *t, uint32_t wc, int n, unsigned char *bytes)
+{
+    bool zero = false;
+    for (int i = 0; i < n; ++i) {
+        bytes[i] = static_cast<unsigned char>(wc >> (8 * (n - 1 - i)));
+        zero = zero || bytes[i] == 0;
+    }
+    const int whole = copied_key(w, t, bytes, n);
+    return whole == 0 && zero ? -1 : whole;
 }
 
 // The wide walk in one of its forms: with output, with a size limit, up
