@@ -42,10 +42,10 @@ inline void fail(gl_locale *loc, int number) { set_error(loc, number); }
 
 inline bool has_ctype(const gl_locale *loc) { return loc != nullptr && loc->class_trie != nullptr; }
 
+// Bytes of the locale's shortest character, which is also its terminator.
 inline int min_len(const gl_locale *loc)
 {
-    int n = has_ctype(loc) ? _gl_multi_min_length(loc->class_trie) : 1;
-    return n < 1 || n > 4 ? 1 : n;
+    return has_ctype(loc) ? _gl_multi_terminator_length(loc->class_trie) : 1;
 }
 
 inline gl_wchar_t pack(const unsigned char *s, int len)

@@ -107,7 +107,7 @@ uint32_t fill(Walker *w, const gl_multi *t, const unsigned char *prefix, int dep
     // (one for most code sets): a key that holds such a run is left to the
     // trie walks, unless it is the terminator itself, so that the copy's
     // loops never read on past the run.
-    const int term = w->min_length < 1 || w->min_length > GL_MULTI_MAX_KEY ? 1 : w->min_length;
+    const int term = _gl_multi_terminator_length(t);
     int zeros = 0; // zero bytes at the end of the prefix
     while (zeros < depth && prefix[depth - 1 - zeros] == 0)
         ++zeros;

@@ -253,13 +253,6 @@ struct WalkResult {
     int error;
 };
 
-// The terminator of a string of t's characters: this many zero bytes (the
-// shortest key, as the string functions count it).
-int terminator_length(const gl_multi *t)
-{
-    return t->min_length < 1 || t->min_length > GL_MULTI_MAX_KEY ? 1 : t->min_length;
-}
-
 // Whether a walk of a terminated string must stop at byte i of a character
 // whose bytes end in zeros zero bytes: the string ends there, so the only
 // character that may hold such a run is the terminator itself, exactly that
@@ -278,7 +271,7 @@ WalkResult walk(const gl_multi *t, const unsigned char *bytes, int limit)
     if (t == nullptr || bytes == nullptr)
         return {nullptr, 0, GL_EINVAL};
     const gl_multi_node *n = t->root;
-    const int term = terminator_length(t);
+    const int term = _gl_multi_terminator_length(t);
     for (int i = 0, zeros = 0;; ++i) {
         if (limit >= 0 && i >= limit)
             return {nullptr, i, GL_EINVAL};
@@ -1099,6 +1092,12 @@ int gls::scan_multi_u16(Text &text, gl_multi *table, int max_depth, unsigned *hi
 
 extern "C" int _gl_multi_max_length(const gl_multi *table) { return table != nullptr ? table->max_length : 0; }
 extern "C" int _gl_multi_min_length(const gl_multi *table) { return table != nullptr ? table->min_length : 0; }
+
+extern "C" int _gl_multi_terminator_length(const gl_multi *table)
+{
+    const int n = _gl_multi_min_length(table);
+    return n < 1 || n > GL_MULTI_MAX_KEY ? 1 : n;
+}
 extern "C" int _gl_multi_err(const gl_multi *table) { return table != nullptr ? table->error : GL_EINVAL; }
 extern "C" int _gl_multi_node_count(const gl_multi *table) { return table != nullptr ? table->node_count : 0; }
 extern "C" int _gl_multi_flags(const gl_multi *table) { return table != nullptr ? table->flags : 0; }
@@ -1244,7 +1243,7 @@ extern "C" int _trw_gl_multi_walk_string(const gl_multi *t, const unsigned char 
     const unsigned char *p = s;
     const gl_multi_node *root = t != nullptr ? t->root : nullptr;
     const unsigned char *root_flags = root != nullptr ? root->flags : nullptr;
-    const int term = t != nullptr ? terminator_length(t) : 1;
+    const int term = _gl_multi_terminator_length(t);
     while (root != nullptr && count != max && (end == nullptr || p < end)) {
         // A run of bytes 1..7F that are characters by themselves, in a
         // loop of its own: most text is such runs.

@@ -116,6 +116,11 @@ void _gl_free_multi(gl_multi *table);
 
 int _gl_multi_max_length(const gl_multi *table);
 int _gl_multi_min_length(const gl_multi *table);
+
+/* Zero bytes that end a terminated string of the table's characters: its
+ * shortest key, 1 to GL_MULTI_MAX_KEY (1 for a null or odd table). */
+int _gl_multi_terminator_length(const gl_multi *table);
+
 int _gl_multi_err(const gl_multi *table);
 int _gl_multi_node_count(const gl_multi *table);
 int _gl_multi_flags(const gl_multi *table);
