@@ -189,9 +189,16 @@ bool build_name_caches(GlsState *state, gl_locale *loc)
     if (t != nullptr) {
         ok = add_names(state->abmon_names, loc, t->abmon, t->abmon_count) &&
              add_names(state->mon_names, loc, t->mon, t->mon_count);
+        // Each era's full name, then its abbreviation where that differs: the
+        // scanner takes the longest of them that the text holds.
         if (ok && loc->era_cache != nullptr)
-            for (int i = 0; ok && i < t->era_count; ++i)
-                ok = add_names(state->era_names, loc, &loc->era_cache[i].name, 1);
+            for (int i = 0; ok && i < t->era_count; ++i) {
+                const gl_lc_era &era = loc->era_cache[i];
+                ok = add_names(state->era_names, loc, &era.name, 1);
+                if (ok && era.abbreviation != nullptr &&
+                    (era.name == nullptr || std::strcmp(era.abbreviation, era.name) != 0))
+                    ok = add_names(state->era_names, loc, &era.abbreviation, 1);
+            }
     }
     if (ok && state->gregorian)
         ok = add_names(state->abmon_names, nullptr, kEnglishAbbreviated, 12) &&

@@ -65,37 +65,6 @@ int longest_name(const gls_name_block *list, const char *text, int *index)
     return best;
 }
 
-// The lowered abbreviated era names of the locale, as a name block (the
-// cache holds the full names only). Null when there are none or without
-// memory (*failed set then).
-struct EraAbbreviations {
-    gls_name_block block{};
-    ~EraAbbreviations()
-    {
-        for (int i = 0; i < block.count; ++i)
-            std::free(block.names[i]);
-        std::free(block.names);
-    }
-};
-
-bool load_era_abbreviations(gl_locale *loc, EraAbbreviations &out)
-{
-    const int count = loc->time != nullptr && loc->era_cache != nullptr ? loc->time->era_count : 0;
-    if (count <= 0)
-        return true;
-    out.block.names = static_cast<char **>(std::calloc(static_cast<size_t>(count), sizeof(char *)));
-    if (out.block.names == nullptr)
-        return false;
-    for (int i = 0; i < count; ++i) {
-        const char *abbr = loc->era_cache[i].abbreviation;
-        out.block.names[i] = glsc::lowered_copy(loc, abbr != nullptr ? abbr : "");
-        if (out.block.names[i] == nullptr)
-            return false;
-        out.block.count = i + 1;
-    }
-    return true;
-}
-
 class Scanner {
   public:
     Scanner(GlsEnv *env, const char *lowered, const ScanRequest &request)
@@ -204,14 +173,9 @@ bool Scanner::skip_weekday_name()
 // after it, or kBadEraName.
 int Scanner::find_era(Fields &f, bool *separated)
 {
-    EraAbbreviations abbreviations;
-    if (!load_era_abbreviations(loc_, abbreviations))
-        return kNoMemory;
     for (const char *at = p_; *at != '\0'; ++at) {
         int index = 0;
-        const int full = longest_name(env_->state->era_names, at, &index);
-        const int ab = longest_name(abbreviations.block.count > 0 ? &abbreviations.block : nullptr, at, &index);
-        const int len = full >= ab ? full : ab;
+        const int len = longest_name(env_->state->era_names, at, &index);
         if (len == 0)
             continue;
         *separated = at != p_;
@@ -250,7 +214,7 @@ int Scanner::read_field(int i, Fields &f, bool *separated)
     bool era_here = false;
     if (era_mode) {
         const int status = find_era(f, separated);
-        if (status == kNoMemory || (status != 0 && request_.era_indicator != 2))
+        if (status != 0 && request_.era_indicator != 2)
             return status;
         era_here = status == 0;
     }

@@ -113,7 +113,7 @@ typedef struct GlsState {
     int cat_from_file[GLS_NCATEGORIES]; /* 1 locale file, 0 OS fallback */
     gls_name_block *abmon_names;
     gls_name_block *mon_names;
-    gls_name_block *era_names;
+    gls_name_block *era_names;  /* full and abbreviated, lowered */
     char *setting[GLS_NSETTINGS]; /* owned copies or NULL */
     unsigned int defaulted;       /* bit 1 << setting: filled in by default */
     int own_settings;         /* 1: a created record, read its own settings */

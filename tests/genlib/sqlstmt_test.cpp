@@ -428,9 +428,11 @@ TEST(CaseShift, Utf8AgainstGlibc)
         std::mbrtowc(&w, s, std::strlen(s), &st);
         char expect_up[8] = {}, expect_down[8] = {};
         st = {};
-        std::wcrtomb(expect_up, static_cast<wchar_t>(towupper_l(w, glibc)), &st);
+        ASSERT_NE(std::wcrtomb(expect_up, static_cast<wchar_t>(towupper_l(w, glibc)), &st), static_cast<size_t>(-1))
+            << s;
         st = {};
-        std::wcrtomb(expect_down, static_cast<wchar_t>(towlower_l(w, glibc)), &st);
+        ASSERT_NE(std::wcrtomb(expect_down, static_cast<wchar_t>(towlower_l(w, glibc)), &st), static_cast<size_t>(-1))
+            << s;
         uselocale(LC_GLOBAL_LOCALE);
         char up[8] = {}, down[8] = {};
         ASSERT_EQ(sqlcaseshift(SQL_UPSHIFT, s, up, 7), 0);
