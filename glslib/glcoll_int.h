@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "gl_coll.h"
+#include "glcollfast_int.h"
 #include "glcommon.h"
 
 namespace gls::coll {
@@ -50,7 +51,10 @@ void put_digits(unsigned char *dst, int size, int *count, uint64_t v, int digits
 // Units of a string of n characters, resolved on demand from the front.
 template <class C> class Units {
 public:
-    Units(const gl_locale *loc, const C *s, int n, Unit *buffer) : loc_(loc), s_(s), n_(n), u_(buffer) {}
+    Units(const gl_locale *loc, const C *s, int n, Unit *buffer)
+        : loc_(loc), s_(s), n_(n), u_(buffer), elements_(loc->element_count > 0 ? fast_tables(loc) : nullptr)
+    {
+    }
     // Whether unit k exists (resolving units up to it).
     bool has(int k)
     {
@@ -83,8 +87,9 @@ private:
     // The first element in list order that the rest of the string starts with.
     bool match_element()
     {
-        for (int e = 0; e < loc_->element_count; ++e) {
-            const gl_lc_element &el = loc_->elements[e];
+        const ElementRange r = elements_starting(loc_, elements_, s_[pos_]);
+        for (int k = r.first; k < r.last; ++k) {
+            const gl_lc_element &el = loc_->elements[r.list != nullptr ? r.list[k] : k];
             if (el.count > n_ - pos_)
                 continue;
             int i = 0;
@@ -103,6 +108,7 @@ private:
     const C *s_;
     int n_;
     Unit *u_;
+    const FastTables *elements_; // the index of elements by first code, or null
     int pos_ = 0;
     int count_ = 0;
 };

@@ -6,6 +6,7 @@
 // compare stops at the first difference.
 #include "glcollfast_int.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -59,13 +60,29 @@ bool mark_elements(const gl_locale *loc, FastTables *ft)
     };
     int32_t *first, *last;
     unsigned char *flag;
-    int listed = 0;
+    int listed = 0, others = 0;
     for (int e = 0; e < loc->element_count; ++e)
-        if (loc->elements[e].count > 0 && slot(loc->elements[e].codes[0], &first, &last, &flag)) {
+        if (loc->elements[e].count > 0) {
+            if (!slot(loc->elements[e].codes[0], &first, &last, &flag)) {
+                ++others;
+                continue;
+            }
             ++*last; // counts first
             *flag = 1;
             ++listed;
         }
+    if (others > 0) {
+        ft->elem_other = static_cast<int32_t *>(_gl_ext_malloc(sizeof(int32_t) * static_cast<size_t>(others)));
+        if (ft->elem_other == nullptr)
+            return false;
+        for (int e = 0; e < loc->element_count; ++e)
+            if (loc->elements[e].count > 0 && !slot(loc->elements[e].codes[0], &first, &last, &flag))
+                ft->elem_other[ft->elem_other_count++] = e;
+        const gl_lc_element *elements = loc->elements;
+        std::sort(ft->elem_other, ft->elem_other + others, [elements](int32_t a, int32_t b) {
+            return elements[a].codes[0] != elements[b].codes[0] ? elements[a].codes[0] < elements[b].codes[0] : a < b;
+        });
+    }
     if (listed == 0)
         return true;
     ft->elem_list = static_cast<int32_t *>(_gl_ext_malloc(sizeof(int32_t) * static_cast<size_t>(listed)));
@@ -89,15 +106,9 @@ bool mark_elements(const gl_locale *loc, FastTables *ft)
 // engine then takes it as one unit, which the fast paths do not model).
 template <class C> bool element_at(const gl_locale *loc, const FastTables *ft, const C *s, int n, int i)
 {
-    int first = 0, last = loc->element_count, x;
-    const int32_t *list = nullptr;
-    if (s[i] < 256) {
-        first = ft->elem_first1[s[i]], last = ft->elem_last1[s[i]], list = ft->elem_list;
-    } else if (two_byte_index(s[i], &x)) {
-        first = ft->elem_first2[x], last = ft->elem_last2[x], list = ft->elem_list;
-    }
-    for (int k = first; k < last; ++k) {
-        int e = list != nullptr ? list[k] : k;
+    const ElementRange r = elements_starting(loc, ft, s[i]);
+    for (int k = r.first; k < r.last; ++k) {
+        int e = r.list != nullptr ? r.list[k] : k;
         const gl_lc_element &el = loc->elements[e];
         if (el.count > n - i)
             continue;
@@ -131,6 +142,7 @@ FastTables *build(const gl_locale *loc)
         ft->char2[i] = loc->class_trie != nullptr && is_character(loc, bytes, 2);
     }
     if (!mark_elements(loc, ft)) {
+        _gl_ext_free(ft->elem_other);
         _gl_ext_free(ft);
         return nullptr;
     }
@@ -398,6 +410,26 @@ bool rows_of(const gl_locale *loc, const FastTables *ft, const uint32_t *s, int 
 
 } // namespace
 
+ElementRange elements_starting(const gl_locale *loc, const FastTables *ft, uint32_t c)
+{
+    int x;
+    if (ft == nullptr)
+        return {nullptr, 0, loc->element_count};
+    if (c < 256)
+        return {ft->elem_list, ft->elem_first1[c], ft->elem_last1[c]};
+    if (two_byte_index(c, &x))
+        return {ft->elem_list, ft->elem_first2[x], ft->elem_last2[x]};
+    const int32_t *begin = ft->elem_other, *end = begin + ft->elem_other_count;
+    const gl_lc_element *elements = loc->elements;
+    const int32_t *lo = std::lower_bound(begin, end, c, [elements](int32_t e, uint32_t code) {
+        return elements[e].codes[0] < code;
+    });
+    const int32_t *hi = std::upper_bound(lo, end, c, [elements](uint32_t code, int32_t e) {
+        return code < elements[e].codes[0];
+    });
+    return {ft->elem_other, static_cast<int>(lo - begin), static_cast<int>(hi - begin)};
+}
+
 const FastTables *fast_tables(const gl_locale *loc)
 {
     if (!fast_paths_enabled || loc->weight_trie == nullptr || loc->coll_mode != 0 || loc->levels <= 0)
@@ -425,6 +457,7 @@ void forget_fast_tables(const gl_locale *loc)
         if ((loc->weight_trie != nullptr && ft->weight_trie == loc->weight_trie) ||
             (loc->class_trie != nullptr && ft->class_trie == loc->class_trie)) {
             _gl_ext_free(ft->elem_list);
+            _gl_ext_free(ft->elem_other);
             _gl_ext_free(ft);
         }
         else

@@ -30,8 +30,23 @@ struct FastTables {
     int32_t elem_first1[256], elem_last1[256];
     int32_t elem_first2[32 * 64], elem_last2[32 * 64];
     int32_t *elem_list; // element indexes (allocated), or null
+    // The elements starting with any other code, ordered by that code and
+    // in list order within it (allocated), or null.
+    int32_t *elem_other;
+    int32_t elem_other_count;
     bool multibyte_ok; // one-byte terminator: the decoder may read the text
 };
+
+// The collating elements that may start with code c, in list order: the
+// element list[k] for k in [first, last), or element k itself where list is
+// null.
+struct ElementRange {
+    const int32_t *list;
+    int first, last;
+};
+
+// By ft's indexes; every element when ft is null.
+ElementRange elements_starting(const gl_locale *loc, const FastTables *ft, uint32_t c);
 
 // The tables of a category (built on first use), or null when the fast
 // paths do not apply (no weights, code-point mode, no memory).
