@@ -28,10 +28,15 @@ constexpr bool is_ascii_xdigit(char c)
 {
     return is_ascii_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
+// Blank, tab, line feed, vertical tab, form feed or carriage return (9 to
+// 13 and 32), as one test of a bit mask; false for EOF.
 constexpr bool is_ascii_space(int c)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    return static_cast<unsigned>(c) <= ' ' && ((0x100003E00ULL >> c) & 1) != 0;
 }
+static_assert(is_ascii_space(' ') && is_ascii_space('\t') && is_ascii_space('\n') && is_ascii_space('\v') &&
+              is_ascii_space('\f') && is_ascii_space('\r') && !is_ascii_space(EOF) && !is_ascii_space(0) &&
+              !is_ascii_space(8) && !is_ascii_space(14) && !is_ascii_space(31) && !is_ascii_space(33));
 constexpr int hex_value(int c)
 {
     if (c >= '0' && c <= '9')

@@ -124,12 +124,12 @@ const gl_registry_pair *gls_registry_array_cache = nullptr;
 
 namespace {
 
-// Reader of the registry file's items. The stream is locked once for the
-// reader's life and read a byte at a time without a lock per byte.
+// Reader of the registry file's items. The file is taken in blocks with
+// fread and walked in memory: the reader may read past the last item it
+// returns, so the stream's position afterwards is not defined.
 class RegistryReader {
 public:
-    explicit RegistryReader(FILE *stream) : stream_(stream) { flockfile(stream_); }
-    ~RegistryReader() { funlockfile(stream_); }
+    explicit RegistryReader(FILE *stream) : stream_(stream) {}
     RegistryReader(const RegistryReader &) = delete;
     RegistryReader &operator=(const RegistryReader &) = delete;
 
@@ -150,15 +150,24 @@ public:
             return Name::End;
         if (!printable(c))
             return Name::Invalid;
+        // The name is copied with local pointers: the stores into out
+        // might alias the reader's own, which would then be reloaded at
+        // every byte.
         int length = 0;
-        for (; printable(c); c = getc_unlocked(stream_)) {
-            if (length == GL_CS_NAME_MAX)
-                return Name::TooLong;
-            out[length++] = gls::ascii_lower(static_cast<char>(c));
+        out[length++] = gls::ascii_lower(static_cast<char>(c));
+        for (;;) {
+            const unsigned char *p = next_;
+            const unsigned char *const end = end_;
+            for (; p != end && printable(*p); ++p) {
+                if (length == GL_CS_NAME_MAX)
+                    return Name::TooLong;
+                out[length++] = gls::ascii_lower(static_cast<char>(*p));
+            }
+            next_ = p;
+            if (p != end || !refill())
+                break;
         }
         out[length] = '\0';
-        if (c != EOF)
-            std::ungetc(c, stream_);
         return Name::Read;
     }
 
@@ -168,15 +177,19 @@ public:
     {
         int c = skip_space();
         if (c < '0' || c > '9') {
-            if (c != EOF)
-                std::ungetc(c, stream_);
+            unget(c);
             return false;
         }
-        unsigned v = 0;
-        for (; c >= '0' && c <= '9'; c = getc_unlocked(stream_))
-            v = (v * 10 + static_cast<unsigned>(c - '0')) & 0xFFFFu;
-        if (c != EOF)
-            std::ungetc(c, stream_);
+        unsigned v = static_cast<unsigned>(c - '0');
+        for (;;) {
+            const unsigned char *p = next_;
+            const unsigned char *const end = end_;
+            for (; p != end && *p >= '0' && *p <= '9'; ++p)
+                v = (v * 10 + static_cast<unsigned>(*p - '0')) & 0xFFFFu;
+            next_ = p;
+            if (p != end || !refill())
+                break;
+        }
         *value = static_cast<int>(v);
         return true;
     }
@@ -184,31 +197,65 @@ public:
     // Skips the rest of the line; false when the file ends first.
     bool skip_line()
     {
-        int c;
-        do
-            c = getc_unlocked(stream_);
-        while (c != '\n' && c != EOF);
-        return c == '\n';
+        for (;;) {
+            if (const void *end = std::memchr(next_, '\n', static_cast<std::size_t>(end_ - next_))) {
+                next_ = static_cast<const unsigned char *>(end) + 1;
+                return true;
+            }
+            if (!refill())
+                return false;
+        }
     }
 
 private:
     static bool printable(int c) { return c > ' ' && c < 0x7F; }
+
+    // Gives back the byte skip_space() just returned (nothing for EOF): it
+    // is still in the block, since skip_space refills only before a byte.
+    void unget(int c)
+    {
+        if (c != EOF)
+            --next_;
+    }
+
+    bool refill()
+    {
+        std::size_t n = std::fread(block_, 1, sizeof block_, stream_);
+        next_ = block_;
+        end_ = block_ + n;
+        return n != 0;
+    }
+
+    // The first byte after white space (the columns of the file are padded
+    // with runs of blanks), or EOF.
     int skip_space()
     {
-        int c;
-        do
-            c = getc_unlocked(stream_);
-        while (gls::is_ascii_space(c));
-        return c;
+        for (;;) {
+            while (next_ != end_ && gls::is_ascii_space(*next_))
+                ++next_;
+            if (next_ != end_)
+                return *next_++;
+            if (!refill())
+                return EOF;
+        }
     }
 
     FILE *stream_;
+    unsigned char block_[4096];
+    const unsigned char *next_ = block_;
+    const unsigned char *end_ = block_;
 };
+
+// The list's entries are allocated kEntriesPerBlock at a time, in list
+// order, so that each block's first entry is where the block starts and
+// its last slot's next pointer (null in a block not filled) leads to the
+// next block.
+constexpr std::size_t kEntriesPerBlock = 64;
 
 void free_list(gl_registry_entry *list)
 {
     while (list != nullptr) {
-        gl_registry_entry *next = list->next;
+        gl_registry_entry *next = list[kEntriesPerBlock - 1].next;
         _gl_ext_free(list);
         list = next;
     }
@@ -221,6 +268,8 @@ int read_registry_list(FILE *stream, gl_registry_entry **out)
     RegistryReader reader(stream);
     gl_registry_entry *head = nullptr;
     gl_registry_entry **tail = &head;
+    gl_registry_entry *block = nullptr;
+    std::size_t used = kEntriesPerBlock;
     for (;;) {
         char name[GL_CS_NAME_MAX + 1];
         RegistryReader::Name got = reader.next_name(name);
@@ -228,14 +277,17 @@ int read_registry_list(FILE *stream, gl_registry_entry **out)
             break;
         int number = 0;
         int error = got == RegistryReader::Name::Invalid || !reader.number(&number) ? GL_EREGFORMAT : 0;
-        auto *entry = error == 0 ? static_cast<gl_registry_entry *>(_gl_ext_calloc(1, sizeof(gl_registry_entry)))
-                                 : nullptr;
-        if (error == 0 && entry == nullptr)
-            error = GL_ENOMEM;
+        if (error == 0 && used == kEntriesPerBlock) {
+            block = static_cast<gl_registry_entry *>(_gl_ext_calloc(kEntriesPerBlock, sizeof(gl_registry_entry)));
+            used = 0;
+            if (block == nullptr)
+                error = GL_ENOMEM;
+        }
         if (error != 0) {
             free_list(head);
             return error;
         }
+        gl_registry_entry *entry = &block[used++];
         std::memcpy(entry->name, name, sizeof name);
         entry->number = number;
         *tail = entry;

@@ -4,9 +4,12 @@
 // table.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "gl_errno.h"
 #include "gl_names.h"
@@ -190,6 +193,48 @@ TEST(GlRegistry, OverlongNameEndsTheFileAndNumbersWrap)
     for (const gl_registry_entry *e = gls_registry_list_cache; e != nullptr; e = e->next)
         ++count;
     EXPECT_EQ(count, 3);
+}
+
+// The reader takes the file in blocks, and the list's entries come in
+// blocks too: names, numbers, comments and line ends that straddle a read
+// block's end at every offset, in a list long enough for several blocks of
+// entries, read as the plain text says, by the cache and by the lookup.
+TEST(GlRegistry, EntriesAcrossTheReaderBlocks)
+{
+    for (int shift = 0; shift < 48; ++shift) {
+        std::string text = "#" + std::string(4050 + shift, 'c') + "\n";
+        std::vector<std::pair<std::string, int>> entries;
+        for (int i = 0; i < 150; ++i) {
+            std::string name = "cs" + std::to_string(i * 7) + (i % 3 == 0 ? "-Long-Name" : "");
+            int number = (i * 389) % 65536;
+            entries.emplace_back(name, number);
+            text += name + (i % 4 == 0 ? " \n\t" : "   ") + std::to_string(number) + (i % 5 == 0 ? " # note\n" : "\n");
+            if (i % 10 == 9)
+                text += "# " + std::string(static_cast<std::size_t>(i), 'x') + "\n";
+        }
+        RegistryFile f(text);
+        Context ctx{0};
+        ASSERT_EQ(gl_cache_registry(&ctx, f.path.c_str()), 0) << shift;
+        const gl_registry_entry *e = gls_registry_list_cache;
+        for (const auto &[name, number] : entries) {
+            ASSERT_NE(e, nullptr) << shift << " " << name;
+            std::string lowered = name;
+            for (char &c : lowered)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            EXPECT_EQ(e->name, lowered) << shift;
+            EXPECT_EQ(e->number, number) << shift << " " << name;
+            e = e->next;
+        }
+        EXPECT_EQ(e, nullptr) << shift;
+        gl_free_registry_cache();
+        for (std::size_t i : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{63}, std::size_t{64},
+                              std::size_t{149}}) {
+            int error = 0;
+            EXPECT_EQ(lookup(f, entries[i].first.c_str(), &error), static_cast<unsigned>(entries[i].second))
+                << shift << " " << entries[i].first;
+            EXPECT_EQ(error, 0);
+        }
+    }
 }
 
 TEST(GlRegistry, BinaryJunkIsAFormatErrorNotAHang)
