@@ -5,7 +5,8 @@
 // of the text the same number; a normal form is its own normal form and
 // names the code set of the specification it came from; the categories
 // and the file-name form of a long specification agree with it (see
-// long_forms_agree and pieces_agree).
+// long_forms_agree and pieces_agree). The data tree is the installed one,
+// so that the path search finds its registry and locale files.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -158,6 +159,12 @@ void null_arguments()
 
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    setenv("TARNWELLDIR", TRW_FUZZ_DATA_DIR, 0);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size == 0)
@@ -176,7 +183,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         cached = _gl_cache_registry_stream(&ctx, f) == 0;
         std::fclose(f);
     }
-    if (cached)
+    // A text of no entry (nothing but comments, or a first name too long)
+    // leaves no list, and lookups then search the installed registry.
+    if (cached && gls_registry_list_cache != nullptr)
         lookups_agree(text);
     // The cache (read or built in) serves names and specifications.
     gl_cs_name2cs_num(&ctx, "greek", nullptr);

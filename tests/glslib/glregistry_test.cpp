@@ -195,6 +195,20 @@ TEST(GlRegistry, OverlongNameEndsTheFileAndNumbersWrap)
     EXPECT_EQ(count, 3);
 }
 
+// A file that yields no entry (comments, then a first name too long) is
+// read without error but caches nothing: lookups go on reading the
+// installed registry, not that file.
+TEST(GlRegistry, FileOfNoEntryCachesNothing)
+{
+    RegistryFile f("# comment only\n\nabcdefghijklmnopqrstuvw 22\ngreek 1\n");
+    Context ctx{0};
+    ASSERT_EQ(gl_cache_registry(&ctx, f.path.c_str()), 0);
+    EXPECT_EQ(gls_registry_list_cache, nullptr);
+    EXPECT_EQ(gls_registry_array_cache, nullptr);
+    EXPECT_EQ(gl_cs_name2cs_num(&ctx, "Greek", nullptr), 737u);
+    EXPECT_EQ(ctx.error, 0);
+}
+
 // The reader takes the file in blocks, and the list's entries come in
 // blocks too: names, numbers, comments and line ends that straddle a read
 // block's end at every offset, in a list long enough for several blocks of
