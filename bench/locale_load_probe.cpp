@@ -153,15 +153,16 @@ long read_whole(const char *path)
     std::fseek(f, 0, SEEK_END);
     long size = std::ftell(f);
     std::rewind(f);
-    char *buf = static_cast<char *>(std::malloc(static_cast<size_t>(size) + 1));
+    char *buf = size < 0 ? nullptr : static_cast<char *>(std::malloc(static_cast<size_t>(size) + 1));
+    bool ok = buf != nullptr;
     long got = 0;
     size_t n = 0;
-    while (buf != nullptr && got < size &&
+    while (ok && got < size &&
            (n = std::fread(buf + got, 1, std::min<size_t>(65536, static_cast<size_t>(size - got)), f)) > 0)
         got += static_cast<long>(n);
     std::fclose(f);
     std::free(buf);
-    return buf != nullptr && got == size ? size : -1;
+    return ok && got == size ? size : -1;
 }
 
 int read_only(const char *path, int reps)
