@@ -148,8 +148,9 @@ void expect_read_as_padded(const std::string &text)
     const int sa = deccvasc(text.data(), static_cast<int>(text.size()), &a);
     const int sb = deccvasc(padded.data(), static_cast<int>(padded.size()), &b);
     ASSERT_EQ(record_text(a, sa), record_text(b, sb)) << "'" << text << "'";
-    if (sa == 0 && a.ndigits > 0 && static_cast<size_t>(a.ndigits) <= sizeof a.digits)
+    if (sa == 0 && a.ndigits > 0 && static_cast<size_t>(a.ndigits) <= sizeof a.digits) {
         ASSERT_EQ(std::memcmp(a.digits, b.digits, static_cast<size_t>(a.ndigits)), 0) << "'" << text << "'";
+    }
 }
 TEST(DecimalShortOperands, TextsReadAsWithBlanksAfter)
 {
