@@ -40,12 +40,13 @@ bench: deps
 	@for b in build/bench/bench/*_bench; do [ -x "$$b" ] && "$$b"; done; true
 
 # Runs the benchmarks that have peers (DECIMAL, its text conversions,
-# code-set conversion, multibyte strings) and prints one table of ratios
-# ours / peer, medians of repetitions from one run (tools/bench-report).
+# code-set conversion, multibyte strings, first locale loads) and prints one
+# table of ratios ours / peer, medians of repetitions from one run
+# (tools/bench-report).
 bench-report: deps
 	@tools/install-deps bench
 	cmake --preset bench >/dev/null
-	cmake --build --preset bench -j $(JOBS) --target decimal_bench decconv_bench conv_bench mbs_bench
+	cmake --build --preset bench -j $(JOBS) --target decimal_bench decconv_bench conv_bench mbs_bench locale_load_bench
 	@tools/bench-report build/bench
 
 # Builds the libFuzzer targets and runs each for FUZZ_SECONDS (default 20).
