@@ -345,8 +345,11 @@ TEST(GlslibAllocSweep, CharacterReplacement)
 
 std::vector<unsigned char> desc(std::initializer_list<unsigned char> bytes)
 {
-    std::vector<unsigned char> d{static_cast<unsigned char>(bytes.size())};
-    d.insert(d.end(), bytes);
+    // The count, then the bytes (built by assignment: g++ 12 misreads an
+    // insert into a one-byte vector as an overflow, -Warray-bounds).
+    std::vector<unsigned char> d(bytes.size() + 1);
+    d[0] = static_cast<unsigned char>(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), d.begin() + 1);
     return d;
 }
 

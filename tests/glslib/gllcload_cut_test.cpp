@@ -107,8 +107,9 @@ struct Loaded {
 // the first time).
 void load(Loaded &l, int category, const std::string &name)
 {
-    if (l.loc == nullptr)
+    if (l.loc == nullptr) {
         ASSERT_EQ(gl_create_null_locale_4(&l.loc), 0);
+    }
     gl_destroystring(l.names);
     l.names = gl_setlocale_4(l.loc, category, name.c_str());
     l.error = l.loc->error;

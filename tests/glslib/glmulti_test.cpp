@@ -522,8 +522,9 @@ TEST(GlMulti, WriterReportsAStreamThatFailsAtAnyPoint)
         ASSERT_EQ(_gl_insert_desc_multi(desc(key).data(), &e, t.get()), 0);
     }
     for (int compressed = 0; compressed < 2; ++compressed) {
-        if (compressed == 1)
+        if (compressed == 1) {
             ASSERT_EQ(_gl_compress_multi(t.get()), 0);
+        }
         for (gl_multi_elem_writer writer : {_gl_multi_write_u16, _gl_multi_write_bytes}) {
             const std::string whole = write_table(t.get(), writer);
             ASSERT_FALSE(whole.empty());

@@ -34,7 +34,8 @@ Compiled compile(const trwtest::TempTree &tree, const std::string &source, const
     fs::remove(out);
     const std::string errors = tree.path("errors.txt");
     const auto result = trwtest::run_function([&] {
-        std::freopen(errors.c_str(), "w", stderr);
+        if (std::freopen(errors.c_str(), "w", stderr) == nullptr)
+            return 99;
         std::vector<std::string> args = {"msgcomp"};
         if (any_table)
             args.push_back("-a");
